@@ -1,0 +1,44 @@
+// The program's error model: exceptions carrying a formatted message. Event
+// handlers throw them; the boundary that called the handler (a window
+// procedure, a timer tick, a menu command) hands them to the application,
+// which shows the message in its error box and goes on.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <initializer_list>
+
+class Exception : public std::runtime_error {
+public:
+    explicit Exception(const std::string& message) : std::runtime_error(message) {}
+    std::string Message() const { return what(); }
+};
+
+// A stream or resource could not be read (for instance an icon's image).
+class EReadError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Raised by the registry wrapper.
+class ERegistryException : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A Win32 call failed; the message carries the last-error code and text.
+class EWin32Error : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Base of the support components' own errors.
+class ESupportError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Fills "%s" and "%d" placeholders in order with the given texts ("%%" is a
+// literal percent sign). Missing arguments leave the placeholder out.
+std::string Format(std::string_view pattern, std::initializer_list<std::string_view> args);

@@ -1,0 +1,93 @@
+// The application object: its own hidden top-level window (which carries the
+// taskbar button), the title, the main window, the flag that shows the main
+// window when the message loop starts, minimise and restore, the message loop,
+// and the one place that turns an exception into the error box.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "core/Component.h"
+#include "win/Handles.h"
+#include "win/Window.h"
+
+class TForm;
+
+class TApplication : public TComponent, private TWindowTarget {
+public:
+    TApplication();
+    ~TApplication() override;
+
+    void Initialize() {}
+    HWND Handle() const { return WindowHandle(); }
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title);
+
+    // The main window is known only once its construction has completed.
+    TForm* MainForm() const { return mainForm_; }
+    bool ShowMainForm() const { return showMainForm_; }
+    void SetShowMainForm(bool show) { showMainForm_ = show; }
+
+    // Creates a form owned by the application; the first becomes the main
+    // window when its constructor returns.
+    template <class T, class... Args>
+    T* CreateForm(Args&&... args) {
+        T* form = new T(this, std::forward<Args>(args)...);
+        if (!mainForm_) mainForm_ = form;
+        return form;
+    }
+    // Forgets a main window that is being destroyed outside the application.
+    void ForgetForm(TForm* form);
+
+    // Shows the main window if wanted, then dispatches messages until
+    // Terminate's quit message arrives.
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Handles every message waiting in the queue, then returns.
+    void ProcessMessages();
+    // Handles one message, waiting for it; false once the quit message came.
+    bool HandleMessage();
+
+    void Minimize();
+    void Restore();
+
+    std::string ExeName() const;
+
+    // The error box: the message (with a full stop added when its last
+    // character sorts after "."), caption = title, error icon, OK.
+    void HandleException(const std::exception& error);
+    void ShowException(const std::string& message);
+    static std::string ErrorBoxText(const std::string& message);
+    // Tests observe error boxes through this instead of a modal box.
+    using ErrorBoxHook = std::function<void(const std::string& text, const std::string& caption)>;
+    void SetErrorBoxHook(ErrorBoxHook hook) { errorBoxHook_ = std::move(hook); }
+    // True while an error box is open (boxes are modal; timers still tick).
+    bool ErrorBoxOpen() const { return errorBoxDepth_ > 0; }
+
+    // The application's cursor table; an entry replaced or cleared here is
+    // destroyed. An empty entry yields the arrow cursor.
+    HCURSOR Cursor(int index) const;
+    void SetCursor(int index, HCURSOR cursor);
+    // Takes an entry out of the table without destroying it.
+    HCURSOR ReleaseCursor(int index);
+
+protected:
+    LRESULT HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    std::string title_;
+    TForm* mainForm_ = nullptr;
+    bool showMainForm_ = true;
+    bool terminated_ = false;
+    int errorBoxDepth_ = 0;
+    ErrorBoxHook errorBoxHook_;
+    std::map<int, TUniqueCursor> cursors_;
+};
+
+// The one application object of the process (nullptr when none exists).
+extern TApplication* Application;

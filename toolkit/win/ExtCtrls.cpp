@@ -1,0 +1,194 @@
+#include "win/ExtCtrls.h"
+
+#include "core/Exception.h"
+
+// --- TPanel ------------------------------------------------------------------
+
+TPanel::TPanel(TComponent* owner) : TWinControl(owner), color_(GetSysColor(COLOR_BTNFACE)) {}
+
+void TPanel::SetAlign(TAlign align) {
+    align_ = align;
+    Realign();
+}
+
+void TPanel::SetBevelInner(TBevelCut cut) {
+    bevelInner_ = cut;
+    Redraw();
+}
+
+void TPanel::SetBevelOuter(TBevelCut cut) {
+    bevelOuter_ = cut;
+    Redraw();
+}
+
+void TPanel::SetBevelWidth(int width) {
+    bevelWidth_ = width < 1 ? 1 : width;
+    Redraw();
+}
+
+void TPanel::SetColor(COLORREF color) {
+    color_ = color;
+    Redraw();
+}
+
+void TPanel::SetParent(TWinControl* parent) {
+    TWinControl::SetParent(parent);
+    Realign();
+}
+
+void TPanel::Realign() {
+    if (align_ != TAlign::alClient || !parent_) return;
+    int width = parent_->Width(), height = parent_->Height();
+    if (parent_->HandleAllocated()) {
+        RECT client;
+        GetClientRect(parent_->Handle(), &client);
+        width = MulDiv(client.right, 96, parent_->Dpi());
+        height = MulDiv(client.bottom, 96, parent_->Dpi());
+    }
+    SetBounds(0, 0, width, height);
+}
+
+void TPanel::Redraw() {
+    if (HandleAllocated()) InvalidateRect(WindowHandle(), nullptr, TRUE);
+}
+
+void TPanel::CreateParams(TCreateParams& params) {
+    TWinControl::CreateParams(params);
+    params.ClassName = L"TPanel";
+}
+
+void TPanel::CreateHandle() {
+    Realign();
+    TWinControl::CreateHandle();
+}
+
+bool TPanel::Dispatch(TMessage& m) { return ReflectControlMessage(*this, m); }
+
+void TPanel::PaintBackground(HDC dc, const RECT& client) {
+    TUniqueBrush brush(CreateSolidBrush(color_));
+    FillRect(dc, &client, brush.Get());
+    RECT r = client;
+    const int width = Scale(bevelWidth_);
+    if (bevelOuter_ != TBevelCut::bvNone) DrawBevel(dc, r, bevelOuter_, width);
+    if (bevelInner_ != TBevelCut::bvNone) DrawBevel(dc, r, bevelInner_, width);
+}
+
+void DrawBevel(HDC dc, RECT& r, TBevelCut cut, int width) {
+    if (cut == TBevelCut::bvNone) return;
+    if (cut != TBevelCut::bvSpace) {
+        const bool raised = cut == TBevelCut::bvRaised;
+        HBRUSH light = GetSysColorBrush(raised ? COLOR_BTNHIGHLIGHT : COLOR_BTNSHADOW);
+        HBRUSH dark = GetSysColorBrush(raised ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT);
+        RECT ring = r;
+        for (int i = 0; i < width && ring.right > ring.left && ring.bottom > ring.top; ++i) {
+            // One ring: the light side owns the top left corner, the dark side
+            // the other three.
+            const RECT left{ring.left, ring.top, ring.left + 1, ring.bottom - 1};
+            const RECT top{ring.left, ring.top, ring.right - 1, ring.top + 1};
+            const RECT right{ring.right - 1, ring.top, ring.right, ring.bottom};
+            const RECT bottom{ring.left, ring.bottom - 1, ring.right, ring.bottom};
+            FillRect(dc, &left, light);
+            FillRect(dc, &top, light);
+            FillRect(dc, &right, dark);
+            FillRect(dc, &bottom, dark);
+            InflateRect(&ring, -1, -1);
+        }
+    }
+    InflateRect(&r, -width, -width);
+}
+
+// --- TImage ------------------------------------------------------------------
+
+TImage::TImage(TComponent* owner) : TGraphicControl(owner) {}
+
+void TImage::LoadFromResource(HINSTANCE module, int id) {
+    auto* bitmap = static_cast<HBITMAP>(
+        LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!bitmap) throw EReadError(Format("Bitmap resource %d not found", {std::to_string(id)}));
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof(info), &info);
+    picture_.SetHandle(bitmap, info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
+    scaled_.Reset();
+    scaledFrom_ = nullptr;
+    Invalidate();
+}
+
+void TImage::SetCenter(bool center) {
+    if (center_ == center) return;
+    center_ = center;
+    Invalidate();
+}
+
+RECT TImage::PictureRect(const RECT& bounds, int dpi) const {
+    const int width = MulDiv(picture_.Width(), dpi, 96);
+    const int height = MulDiv(picture_.Height(), dpi, 96);
+    int x = bounds.left, y = bounds.top;
+    if (center_) {
+        // Truncated towards zero, like the rest of the layout arithmetic.
+        x += (bounds.right - bounds.left - width) / 2;
+        y += (bounds.bottom - bounds.top - height) / 2;
+    }
+    return RECT{x, y, x + width, y + height};
+}
+
+HBITMAP TImage::ScaledPicture(int width, int height) {
+    if (scaled_ && scaledFrom_ == picture_.Handle() && scaledWidth_ == width && scaledHeight_ == height) {
+        return scaled_.Get();
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    TUniqueBitmap scaled(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!scaled) return nullptr;
+    TUniqueDc source(CreateCompatibleDC(nullptr));
+    TUniqueDc target(CreateCompatibleDC(nullptr));
+    {
+        TSelectObject selectSource(source.Get(), picture_.Handle());
+        TSelectObject selectTarget(target.Get(), scaled.Get());
+        // HALFTONE averages the source pixels under each target pixel (and
+        // wants the brush origin reset after it is chosen): the picture stays
+        // smooth instead of doubling every other row and column.
+        SetStretchBltMode(target.Get(), HALFTONE);
+        SetBrushOrgEx(target.Get(), 0, 0, nullptr);
+        StretchBlt(target.Get(), 0, 0, width, height, source.Get(), 0, 0, picture_.Width(), picture_.Height(),
+                   SRCCOPY);
+    }
+    scaled_ = std::move(scaled);
+    scaledFrom_ = picture_.Handle();
+    scaledWidth_ = width;
+    scaledHeight_ = height;
+    return scaled_.Get();
+}
+
+void TImage::Paint(HDC dc, const RECT& bounds, int dpi) {
+    if (picture_.Empty()) return;
+    const RECT r = PictureRect(bounds, dpi);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HBITMAP image = picture_.Handle();
+    if (width != picture_.Width() || height != picture_.Height()) image = ScaledPicture(width, height);
+    if (!image) return;
+    TUniqueDc source(CreateCompatibleDC(dc));
+    TSelectObject select(source.Get(), image);
+    BitBlt(dc, r.left, r.top, width, height, source.Get(), 0, 0, SRCCOPY);
+}
+
+// --- TSpeedButton ------------------------------------------------------------
+
+void TSpeedButton::SetFlat(bool flat) {
+    if (flat_ == flat) return;
+    flat_ = flat;
+    Invalidate();
+}
+
+void TSpeedButton::Paint(HDC dc, const RECT& bounds, int) {
+    // Flat, without caption or glyph, the button draws nothing at all.
+    if (flat_) return;
+    RECT r = bounds;
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+}

@@ -1,0 +1,94 @@
+#include "win/Registry.h"
+
+#include <vector>
+
+#include "core/Exception.h"
+#include "core/Utf.h"
+
+namespace {
+[[noreturn]] void Raise(const char* pattern, const std::string& name) {
+    throw ERegistryException(Format(pattern, {name}));
+}
+}  // namespace
+
+TRegistry::TRegistry(REGSAM access) : access_(access) {}
+
+TRegistry::~TRegistry() { CloseKey(); }
+
+void TRegistry::SetRootKey(HKEY root) {
+    CloseKey();
+    root_ = root;
+}
+
+bool TRegistry::OpenKey(const std::string& path, bool create) {
+    HKEY parent = current_ ? current_.Get() : root_;
+    HKEY key = nullptr;
+    LONG result;
+    const std::wstring wide = Widen(path);
+    if (create) {
+        result = RegCreateKeyExW(parent, wide.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_, nullptr, &key,
+                                 nullptr);
+    } else {
+        result = RegOpenKeyExW(parent, wide.c_str(), 0, access_, &key);
+    }
+    if (result != ERROR_SUCCESS) return false;
+    current_.Reset(key);
+    return true;
+}
+
+void TRegistry::CloseKey() { current_.Reset(); }
+
+bool TRegistry::ValueExists(const std::string& name) const {
+    if (!current_) return false;
+    return RegQueryValueExW(current_.Get(), Widen(name).c_str(), nullptr, nullptr, nullptr, nullptr) ==
+           ERROR_SUCCESS;
+}
+
+std::string TRegistry::ReadString(const std::string& name) const {
+    if (!current_) return {};
+    const std::wstring wide = Widen(name);
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(current_.Get(), wide.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        size == 0) {
+        return {};
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) Raise("Invalid data type for '%s'", name);
+    // The value may grow between the two queries; ask again with more room.
+    std::vector<BYTE> data;
+    LONG result;
+    do {
+        data.assign(size + sizeof(wchar_t), 0);
+        size = static_cast<DWORD>(data.size());
+        result = RegQueryValueExW(current_.Get(), wide.c_str(), nullptr, &type, data.data(), &size);
+    } while (result == ERROR_MORE_DATA);
+    if (result != ERROR_SUCCESS) Raise("Failed to get data for '%s'", name);
+    if (type != REG_SZ && type != REG_EXPAND_SZ) Raise("Invalid data type for '%s'", name);
+    std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
+    const size_t zero = text.find(L'\0');
+    if (zero != std::wstring::npos) text.resize(zero);
+    return Narrow(text);
+}
+
+int TRegistry::ReadInteger(const std::string& name) const {
+    DWORD value = 0, type = 0, size = sizeof(value);
+    // Data longer than four bytes, whatever its type, cannot be read here.
+    if (!current_ || RegQueryValueExW(current_.Get(), Widen(name).c_str(), nullptr, &type,
+                                      reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
+        Raise("Failed to get data for '%s'", name);
+    }
+    if (type != REG_DWORD) Raise("Invalid data type for '%s'", name);
+    return static_cast<int>(value);
+}
+
+void TRegistry::WriteInteger(const std::string& name, int value) {
+    const DWORD data = static_cast<DWORD>(value);
+    if (!current_ || RegSetValueExW(current_.Get(), Widen(name).c_str(), 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&data), sizeof(data)) != ERROR_SUCCESS) {
+        Raise("Failed to set data for '%s'", name);
+    }
+}
+
+bool TRegistry::DeleteValue(const std::string& name) {
+    if (!current_) return false;
+    return RegDeleteValueW(current_.Get(), Widen(name).c_str()) == ERROR_SUCCESS;
+}

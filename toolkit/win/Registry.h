@@ -1,0 +1,42 @@
+// A registry object: at most one open key under HKEY_CURRENT_USER, opened
+// with full access. Paths are relative to the open key, so users close a key
+// before opening the next. Reading a value of the wrong type raises.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "core/Component.h"
+#include "win/Handles.h"
+
+class TRegistry : public TObject {
+public:
+    explicit TRegistry(REGSAM access = KEY_ALL_ACCESS);
+    ~TRegistry() override;
+
+    HKEY RootKey() const { return root_; }
+    void SetRootKey(HKEY root);
+    HKEY CurrentKey() const { return current_.Get(); }
+
+    // Opens (with `create`, creates) a key; false when that fails. Never raises.
+    bool OpenKey(const std::string& path, bool create);
+    void CloseKey();
+
+    bool ValueExists(const std::string& name) const;
+    // "" when the value is missing or empty or no key is open; REG_SZ or
+    // REG_EXPAND_SZ data (not expanded) up to the first zero character.
+    std::string ReadString(const std::string& name) const;
+    // REG_DWORD only.
+    int ReadInteger(const std::string& name) const;
+    bool ReadBool(const std::string& name) const { return ReadInteger(name) != 0; }
+    void WriteInteger(const std::string& name, int value);
+    void WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+    // False for a missing value; never raises.
+    bool DeleteValue(const std::string& name);
+
+private:
+    HKEY root_ = HKEY_CURRENT_USER;
+    REGSAM access_;
+    TUniqueKey current_;
+};
