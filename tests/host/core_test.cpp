@@ -1,0 +1,137 @@
+// The portable core: text conversion, message formatting, event slots and the
+// component owner tree.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/Component.h"
+#include "core/Events.h"
+#include "core/Exception.h"
+#include "core/Utf.h"
+
+TEST(Utf, RoundTripsTextOutsideTheAnsiCodePage) {
+    const std::string text = "Ελληνικά Кириллица 日本語 😀 C:\\Users\\Zoë";
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
+    EXPECT_EQ(Utf8ToUtf16("😀").size(), 2u);  // a surrogate pair
+}
+
+TEST(Utf, MalformedInputBecomesReplacementCharacters) {
+    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), (std::u16string{u'a', 0xFFFD, u'b'}));
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), std::u16string(1, 0xFFFD));  // overlong "/"
+    EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), std::u16string(1, 0xFFFD));  // cut short
+    EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD800, u'x'}), "\xEF\xBF\xBDx");  // lone surrogate
+}
+
+TEST(Utf, TruncationCountsUtf16UnitsAndNeverSplitsACharacter) {
+    EXPECT_EQ(TruncateUtf16Units(std::string(200, 'a'), 127), std::string(127, 'a'));
+    const std::string euros = std::string(126, 'a') + "€€";
+    EXPECT_EQ(TruncateUtf16Units(euros, 127), std::string(126, 'a') + "€");
+    // A character outside the BMP needs two units: it does not fit in one.
+    EXPECT_EQ(TruncateUtf16Units(std::string(126, 'a') + "😀", 127), std::string(126, 'a'));
+    EXPECT_EQ(TruncateUtf16Units("short", 127), "short");
+}
+
+TEST(Format, FillsPlaceholdersInOrder) {
+    EXPECT_EQ(Format("Invalid data type for '%s'", {"Wallpaper"}), "Invalid data type for 'Wallpaper'");
+    EXPECT_EQ(Format("Win32 Error.  Code: %d.\n%s", {"5", "Access is denied."}),
+              "Win32 Error.  Code: 5.\nAccess is denied.");
+    EXPECT_EQ(Format("100%% of '%s'", {}), "100% of ''");
+}
+
+namespace {
+
+struct Receiver : TObject {
+    std::vector<std::string> calls;
+    void First(TObject*) { calls.push_back("first"); }
+    void Second(TObject*) { calls.push_back("second"); }
+};
+
+class Probe : public TComponent {
+public:
+    Probe(TComponent* owner, std::vector<std::string>* log) : TComponent(owner), log_(log) {}
+    ~Probe() override { log_->push_back("destroy " + Name()); }
+    void Notification(TComponent* component, TOperation operation) override {
+        TComponent::Notification(component, operation);
+        if (operation == TOperation::opRemove && component == watched) {
+            log_->push_back(Name() + " forgets " + component->Name());
+            watched = nullptr;
+        }
+    }
+    void Loaded() override {
+        TComponent::Loaded();
+        log_->push_back("loaded " + Name());
+    }
+    TComponent* watched = nullptr;
+
+private:
+    std::vector<std::string>* log_;
+};
+
+}  // namespace
+
+TEST(Events, SlotsAreEmptyByDefaultComparableAndRePointable) {
+    Receiver a, b;
+    TNotifyEvent slot;
+    EXPECT_FALSE(slot.Assigned());
+    slot(nullptr);  // firing an empty slot does nothing
+
+    slot = TNotifyEvent(&a, &Receiver::First);
+    EXPECT_TRUE(slot == TNotifyEvent(&a, &Receiver::First));
+    EXPECT_FALSE(slot == TNotifyEvent(&a, &Receiver::Second));
+    EXPECT_FALSE(slot == TNotifyEvent(&b, &Receiver::First));
+    EXPECT_EQ(slot.Object(), &a);
+    slot(nullptr);
+    slot = TNotifyEvent(&a, &Receiver::Second);
+    slot(nullptr);
+    EXPECT_EQ(a.calls, (std::vector<std::string>{"first", "second"}));
+    slot = nullptr;
+    EXPECT_FALSE(slot.Assigned());
+}
+
+TEST(Component, OwnersDestroyWhatTheyOwnLastFirstAndSiblingsForgetTheRemoved) {
+    std::vector<std::string> log;
+    {
+        TOwned<Probe> root(new Probe(nullptr, &log));
+        root->SetName("root");
+        auto* list = new Probe(root.Get(), &log);
+        list->SetName("list");
+        auto* icon = new Probe(root.Get(), &log);
+        icon->SetName("icon");
+        icon->watched = list;
+        EXPECT_EQ(root->ComponentCount(), 2);
+        EXPECT_EQ(root->FindComponent("icon"), icon);
+
+        TComponent::Free(list);
+        EXPECT_EQ(icon->watched, nullptr);
+        EXPECT_EQ(root->ComponentCount(), 1);
+    }
+    // The owner's own destruction runs first (a form's handler and window go
+    // before its components), then what it owns.
+    EXPECT_EQ(log, (std::vector<std::string>{"destroy list", "icon forgets list", "destroy root", "destroy icon"}));
+}
+
+TEST(Component, FreeNotificationReachesComponentsOfOtherOwners) {
+    std::vector<std::string> log;
+    TOwned<Probe> a(new Probe(nullptr, &log));
+    a->SetName("a");
+    auto* b = new Probe(nullptr, &log);
+    b->SetName("b");
+    a->watched = b;
+    b->FreeNotification(a.Get());
+    TComponent::Free(b);
+    EXPECT_EQ(a->watched, nullptr);
+}
+
+TEST(Component, LoadingFlagsAreClearedByLoaded) {
+    std::vector<std::string> log;
+    TOwned<Probe> root(new Probe(nullptr, &log));
+    auto* child = new Probe(root.Get(), &log);
+    child->SetName("child");
+    root->BeginLoading();
+    EXPECT_TRUE(root->Loading());
+    EXPECT_TRUE(child->Loading());
+    child->Loaded();
+    EXPECT_FALSE(child->Loading());
+    EXPECT_EQ(log.back(), "loaded child");
+}

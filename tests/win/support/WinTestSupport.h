@@ -1,0 +1,96 @@
+// Helpers for in-process tests under Wine: an application object per test,
+// message pumping, and recorders for the error box and the notification area.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TrayIcon/TrayIcon.h"
+#include "core/Utf.h"
+#include "win/Application.h"
+
+// Handles every waiting message for about `ms` milliseconds.
+inline void PumpMessages(int ms = 0) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (ms > 0) Sleep(5);
+    } while (std::chrono::steady_clock::now() < until);
+}
+
+// Pumps until `done` holds or `ms` pass; returns whether it held.
+inline bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= until) return false;
+        PumpMessages(10);
+    }
+    return true;
+}
+
+// An application object for one test, whose error boxes are recorded rather
+// than shown.
+struct TTestApplication {
+    TTestApplication() {
+        app.SetTitle("Brivane");
+        app.SetErrorBoxHook([this](const std::string& text, const std::string& caption) {
+            errorBoxes.push_back(text);
+            captions.push_back(caption);
+        });
+    }
+    TApplication app;
+    std::vector<std::string> errorBoxes;
+    std::vector<std::string> captions;
+};
+
+// One Shell_NotifyIconW call as the component made it.
+struct TNotifyCall {
+    DWORD message;
+    UINT id;
+    HWND window;
+    UINT flags;
+    UINT callback;
+    HICON icon;
+    std::wstring tip;
+    bool tipAllZero;
+    UINT version;
+    DWORD size;
+};
+
+// Records the component's notification-area calls; with `forward` they also
+// reach the real shell.
+class TNotifyRecorder {
+public:
+    explicit TNotifyRecorder(bool forward = false) {
+        TTrayIcon::SetNotifyFunction([this, forward](DWORD message, NOTIFYICONDATAW& data) -> BOOL {
+            TNotifyCall call{message, data.uID, data.hWnd, data.uFlags, data.uCallbackMessage, data.hIcon,
+                             data.szTip, true, data.uVersion, data.cbSize};
+            for (wchar_t c : data.szTip) call.tipAllZero = call.tipAllZero && c == 0;
+            calls.push_back(call);
+            if (forward) return Shell_NotifyIconW(message, &data);
+            return message != NIM_SETVERSION || data.uVersion <= NOTIFYICON_VERSION_4;
+        });
+    }
+    ~TNotifyRecorder() { TTrayIcon::SetNotifyFunction(nullptr); }
+    std::vector<DWORD> Messages() const {
+        std::vector<DWORD> m;
+        for (const auto& c : calls) m.push_back(c.message);
+        return m;
+    }
+    std::vector<TNotifyCall> calls;
+};
+
+inline std::string WindowText(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return Narrow(text);
+}

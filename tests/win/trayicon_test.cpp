@@ -1,0 +1,571 @@
+// The tray icon component against real Win32 under Wine: the notification
+// record it sends, its properties, the shell's callbacks turned into events,
+// its timers, and the application window in the tray.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SimpleTimer/SimpleTimer.h"
+#include "core/Exception.h"
+#include "TrayIcon/TrayIcon.h"
+#include "resource.h"
+#include "support/WinTestSupport.h"
+#include "win/Forms.h"
+#include "win/ImgList.h"
+#include "win/Menus.h"
+
+namespace {
+
+HINSTANCE Module() { return GetModuleHandleW(nullptr); }
+
+void Send(TTrayIcon* icon, UINT notification) {
+    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, icon->IconId(), notification);
+}
+
+void Tick(const TSimpleTimer& timer) {
+    SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, timer.Id(), 0);
+}
+
+// Ends the popup menu once it is really open (the timer may fire earlier,
+// while the tray icon still processes pending messages).
+void CloseMenuSoon() {
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+        if (!TPopupMenu::AnyOpen()) return;
+        KillTimer(nullptr, id);
+        EndMenu();
+    });
+}
+
+TImageList* MakeImages(TComponent* owner, int count) {
+    auto* images = new TImageList(owner);
+    for (int i = 0; i < count; ++i) images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+    return images;
+}
+
+// A form whose stored description holds a tray icon as the program's does.
+class TTrayForm : public TForm {
+public:
+    TTrayForm(TComponent* owner, bool keepHidden) : TForm(owner) {
+        TFormLoader loader(this);
+        SetClientSize(120, 80);
+        Images = loader.Create<TImageList>("Images");
+        for (int i = 0; i < 4; ++i) Images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+        Tray = loader.Create<TTrayIcon>("Tray");
+        loader.Fixup([this] { Tray->SetIconList(Images); });
+        Tray->SetCycleInterval(1000);
+        TIcon stored;
+        stored.LoadFromResource(Module(), MAKEINTRESOURCEW(IDI_MAINICON), 16);
+        Tray->SetIcon(stored);
+        Tray->SetIconVisible(true);
+        Tray->SetIconIndex(0);
+        Tray->SetMinimizeToTray(true);
+        if (keepHidden) Tray->OnStartup = TStartupEvent(this, &TTrayForm::Startup);
+        loader.Finish();
+    }
+    void Startup(TObject*, bool& showMainForm) {
+        ++startups;
+        showMainForm = false;
+    }
+    TImageList* Images = nullptr;
+    TTrayIcon* Tray = nullptr;
+    int startups = 0;
+};
+
+struct EventLog : TObject {
+    std::vector<std::string> events;
+    std::vector<int> cycled;
+    void Click(TObject*) { events.push_back("click"); }
+    void DblClick(TObject*) { events.push_back("dblclick"); }
+    void Down(TObject*, TMouseButton b, TShiftState s, int, int) {
+        events.push_back("down" + std::to_string(static_cast<int>(b)) + ":" + std::to_string(s & (ssLeft | ssRight | ssMiddle)));
+    }
+    void Up(TObject*, TMouseButton b, TShiftState, int, int) { events.push_back("up" + std::to_string(static_cast<int>(b))); }
+    void Move(TObject*, TShiftState, int, int) { events.push_back("move"); }
+    void Enter(TObject*) { events.push_back("enter"); }
+    void Exit(TObject*) { events.push_back("exit"); }
+    void Popup(TObject*) { events.push_back("popup"); }
+    void BalloonClick(TObject*) { events.push_back("balloon-click"); }
+    void BalloonHide(TObject*) { events.push_back("balloon-hide"); }
+    void BalloonTimeout(TObject*) { events.push_back("balloon-timeout"); }
+    void Cycle(TObject*, int next) { cycled.push_back(next); }
+    void Throw(TObject*) { throw Exception("Boom"); }
+    void DefaultItem(TObject*) { events.push_back("default-item"); }
+};
+
+class TrayIconTest : public ::testing::Test {
+protected:
+    TTestApplication app;
+};
+
+}  // namespace
+
+TEST_F(TrayIconTest, StartupSendsTheRecordInTheOrderTheStoredDescriptionGives) {
+    TNotifyRecorder recorder;
+    TOwned<TTrayForm> form(new TTrayForm(&app.app, true));
+    TTrayIcon* tray = form->Tray;
+    // Construction deletes (nothing there yet); the stored icon is modified
+    // before the add; the image list, resolved last, is copied in; Loaded
+    // modifies, adds again and sets the callback version.
+    EXPECT_EQ(recorder.Messages(),
+              (std::vector<DWORD>{NIM_DELETE, NIM_MODIFY, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY,
+                                  NIM_ADD, NIM_SETVERSION}));
+    const TNotifyCall& add = recorder.calls[2];
+    EXPECT_EQ(add.size, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
+    EXPECT_EQ(add.window, TTrayIcon::SharedHandler()->Window());
+    EXPECT_EQ(add.id, tray->IconId());
+    EXPECT_EQ(add.flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(add.callback, 0x0800u);
+    EXPECT_NE(add.icon, nullptr);
+    EXPECT_TRUE(add.tipAllZero);
+    EXPECT_EQ(recorder.calls.back().version, 0u);
+    EXPECT_EQ(form->startups, 1);
+    EXPECT_FALSE(app.app.ShowMainForm());
+    EXPECT_TRUE(tray->IconVisible());
+
+    recorder.calls.clear();
+    tray->SetHint("Click to hide desktop");
+    ASSERT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_MODIFY});
+    EXPECT_EQ(recorder.calls[0].tip, L"Click to hide desktop");
+    recorder.calls.clear();
+    tray->SetShowHint(false);
+    EXPECT_TRUE(recorder.calls.at(0).tipAllZero);
+    tray->SetShowHint(true);
+    tray->SetHint("");
+    EXPECT_TRUE(recorder.calls.back().tipAllZero);
+
+    recorder.calls.clear();
+    form.Reset();
+    ASSERT_FALSE(recorder.calls.empty());
+    EXPECT_EQ(recorder.calls.front().message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(TrayIconTest, TheRealShellRefusesASecondAddAndForgetsTheIconOnDestruction) {
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    tray->Icon()->LoadFromResource(Module(), MAKEINTRESOURCEW(IDI_MAINICON), 16);
+    EXPECT_TRUE(tray->ShowIcon());
+    EXPECT_FALSE(tray->ShowIcon());
+    EXPECT_TRUE(tray->ModifyIcon());
+    NOTIFYICONDATAW copy = tray->IconData();
+    tray.Reset();
+    // The icon is gone: modifying it now fails.
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &copy));
+}
+
+TEST_F(TrayIconTest, HintIsCutTo127CharactersWithoutSplittingOne) {
+    TNotifyRecorder recorder;
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    tray->SetHint(std::string(200, 'x'));
+    EXPECT_EQ(tray->Hint(), std::string(127, 'x'));
+    EXPECT_EQ(recorder.calls.back().tip, std::wstring(127, L'x'));
+    tray->SetHint(std::string(126, 'x') + "日本");
+    EXPECT_EQ(tray->Hint(), std::string(126, 'x') + "日");
+    EXPECT_EQ(recorder.calls.back().tip, std::wstring(126, L'x') + L"日");
+}
+
+TEST_F(TrayIconTest, IconIndexIsClampedToTheListAndFollowsItsDestruction) {
+    TNotifyRecorder recorder;
+    TOwned<TComponent> owner(new TComponent(nullptr));
+    auto* tray = new TTrayIcon(owner.Get());
+    tray->SetIconIndex(7);
+    EXPECT_EQ(tray->IconIndex(), 0);  // no list
+
+    TImageList* four = MakeImages(owner.Get(), 4);
+    tray->SetIconList(four);
+    tray->SetIconIndex(10);
+    EXPECT_EQ(tray->IconIndex(), 3);
+    EXPECT_FALSE(tray->Icon()->Empty());
+
+    TImageList* empty = MakeImages(owner.Get(), 0);
+    tray->SetIconList(empty);
+    tray->SetIconIndex(2);
+    EXPECT_EQ(tray->IconIndex(), -1);
+
+    tray->SetIconList(four);
+    tray->SetIconIndex(2);
+    TComponent::Free(four);
+    EXPECT_EQ(tray->IconList(), nullptr);
+    EXPECT_EQ(tray->IconIndex(), 0);
+}
+
+TEST_F(TrayIconTest, CyclingShowsEachImageInTurnAndRestartsOnANewInterval) {
+    TOwned<TComponent> owner(new TComponent(nullptr));
+    auto* tray = new TTrayIcon(owner.Get());
+    EventLog log;
+    tray->OnCycle = TCycleEvent(&log, &EventLog::Cycle);
+    tray->SetIconList(MakeImages(owner.Get(), 4));
+    tray->SetCycleInterval(1000);
+    tray->SetCycleIcons(true);
+    EXPECT_TRUE(tray->CycleTimer().Active());
+    std::vector<int> shown;
+    for (int i = 0; i < 5; ++i) {
+        shown.push_back(tray->IconIndex());
+        Tick(tray->CycleTimer());
+    }
+    EXPECT_EQ(shown, (std::vector<int>{0, 1, 2, 3, 0}));
+    EXPECT_EQ(log.cycled, (std::vector<int>{1, 2, 3, 0, 1}));
+
+    EXPECT_EQ(tray->IconIndex(), 1);
+    tray->SetCycleInterval(250);
+    EXPECT_EQ(tray->IconIndex(), 0);
+    EXPECT_EQ(tray->CycleTimer().Interval(), 250u);
+    EXPECT_TRUE(tray->CycleTimer().Active());
+    tray->SetCycleIcons(false);
+    EXPECT_FALSE(tray->CycleTimer().Active());
+}
+
+TEST_F(TrayIconTest, ClickFiresOnReleaseAndADoubleClickTogglesOnlyOnce) {
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    EventLog log;
+    tray->OnClick = TNotifyEvent(&log, &EventLog::Click);
+    tray->OnMouseUp = TMouseEvent(&log, &EventLog::Up);
+    Send(tray.Get(), WM_LBUTTONDOWN);
+    EXPECT_TRUE(log.events.empty());
+    Send(tray.Get(), WM_LBUTTONUP);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"click", "up0"}));
+    EXPECT_FALSE(tray->ClickTimer().Active());
+
+    // The second press of a double click comes as WM_LBUTTONDBLCLK.
+    log.events.clear();
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Send(tray.Get(), m);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"click", "up0", "up0"}));
+}
+
+TEST_F(TrayIconTest, WithADoubleClickHandlerTheClickWaitsForTheDoubleClickTime) {
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    EventLog log;
+    tray->OnClick = TNotifyEvent(&log, &EventLog::Click);
+    tray->OnDblClick = TNotifyEvent(&log, &EventLog::DblClick);
+
+    Send(tray.Get(), WM_LBUTTONDOWN);
+    EXPECT_TRUE(tray->ClickTimer().Active());
+    EXPECT_EQ(tray->ClickTimer().Interval(), GetDoubleClickTime());
+    Send(tray.Get(), WM_LBUTTONUP);
+    EXPECT_TRUE(log.events.empty());
+    EXPECT_TRUE(tray->ClickReady());
+    Tick(tray->ClickTimer());
+    EXPECT_EQ(log.events, std::vector<std::string>{"click"});
+    EXPECT_FALSE(tray->ClickTimer().Active());
+
+    log.events.clear();
+    for (UINT m : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) Send(tray.Get(), m);
+    Tick(tray->ClickTimer());
+    EXPECT_EQ(log.events, std::vector<std::string>{"dblclick"});
+    EXPECT_FALSE(tray->DblClicked());
+
+    // A press held past the double-click time fires at the release.
+    log.events.clear();
+    Send(tray.Get(), WM_LBUTTONDOWN);
+    Tick(tray->ClickTimer());
+    EXPECT_TRUE(log.events.empty());
+    Send(tray.Get(), WM_LBUTTONUP);
+    EXPECT_EQ(log.events, std::vector<std::string>{"click"});
+}
+
+TEST_F(TrayIconTest, PressesOpenTheMenuAfterMouseDownAndDoubleClicksInvokeTheDefaultItem) {
+    TOwned<TComponent> owner(new TComponent(nullptr));
+    auto* tray = new TTrayIcon(owner.Get());
+    auto* menu = new TPopupMenu(owner.Get());
+    auto* item = new TMenuItem(owner.Get());
+    item->SetCaption("Default thing");
+    menu->Items()->Add(item);
+    EventLog log;
+    menu->OnPopup = TNotifyEvent(&log, &EventLog::Popup);
+    item->OnClick = TNotifyEvent(&log, &EventLog::DefaultItem);
+    tray->SetPopupMenu(menu);
+    tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
+
+    CloseMenuSoon();
+    Send(tray, WM_RBUTTONDOWN);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"down1:16", "popup"}));
+    EXPECT_EQ(menu->PopupComponent(), tray);
+
+    // The left button opens it too with LeftPopup.
+    log.events.clear();
+    Send(tray, WM_LBUTTONDOWN);
+    EXPECT_EQ(log.events, std::vector<std::string>{"down0:8"});
+    tray->SetLeftPopup(true);
+    log.events.clear();
+    CloseMenuSoon();
+    Send(tray, WM_LBUTTONDOWN);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"down0:8", "popup"}));
+
+    // A double click invokes the default item, unless LeftPopup is on.
+    item->SetDefault(true);
+    log.events.clear();
+    Send(tray, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(log.events.empty());
+    tray->SetLeftPopup(false);
+    Send(tray, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(log.events, std::vector<std::string>{"default-item"});
+    menu->SetAutoPopup(false);
+    log.events.clear();
+    Send(tray, WM_RBUTTONDOWN);
+    EXPECT_EQ(log.events, std::vector<std::string>{"down1:16"});
+}
+
+TEST_F(TrayIconTest, ACallbackArrivingWhileTheMenuIsOpenOpensNoSecondMenu) {
+    TOwned<TComponent> owner(new TComponent(nullptr));
+    auto* tray = new TTrayIcon(owner.Get());
+    auto* menu = new TPopupMenu(owner.Get());
+    auto* item = new TMenuItem(owner.Get());
+    item->SetCaption("Item");
+    menu->Items()->Add(item);
+    EventLog log;
+    menu->OnPopup = TNotifyEvent(&log, &EventLog::Popup);
+    tray->SetPopupMenu(menu);
+    static TTrayIcon* current;
+    static int step;
+    current = tray;
+    step = 0;
+    // While the first menu is open, the shell reports another right press;
+    // a few ticks later the menu is closed.
+    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
+        if (!TPopupMenu::AnyOpen()) return;
+        if (step++ == 0) {
+            PostMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, current->IconId(), WM_RBUTTONDOWN);
+        } else if (step > 3) {
+            KillTimer(nullptr, id);
+            EndMenu();
+        }
+    });
+    tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
+    Send(tray, WM_RBUTTONDOWN);
+    PumpMessages(50);
+    // The second press was handled inside the open menu, without a menu of its own.
+    EXPECT_EQ(log.events, (std::vector<std::string>{"down1:16", "popup", "down1:16"}));
+}
+
+TEST_F(TrayIconTest, DisabledIconsDropAllButBalloonEventsAndShell5DecodesContextNotifications) {
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    EventLog log;
+    tray->OnClick = TNotifyEvent(&log, &EventLog::Click);
+    tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
+    tray->OnMouseUp = TMouseEvent(&log, &EventLog::Up);
+    tray->OnMouseMove = TMouseMoveEvent(&log, &EventLog::Move);
+    tray->OnBalloonHintClick = TNotifyEvent(&log, &EventLog::BalloonClick);
+    tray->OnBalloonHintHide = TNotifyEvent(&log, &EventLog::BalloonHide);
+    tray->OnBalloonHintTimeout = TNotifyEvent(&log, &EventLog::BalloonTimeout);
+    tray->SetEnabled(false);
+    for (UINT m : std::vector<UINT>{WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP,
+                                    WM_MBUTTONDOWN, WM_MBUTTONUP, 0x0405u, 0x0403u, 0x0404u}) {
+        Send(tray.Get(), m);
+    }
+    EXPECT_EQ(log.events, (std::vector<std::string>{"balloon-click", "balloon-hide", "balloon-timeout"}));
+    EXPECT_FALSE(tray->ClickStart());
+
+    tray->SetEnabled(true);
+    log.events.clear();
+    TNotifyRecorder recorder;
+    tray->SetCallbackVersion(TCallbackVersion::cvShell5);
+    ASSERT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_SETVERSION});
+    EXPECT_EQ(recorder.calls[0].version, static_cast<UINT>(NOTIFYICON_VERSION));
+    for (UINT m : {static_cast<UINT>(WM_RBUTTONUP), 0x007Bu, 0x0400u, 0x0401u}) Send(tray.Get(), m);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"up1", "up1", "up1"}));
+    tray->SetCallbackVersion(TCallbackVersion::cvClassic);
+    log.events.clear();
+    for (UINT m : {static_cast<UINT>(WM_RBUTTONUP), 0x007Bu, static_cast<UINT>(WM_MBUTTONDOWN)}) Send(tray.Get(), m);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"up1", "down2:32"}));
+}
+
+TEST_F(TrayIconTest, EnterAndExitFollowTheCursorThroughThe20msPoll) {
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    EventLog log;
+    tray->OnMouseEnter = TNotifyEvent(&log, &EventLog::Enter);
+    tray->OnMouseExit = TNotifyEvent(&log, &EventLog::Exit);
+    tray->SetWantEnterExitEvents(true);
+    EXPECT_TRUE(tray->ExitTimer().Active());
+    EXPECT_EQ(tray->ExitTimer().Interval(), 20u);
+
+    SetCursorPos(300, 300);
+    PumpMessages(30);
+    Send(tray.Get(), WM_MOUSEMOVE);
+    Send(tray.Get(), WM_MOUSEMOVE);
+    EXPECT_EQ(log.events, std::vector<std::string>{"enter"});
+    Tick(tray->ExitTimer());
+    EXPECT_EQ(log.events, std::vector<std::string>{"enter"});  // the cursor stayed
+
+    SetCursorPos(340, 310);
+    // The real 20 ms poll reports the exit.
+    EXPECT_TRUE(PumpUntil([&] { return log.events.size() == 2; }, 2000));
+    EXPECT_EQ(log.events.back(), "exit");
+    EXPECT_TRUE(tray->MouseOutside());
+    Send(tray.Get(), WM_MOUSEMOVE);
+    EXPECT_EQ(log.events.back(), "enter");
+    tray->SetWantEnterExitEvents(false);
+    EXPECT_FALSE(tray->ExitTimer().Active());
+}
+
+TEST_F(TrayIconTest, TheSharedWindowSurvivesCloseAndIgnoresForgedMessages) {
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    EventLog log;
+    tray->OnClick = TNotifyEvent(&log, &EventLog::Click);
+    HWND shared = TTrayIcon::SharedHandler()->Window();
+    EXPECT_EQ(SendMessageW(shared, WM_CLOSE, 0, 0), 1);
+    EXPECT_TRUE(IsWindow(shared));
+    EXPECT_EQ(SendMessageW(shared, WM_QUERYENDSESSION, 0, 0), 1);
+
+    // Identifiers that name no live icon, an address-like one included.
+    for (WPARAM forged : {WPARAM{0}, WPARAM{0xDEADBEEF}, static_cast<WPARAM>(reinterpret_cast<UINT_PTR>(tray.Get())),
+                          static_cast<WPARAM>(tray->IconId() + 1000)}) {
+        SendMessageW(shared, WM_TRAYICON, forged, WM_LBUTTONDOWN);
+        SendMessageW(shared, WM_TRAYICON, forged, WM_LBUTTONUP);
+    }
+    EXPECT_TRUE(log.events.empty());
+    // Timer messages for timers that don't exist.
+    SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, 0xBADF00D, 0);
+    SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, reinterpret_cast<WPARAM>(&tray->ClickTimer()), 0);
+    EXPECT_TRUE(log.events.empty());
+    // The real icon still works.
+    Send(tray.Get(), WM_LBUTTONDOWN);
+    Send(tray.Get(), WM_LBUTTONUP);
+    EXPECT_EQ(log.events, std::vector<std::string>{"click"});
+}
+
+TEST_F(TrayIconTest, AnErrorInAHandlerIsShownInTheErrorBoxAndTheProgramGoesOn) {
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    EventLog log;
+    tray->OnClick = TNotifyEvent(&log, &EventLog::Throw);
+    tray->OnMouseUp = TMouseEvent(&log, &EventLog::Up);
+    Send(tray.Get(), WM_LBUTTONDOWN);
+    Send(tray.Get(), WM_LBUTTONUP);
+    ASSERT_EQ(app.errorBoxes, std::vector<std::string>{"Boom."});
+    EXPECT_EQ(app.captions, std::vector<std::string>{"Brivane"});
+    tray->OnClick = TNotifyEvent(&log, &EventLog::Click);
+    Send(tray.Get(), WM_LBUTTONDOWN);
+    Send(tray.Get(), WM_LBUTTONUP);
+    EXPECT_EQ(log.events.back(), "up0");
+    EXPECT_NE(std::find(log.events.begin(), log.events.end(), "click"), log.events.end());
+
+    // Only a last character that sorts after "." gets a full stop.
+    EXPECT_EQ(TApplication::ErrorBoxText("Invalid data type for 'Pattern'"), "Invalid data type for 'Pattern'");
+    EXPECT_EQ(TApplication::ErrorBoxText("Done."), "Done.");
+    EXPECT_EQ(TApplication::ErrorBoxText("Code 5"), "Code 5.");
+    EXPECT_EQ(TApplication::ErrorBoxText("Oops!"), "Oops!");
+}
+
+TEST_F(TrayIconTest, TaskbarCreatedAddsTheIconAgain) {
+    ASSERT_NE(TTrayIcon::TaskbarCreatedMessage(), 0u);
+    TNotifyRecorder recorder;
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    SendMessageW(app.app.Handle(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(recorder.calls.empty() || recorder.calls.back().message != NIM_ADD);
+    tray->SetIconVisible(true);
+    recorder.calls.clear();
+    SendMessageW(HWND_BROADCAST, TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+    EXPECT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_ADD});
+}
+
+TEST_F(TrayIconTest, MinimisingToTheTrayAndShowingTheApplicationWindowAgain) {
+    TNotifyRecorder recorder;
+    TTrayForm* form = app.app.CreateForm<TTrayForm>(true);
+    TTrayIcon* tray = form->Tray;
+    form->SetVisible(true);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_TRUE(IsWindowVisible(app.app.Handle()));  // the taskbar button
+
+    recorder.calls.clear();
+    app.app.Minimize();
+    PumpMessages(20);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(IsWindowVisible(app.app.Handle()));
+    EXPECT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_ADD});
+    EXPECT_TRUE(IsIconic(app.app.Handle()));
+
+    tray->ShowApplicationWindow();
+    PumpMessages(20);
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(IsIconic(app.app.Handle()));
+    EXPECT_EQ(form->WindowState(), TWindowState::wsNormal);
+
+    tray->HideApplicationWindow();
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(IsWindowVisible(app.app.Handle()));
+
+    // Without MinimizeToTray a minimise is left to the windows.
+    tray->SetMinimizeToTray(false);
+    form->SetVisible(true);
+    recorder.calls.clear();
+    app.app.Minimize();
+    PumpMessages(20);
+    EXPECT_TRUE(recorder.calls.empty());
+}
+
+TEST_F(TrayIconTest, BeforeTheMainWindowIsKnownShowAndHideDoNothing) {
+    // A form made outside CreateForm is not the main window.
+    TOwned<TTrayForm> form(new TTrayForm(&app.app, false));
+    ASSERT_EQ(app.app.MainForm(), nullptr);
+    EXPECT_TRUE(app.app.ShowMainForm());
+    form->Tray->ShowApplicationWindow();
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    form->SetVisible(true);
+    form->Tray->HideApplicationWindow();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+TEST_F(TrayIconTest, DestructionPutsBothWindowProceduresBack) {
+    TOwned<TTrayForm> form(new TTrayForm(&app.app, false));
+    const LONG_PTR formProc = GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC);
+    const LONG_PTR appProc = GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC);
+    auto* tray = new TTrayIcon(form.Get());
+    EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC), formProc);
+    EXPECT_NE(GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC), appProc);
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(tray->SavedOwnerProc()), formProc);
+    TComponent::Free(tray);
+    EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC), formProc);
+    EXPECT_EQ(GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC), appProc);
+}
+
+TEST(SimpleTimer, TheSharedWindowLivesExactlyAsLongAsTheLastTimer) {
+    EXPECT_EQ(TSimpleTimer::SharedHandler(), nullptr);
+    auto first = std::make_unique<TSimpleTimer>(nullptr, nullptr);
+    TSimpleTimerHandler* handler = TSimpleTimer::SharedHandler();
+    ASSERT_NE(handler, nullptr);
+    HWND window = handler->Window();
+    auto second = std::make_unique<TSimpleTimer>(nullptr, nullptr);
+    EXPECT_EQ(TSimpleTimer::SharedHandler(), handler);
+    EXPECT_EQ(handler->RefCount(), 2u);
+    first.reset();
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_EQ(handler->RefCount(), 1u);
+    second.reset();
+    EXPECT_EQ(TSimpleTimer::SharedHandler(), nullptr);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST(SimpleTimer, StartRestartsStopReportsAndTicksReachOnlyLiveTimers) {
+    static int ticks;
+    ticks = 0;
+    int data = 0;
+    auto timer = std::make_unique<TSimpleTimer>(&data, [](void* d) {
+        ++ticks;
+        ++*static_cast<int*>(d);
+    });
+    EXPECT_FALSE(timer->Active());
+    EXPECT_FALSE(timer->Stop());  // nothing was running
+    EXPECT_TRUE(timer->Start(10));
+    EXPECT_TRUE(PumpUntil([] { return ticks >= 2; }));
+    EXPECT_EQ(data, ticks);
+    EXPECT_TRUE(timer->Start(100000));  // restart with a long period
+    const int before = ticks;
+    PumpMessages(60);
+    EXPECT_EQ(ticks, before);
+    EXPECT_TRUE(timer->Stop());
+    EXPECT_FALSE(timer->Active());
+
+    // A timer without a callback ticks without effect.
+    TSimpleTimer silent(nullptr, nullptr);
+    EXPECT_TRUE(silent.Start(5));
+    PumpMessages(30);
+    SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, silent.Id(), 0);
+
+    // A tick posted for a timer that has since been destroyed reaches nothing.
+    const UINT_PTR id = timer->Id();
+    PostMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, id, 0);
+    timer.reset();
+    const int after = ticks;
+    PumpMessages(30);
+    EXPECT_EQ(ticks, after);
+}
