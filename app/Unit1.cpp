@@ -1,0 +1,474 @@
+#include "Unit1.h"
+
+#include <shellapi.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <memory>
+
+#include "DesktopEntries.h"
+#include "SysImg/SysImg.h"
+#include "core/Utf.h"
+#include "resource.h"
+#include "win/Application.h"
+#include "win/Registry.h"
+
+namespace {
+
+const char kDesktopKey[] = "Control Panel\\Desktop";
+const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const char kHintShown[] = "Click to hide desktop";
+const char kHintHidden[] = "Click to show desktop. Right click For menu";
+
+HWND ShellDesktopWindow() { return FindWindowW(L"ProgMan", nullptr); }
+
+// On Windows 10 and 11 the shell may keep the icons' "SHELLDLL_DefView" in a
+// top-level "WorkerW" window beside "Progman" (after a wallpaper slideshow or
+// a peek at the desktop). Hiding "Progman" alone would leave the icons up.
+HWND IconsWorkerWindow() {
+    HWND worker = nullptr;
+    while ((worker = FindWindowExW(nullptr, worker, L"WorkerW", nullptr)) != nullptr) {
+        if (FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr)) return worker;
+    }
+    return nullptr;
+}
+
+TForm1::TDesktopParameterFunction& DesktopParameterFunction() {
+    static TForm1::TDesktopParameterFunction function;
+    return function;
+}
+
+void SetDesktopParameter(UINT action, const std::string& value) {
+    if (DesktopParameterFunction()) {
+        DesktopParameterFunction()(action, value);
+        return;
+    }
+    // fWinIni 0: for the running logon only, neither stored nor broadcast.
+    std::wstring wide = Widen(value);
+    SystemParametersInfoW(action, 0, wide.data(), 0);
+}
+
+std::string ShellDesktopDirectory() {
+    wchar_t path[MAX_PATH] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path))) {
+        return Narrow(path);
+    }
+    return {};
+}
+
+// An entry item remembers the name it was listed from, so that it opens that
+// very entry even where captions repeat (a folder "Report" beside "Report.lnk").
+class TDesktopEntryItem : public TMenuItem {
+public:
+    TDesktopEntryItem(TComponent* owner, std::string entryName) : TMenuItem(owner), entryName_(std::move(entryName)) {}
+    const std::string& EntryName() const { return entryName_; }
+
+private:
+    std::string entryName_;
+};
+
+// The height of one menu item and the height a full-screen window's client
+// area has on the monitor where the menu opens: SM_CYMENU and SM_CYFULLSCREEN
+// on the primary monitor at 96 DPI, that monitor's own figures elsewhere.
+struct TMenuMetrics {
+    int itemHeight;
+    int fullScreenHeight;
+};
+
+TMenuMetrics MenuMetricsAt(POINT where) {
+    TMenuMetrics metrics{GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYFULLSCREEN)};
+    HMONITOR monitor = MonitorFromPoint(where, MONITOR_DEFAULTTOPRIMARY);
+    HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    MONITORINFO info{}, primaryInfo{};
+    info.cbSize = primaryInfo.cbSize = sizeof(MONITORINFO);
+    if (monitor != primary && GetMonitorInfoW(monitor, &info) && GetMonitorInfoW(primary, &primaryInfo)) {
+        metrics.fullScreenHeight += (info.rcWork.bottom - info.rcWork.top) -
+                                    (primaryInfo.rcWork.bottom - primaryInfo.rcWork.top);
+    }
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetSystemMetricsForDpi")));
+    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
+        auto dpiOf = reinterpret_cast<GetDpiForMonitorFn>(
+            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        UINT dpiX = 0, dpiY = 0;
+        if (forDpi && dpiOf && SUCCEEDED(dpiOf(monitor, 0, &dpiX, &dpiY)) && dpiY != 0) {
+            TWindowDc screen(nullptr);
+            if (static_cast<int>(dpiY) != GetDeviceCaps(screen.Get(), LOGPIXELSY)) {
+                metrics.itemHeight = forDpi(SM_CYMENU, dpiY);
+            }
+        }
+        FreeLibrary(shcore);
+    }
+    return metrics;
+}
+
+}  // namespace
+
+void TForm1::SetDesktopParameterFunction(TDesktopParameterFunction function) {
+    DesktopParameterFunction() = std::move(function);
+}
+
+// --- the stored description -----------------------------------------------------
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) { ReadStoredDescription(); }
+
+TForm1::~TForm1() = default;
+
+void TForm1::ReadStoredDescription() {
+    const HINSTANCE module = GetModuleHandleW(nullptr);
+    TFormLoader loader(this);
+    SetName("Form1");
+    SetClientSize(405, 262);
+    SetColor(GetSysColor(COLOR_BTNFACE));
+    Font().Name = "MS Sans Serif";
+    Font().Height = -11;
+    OnCreate = TNotifyEvent(this, &TForm1::FormCreate);
+    OnDestroy = TNotifyEvent(this, &TForm1::FormDestroy);
+
+    ReadAboutControls(loader);
+
+    ImageList2 = loader.Create<TImageList>("ImageList2");
+    for (int i = 0; i < IDI_IMAGELIST2_COUNT; ++i) {
+        ImageList2->AddIconResource(module, MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+    }
+
+    TrayIcon1 = loader.Create<TTrayIcon>("TrayIcon1");
+    loader.Fixup([this] { TrayIcon1->SetIconList(ImageList2); });
+    TrayIcon1->SetCycleInterval(1000);
+    {
+        TIcon stored;
+        stored.LoadFromResource(module, MAKEINTRESOURCEW(IDI_MAINICON), 16);
+        TrayIcon1->SetIcon(stored);
+    }
+    TrayIcon1->SetIconVisible(true);
+    TrayIcon1->SetIconIndex(0);
+    loader.Fixup([this] { TrayIcon1->SetPopupMenu(PopupMenu1); });
+    TrayIcon1->SetMinimizeToTray(true);
+    TrayIcon1->OnClick = TNotifyEvent(this, &TForm1::HideClick);
+    TrayIcon1->OnStartup = TStartupEvent(this, &TForm1::TrayIcon1Startup);
+
+    PopupMenu1 = loader.Create<TPopupMenu>("PopupMenu1");
+    loader.Fixup([this] { PopupMenu1->SetImages(SysImageList1); });
+    PopupMenu1->SetBottomToTop(true);
+    auto item = [&](const char* name, const char* caption, TMenuItem* parent, void (TForm1::*click)(TObject*)) {
+        TMenuItem* menuItem = loader.Create<TMenuItem>(name);
+        menuItem->SetCaption(caption);
+        if (click) menuItem->OnClick = TNotifyEvent(this, click);
+        parent->Add(menuItem);
+        return menuItem;
+    };
+    TMenuItem* top = PopupMenu1->Items();
+    Show1 = item("Show1", "Show Desktop", top, &TForm1::ShowClick);
+    Show1->SetShortCut(ShortCut(VK_F12, scCtrl));
+    Show1->SetVisible(false);
+    Hide1 = item("Hide1", "Hide Desktop", top, &TForm1::HideClick);
+    Hide1->SetShortCut(ShortCut(VK_F12, scCtrl));
+    CustomIcons1 = item("CustomIcons1", "Custom Icons", top, nullptr);
+    Colour1 = item("Colour1", "Colour", CustomIcons1, &TForm1::Colourclick);
+    Transparent1 = item("Transparent1", "Transparent", CustomIcons1, &TForm1::Transparent1click);
+    Transparent1->SetChecked(true);
+    N2 = item("N2", "-", CustomIcons1, nullptr);
+    Default1 = item("Default1", "Default", CustomIcons1, &TForm1::Defaultclick);
+    N1 = item("N1", "-", top, nullptr);
+    MenuItem3 = item("MenuItem3", "About", top, &TForm1::About1click);
+    MenuItem2 = item("MenuItem2", "-", top, nullptr);
+    Exit1 = item("Exit1", "Exit", top, &TForm1::Exit1click);
+
+    ColorDialog1 = loader.Create<TColorDialog>("ColorDialog1");
+    ColorDialog1->SetOptions(CC_FULLOPEN | CC_ANYCOLOR);
+
+    CheckColourTimer = loader.Create<TTimer>("CheckColourTimer");
+    CheckColourTimer->SetInterval(3000);
+    CheckColourTimer->SetOnTimer(TNotifyEvent(this, &TForm1::CheckColourTimerTimer));
+
+    SysImageList1 = loader.Create<TSysImageList>("SysImageList1");
+
+    loader.Finish();
+    // The creation handler runs inside the construction, once everything is
+    // loaded.
+    DoCreate();
+}
+
+// --- life cycle ---------------------------------------------------------------------
+
+void TForm1::FormCreate(TObject*) {
+    {
+        TRegistry registry;
+        registry.OpenKey(kShellFoldersKey, false);
+        DesktopFolderPath = registry.ReadString("Desktop");
+        registry.CloseKey();
+        // A profile without the legacy "Shell Folders" value still has a
+        // desktop: ask the shell where it is.
+        if (DesktopFolderPath.empty()) DesktopFolderPath = ShellDesktopDirectory();
+        registry.OpenKey(kDesktopKey, true);
+        if (registry.ValueExists("TransparentIcon")) Transparent1->SetChecked(registry.ReadBool("TransparentIcon"));
+        registry.CloseKey();
+    }
+    ColourCheckPending = true;
+    DesktopListView = FindDesktopListView();
+    TrayIcon1->SetHint(kHintShown);
+    ImageList2->GetIcon(0, *TrayIcon1->Icon());
+    TrayIcon1->RefreshIcon();
+    LoadIconColours();
+    RegisterHotKey(Handle(), kHotKeyId, MOD_CONTROL, VK_F12);
+    ImageList2->GetBitmap(1, Show1->Bitmap());
+    ImageList2->GetBitmap(0, Hide1->Bitmap());
+    ImageList2->GetBitmap(2, MenuItem3->Bitmap());
+    ImageList2->GetBitmap(3, Exit1->Bitmap());
+    HWND desktop = ShellDesktopWindow();
+    if (desktop && IsWindowVisible(desktop)) return;
+    // A desktop left hidden (by a copy that was killed, say): offer "Show
+    // Desktop" at once, without touching wallpaper or pattern.
+    EnterHiddenInterface();
+}
+
+void TForm1::FormDestroy(TObject*) { UnregisterHotKey(Handle(), kHotKeyId); }
+
+void TForm1::TrayIcon1Startup(TObject*, bool& showMainForm) { showMainForm = false; }
+
+void TForm1::Exit1click(TObject*) { Application->Terminate(); }
+
+bool TForm1::Dispatch(TMessage& message) {
+    switch (message.Msg) {
+        case WM_HOTKEY:
+            WMHotKey(message);
+            return true;
+        case WM_ENDSESSION:
+            WMEndSession(message);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TForm1::WMHotKey(TMessage& message) {
+    // Whatever a tray click would do now: hide or show.
+    const TNotifyEvent click = TrayIcon1->OnClick;
+    click(this);
+    message.Result = 0;
+}
+
+void TForm1::WMEndSession(TMessage& message) {
+    ShowClick(this);
+    DefaultHandler(message);
+}
+
+// --- desktop hide and show -------------------------------------------------------------
+
+void TForm1::EnterHiddenInterface() {
+    TrayIcon1->OnClick = TNotifyEvent(this, &TForm1::ShowClick);
+    TrayIcon1->SetHint(kHintHidden);
+    ImageList2->GetIcon(1, *TrayIcon1->Icon());
+    TrayIcon1->RefreshIcon();
+    PopupMenu1->OnPopup = TNotifyEvent(this, &TForm1::Popupmenu1popup);
+    Exit1->SetEnabled(false);
+    Hide1->SetVisible(false);
+    Show1->SetVisible(true);
+}
+
+void TForm1::HideClick(TObject*) {
+    HWND worker = IconsWorkerWindow();
+    ShowWindow(ShellDesktopWindow(), SW_HIDE);
+    if (worker) ShowWindow(worker, SW_HIDE);
+    SetDesktopParameter(SPI_SETDESKPATTERN, "");
+    SetDesktopParameter(SPI_SETDESKWALLPAPER, "");
+    EnterHiddenInterface();
+}
+
+void TForm1::ShowClick(TObject*) {
+    std::string wallpaper, pattern;
+    {
+        TRegistry registry;
+        registry.OpenKey(kDesktopKey, false);
+        wallpaper = registry.ReadString("Wallpaper");
+        pattern = registry.ReadString("Pattern");
+        registry.CloseKey();
+    }
+    SetDesktopParameter(SPI_SETDESKPATTERN, pattern);
+    SetDesktopParameter(SPI_SETDESKWALLPAPER, wallpaper);
+    ShowWindow(ShellDesktopWindow(), SW_RESTORE);
+    if (HWND worker = IconsWorkerWindow()) ShowWindow(worker, SW_SHOWNA);
+    LoadIconColours();
+    Exit1->SetEnabled(true);
+    TrayIcon1->OnClick = TNotifyEvent(this, &TForm1::HideClick);
+    PopupMenu1->OnPopup = TNotifyEvent(this, &TForm1::Clearmenu);
+    TrayIcon1->SetHint(kHintShown);
+    ImageList2->GetIcon(0, *TrayIcon1->Icon());
+    TrayIcon1->RefreshIcon();
+    Hide1->SetVisible(true);
+    Show1->SetVisible(false);
+}
+
+HWND TForm1::FindDesktopListView() const {
+    HWND progman = FindWindowW(L"Progman", L"Program Manager");
+    HWND view = FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", L"");
+    HWND list = FindWindowExW(view, nullptr, L"SysListView32", L"");
+    if (!list && progman) {
+        // The icons live in a "WorkerW" window on some Windows 10/11 desktops.
+        if (HWND worker = IconsWorkerWindow()) {
+            view = FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", L"");
+            list = FindWindowExW(view, nullptr, L"SysListView32", L"");
+        }
+    }
+    return list;
+}
+
+HWND TForm1::ListView() {
+    if (!IsWindow(DesktopListView)) DesktopListView = FindDesktopListView();
+    return DesktopListView;
+}
+
+LRESULT TForm1::SendToListView(UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND list = ListView();
+    if (!list) return 0;
+    // The list view belongs to the shell's process: a hung shell must not
+    // hang the tray icon with it.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(list, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result)) return 0;
+    return static_cast<LRESULT>(result);
+}
+
+void TForm1::ApplyIconColours(COLORREF textColour, COLORREF backColour, bool transparent) {
+    SendToListView(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(transparent ? CLR_NONE : backColour));
+    SendToListView(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(textColour));
+    const LRESULT count = SendToListView(LVM_GETITEMCOUNT, 0, 0);
+    SendToListView(LVM_REDRAWITEMS, 0, count - 1);
+    if (HWND list = ListView()) UpdateWindow(list);
+}
+
+void TForm1::LoadIconColours() {
+    TRegistry registry;
+    registry.OpenKey(kDesktopKey, true);
+    if (registry.ValueExists("TessikIconColour")) {
+        const COLORREF colour = static_cast<COLORREF>(registry.ReadInteger("TessikIconColour"));
+        ApplyIconColours(colour, GetSysColor(COLOR_BACKGROUND), Transparent1->Checked());
+        ColorDialog1->SetColor(colour);
+    }
+    registry.CloseKey();
+}
+
+// --- icon caption colours ----------------------------------------------------------------
+
+void TForm1::Colourclick(TObject*) {
+    TRegistry registry;
+    registry.OpenKey(kDesktopKey, true);
+    if (registry.ValueExists("TessikIconColour")) {
+        ColorDialog1->SetColor(static_cast<COLORREF>(registry.ReadInteger("TessikIconColour")));
+    }
+    registry.CloseKey();
+    if (!ColorDialog1->Execute()) return;
+    registry.OpenKey(kDesktopKey, true);
+    registry.WriteInteger("TessikIconColour", static_cast<int>(ColorDialog1->Color()));
+    registry.CloseKey();
+    ApplyIconColours(ColorDialog1->Color(), GetSysColor(COLOR_BACKGROUND), Transparent1->Checked());
+    CustomIcons1->SetChecked(true);
+    ColourCheckPending = true;
+}
+
+void TForm1::Transparent1click(TObject*) {
+    Transparent1->SetChecked(!Transparent1->Checked());
+    LoadIconColours();
+    TRegistry registry;
+    registry.OpenKey(kDesktopKey, false);
+    registry.WriteBool("TransparentIcon", Transparent1->Checked());
+    registry.CloseKey();
+}
+
+void TForm1::ResetDesktopColours() {
+    // Setting the desktop colour to itself makes the system send
+    // WM_SYSCOLORCHANGE to every top-level window; the shell then puts its
+    // own caption colours back.
+    const int element = COLOR_BACKGROUND;
+    const COLORREF colour = GetSysColor(COLOR_BACKGROUND);
+    SetSysColors(1, &element, &colour);
+}
+
+void TForm1::Defaultclick(TObject*) {
+    ResetDesktopColours();
+    ColourCheckPending = true;
+    TRegistry registry;
+    registry.OpenKey(kDesktopKey, true);
+    registry.DeleteValue("TessikIconColour");
+    registry.CloseKey();
+    CustomIcons1->SetChecked(false);
+}
+
+void TForm1::CheckColourTimerTimer(TObject*) {
+    // The error box is modal and the timer keeps ticking under it: while a
+    // box raised here is open, further ticks do nothing.
+    if (watchdogBoxOpen_) return;
+    try {
+        if (ColourCheckPending) {
+            CapturedTextColour = static_cast<COLORREF>(SendToListView(LVM_GETTEXTCOLOR, 0, 0));
+            ColourCheckPending = false;
+            Application->Minimize();
+            CheckColourTimer->SetInterval(1000);
+            return;
+        }
+        const COLORREF current = static_cast<COLORREF>(SendToListView(LVM_GETTEXTCOLOR, 0, 0));
+        if (current != CapturedTextColour) LoadIconColours();
+    } catch (const std::exception& error) {
+        watchdogBoxOpen_ = true;
+        Application->HandleException(error);
+        watchdogBoxOpen_ = false;
+    }
+}
+
+// --- desktop entries in the tray menu --------------------------------------------------------
+
+bool TForm1::ListDirectoryEntries(const std::string& pattern, unsigned attributeMask, std::vector<std::string>& list) {
+    WIN32_FIND_DATAW data;
+    TUniqueFind find(FindFirstFileW(Widen(pattern).c_str(), &data));
+    if (!find) return false;
+    do {
+        const std::string name = Narrow(data.cFileName);
+        if (!SkipListedEntry(name, data.dwFileAttributes, attributeMask)) list.push_back(name);
+    } while (FindNextFileW(find.Get(), &data));
+    return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+void TForm1::Clearmenu(TObject*) {
+    TMenuItem* items = PopupMenu1->Items();
+    while (items->Count() > 7) TComponent::Free(items->Items(items->Count() - 1));
+}
+
+void TForm1::Popupmenu1popup(TObject*) {
+    int insertAt = 8;
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    TMenuColumns columns(MenuMetricsAt(cursor).itemHeight);
+    Clearmenu(this);
+    std::vector<std::string> names;
+    // An empty path lists nothing (not the root of the current drive).
+    if (!DesktopFolderPath.empty()) ListDirectoryEntries(DesktopFolderPath + "\\*.*", 63, names);
+    auto* separator = new TMenuItem(PopupMenu1);
+    separator->SetCaption("-");
+    PopupMenu1->Items()->Insert(7, separator);
+    for (const std::string& name : names) {
+        auto* entry = new TDesktopEntryItem(PopupMenu1, name);
+        entry->SetCaption(EntryCaption(name));
+        entry->OnClick = TNotifyEvent(this, &TForm1::Menuclick);
+        if (columns.NextStartsColumn(MenuMetricsAt(cursor).fullScreenHeight)) entry->SetBreak(TMenuBreak::mbBarBreak);
+        entry->SetImageIndex(SysImageList1->FileIconIndex(name, false));
+        PopupMenu1->Items()->Insert(insertAt++, entry);
+    }
+}
+
+void TForm1::Menuclick(TObject* sender) {
+    auto* item = dynamic_cast<TMenuItem*>(sender);
+    if (!item || item->Caption() == "Brivane") return;
+    std::vector<std::string> candidates;
+    if (auto* entry = dynamic_cast<TDesktopEntryItem*>(item)) {
+        candidates.push_back(DesktopFolderPath + "\\" + entry->EntryName());
+    } else {
+        candidates = OpenCandidates(DesktopFolderPath, item->Caption());
+    }
+    for (const std::string& path : candidates) {
+        const auto result = reinterpret_cast<UINT_PTR>(
+            ShellExecuteW(Handle(), nullptr, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        if (result > 32) return;
+    }
+}

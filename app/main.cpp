@@ -1,0 +1,21 @@
+// The program body: one copy per logon, the application titled "Brivane",
+// the main window, the message loop.
+#include <windows.h>
+
+#include "Unit1.h"
+#include "win/Application.h"
+#include "win/Handles.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // The mutex marks a running copy until the process ends; its handle is
+    // never closed before that. A second copy leaves before it makes any
+    // window, and does not disturb the first.
+    static TUniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, L"BrivaneMutex"));
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    TApplication application;
+    application.Initialize();
+    application.SetTitle("Brivane");
+    application.CreateForm<TForm1>();
+    application.Run();
+    return 0;
+}

@@ -1,0 +1,278 @@
+// The main window against a desktop fixture: start-up in either state, hiding
+// and showing the desktop, the hot key, the end of the logon, and what stored
+// settings of the wrong type do.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "DesktopFixture.h"
+#include "support/FormTestSupport.h"
+#include "support/RegistryBackup.h"
+#include "support/WinTestSupport.h"
+
+namespace {
+
+class AppTest : public ::testing::Test {
+protected:
+    void TearDown() override { fixture.reset(); }
+    TForm1* Start() { return app.app.CreateForm<TForm1>(); }
+
+    TRegistryValueBackup shellDesktop{kShellFoldersKey, L"Desktop"};
+    TRegistryValueBackup wallpaper{kDesktopKey, L"Wallpaper"};
+    TRegistryValueBackup pattern{kDesktopKey, L"Pattern"};
+    TRegistryValueBackup colour{kDesktopKey, L"TessikIconColour"};
+    TRegistryValueBackup transparent{kDesktopKey, L"TransparentIcon"};
+    TTestApplication app;
+    TDesktopParameterRecorder parameters;
+    TNotifyRecorder tray;
+    std::unique_ptr<TDesktopFixture> fixture = std::make_unique<TDesktopFixture>();
+};
+
+}  // namespace
+
+TEST_F(AppTest, StartsInTheShownStateWithTheDesktopVisible) {
+    TForm1* form = Start();
+    ExpectInterfaceState(form, false);
+    EXPECT_FALSE(form->PopupMenu1->OnPopup.Assigned());
+    // Wine's shell32 keeps the legacy "Shell Folders" value in step with the
+    // user's folders whenever one is asked for; the program reads it as stored.
+    const auto stored = RegistryBytes(kShellFoldersKey, L"Desktop");
+    ASSERT_GE(stored.size(), 2u);
+    EXPECT_EQ(form->DesktopFolderPath, Narrow(reinterpret_cast<const wchar_t*>(stored.data())));
+    EXPECT_EQ(form->DesktopListView, fixture->ListView());
+    EXPECT_TRUE(form->ColourCheckPending);
+    EXPECT_TRUE(HotKeyTaken());
+    for (TMenuItem* item : {form->Show1, form->Hide1, form->MenuItem3, form->Exit1}) {
+        EXPECT_FALSE(item->Bitmap().Empty()) << item->Name();
+        EXPECT_EQ(item->Bitmap().Width(), 16);
+    }
+    EXPECT_TRUE(parameters.calls.empty());
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_FALSE(app.app.ShowMainForm());
+    EXPECT_TRUE(app.errorBoxes.empty());
+    // The notification area has the icon with the shown state's hint.
+    ASSERT_FALSE(tray.calls.empty());
+    EXPECT_EQ(tray.calls.back().tip, L"Click to hide desktop");
+    // Destroying the window frees the hot key.
+    app.app.DestroyComponents();
+    EXPECT_FALSE(HotKeyTaken());
+}
+
+TEST_F(AppTest, StartsInTheHiddenStateWhenTheDesktopIsHiddenOrMissing) {
+    ShowWindow(fixture->Progman(), SW_HIDE);
+    TForm1* form = Start();
+    ExpectInterfaceState(form, true);
+    EXPECT_TRUE(parameters.calls.empty());  // wallpaper and pattern untouched
+    EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
+    // One click (here the hot key) brings the desktop back.
+    SendMessageW(form->Handle(), WM_HOTKEY, TForm1::kHotKeyId, MAKELPARAM(MOD_CONTROL, VK_F12));
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    ExpectInterfaceState(form, false);
+    app.app.DestroyComponents();
+
+    fixture.reset();
+    TForm1* second = Start();
+    ExpectInterfaceState(second, true);
+    EXPECT_EQ(second->DesktopListView, nullptr);
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFirst) {
+    const std::wstring storedWallpaper = L"C:\\Bilder\\Ελληνικά 日本語 Кириллица.bmp";
+    SetRegistryString(kDesktopKey, L"Wallpaper", storedWallpaper);
+    SetRegistryString(kDesktopKey, L"Pattern", L"(Ningún) 170 85", REG_EXPAND_SZ);
+    const auto wallpaperBytes = RegistryBytes(kDesktopKey, L"Wallpaper");
+    const auto patternBytes = RegistryBytes(kDesktopKey, L"Pattern");
+    TForm1* form = Start();
+
+    form->HideClick(form);
+    EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
+    EXPECT_EQ(parameters.calls, (std::vector<std::pair<UINT, std::string>>{{SPI_SETDESKPATTERN, ""},
+                                                                           {SPI_SETDESKWALLPAPER, ""}}));
+    ExpectInterfaceState(form, true);
+
+    parameters.calls.clear();
+    form->ShowClick(form);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    EXPECT_EQ(parameters.calls,
+              (std::vector<std::pair<UINT, std::string>>{{SPI_SETDESKPATTERN, "(Ningún) 170 85"},
+                                                         {SPI_SETDESKWALLPAPER, Narrow(storedWallpaper)}}));
+    ExpectInterfaceState(form, false);
+    EXPECT_TRUE(form->PopupMenu1->OnPopup == TNotifyEvent(form, &TForm1::Clearmenu));
+
+    // Show while shown: nothing visible changes.
+    form->ShowClick(form);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    ExpectInterfaceState(form, false);
+    // The user's stored settings were only read.
+    EXPECT_EQ(RegistryBytes(kDesktopKey, L"Wallpaper"), wallpaperBytes);
+    EXPECT_EQ(RegistryBytes(kDesktopKey, L"Pattern"), patternBytes);
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_F(AppTest, TheHotKeyTogglesLikeAClickAndTheEndOfTheLogonShowsTheDesktop) {
+    TForm1* form = Start();
+    SendMessageW(form->Handle(), WM_HOTKEY, TForm1::kHotKeyId, 0);
+    EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
+    ExpectInterfaceState(form, true);
+    // A tray click does the same as the hot key.
+    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(), WM_LBUTTONDOWN);
+    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(), WM_LBUTTONUP);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    ExpectInterfaceState(form, false);
+
+    form->HideClick(form);
+    parameters.calls.clear();
+    SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    ExpectInterfaceState(form, false);
+    EXPECT_EQ(parameters.calls.size(), 2u);
+    // While shown the same handler changes nothing visible.
+    SendMessageW(form->Handle(), WM_ENDSESSION, FALSE, 0);
+    ExpectInterfaceState(form, false);
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) {
+    struct Case {
+        const wchar_t* key;
+        const wchar_t* value;
+        DWORD type;
+        std::vector<BYTE> data;
+        std::string message;
+        bool listViewFound;  // steps up to the desktop list view ran
+    };
+    const std::vector<Case> cases = {
+        {kShellFoldersKey, L"Desktop", REG_DWORD, {1, 0, 0, 0}, "Invalid data type for 'Desktop'", false},
+        {kDesktopKey, L"TransparentIcon", REG_SZ, {'1', 0, 0, 0}, "Invalid data type for 'TransparentIcon'", false},
+        {kDesktopKey, L"TransparentIcon", REG_SZ, {'y', 0, 'e', 0, 's', 0, 0, 0}, "Failed to get data for 'TransparentIcon'", false},
+        {kDesktopKey, L"TransparentIcon", REG_BINARY, {1, 2}, "Invalid data type for 'TransparentIcon'", false},
+        {kDesktopKey, L"TessikIconColour", REG_SZ, {'r', 0, 0, 0}, "Invalid data type for 'TessikIconColour'", true},
+        {kDesktopKey, L"TessikIconColour", REG_BINARY, {1, 2, 3, 4, 5, 6}, "Failed to get data for 'TessikIconColour'", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        SetRegistryValue(c.key, c.value, c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
+        ShowWindow(fixture->Progman(), SW_HIDE);  // would start hidden if start-up got that far
+        app.errorBoxes.clear();
+        TForm1* form = Start();
+        EXPECT_EQ(app.errorBoxes, std::vector<std::string>{c.message});
+        EXPECT_EQ(app.captions.back(), "Brivane");
+        EXPECT_EQ(form->DesktopListView != nullptr, c.listViewFound);
+        EXPECT_EQ(form->TrayIcon1->Hint(), c.listViewFound ? "Click to hide desktop" : "");
+        EXPECT_FALSE(HotKeyTaken());
+        EXPECT_TRUE(form->Exit1->Bitmap().Empty());
+        // The initial state was not chosen: the stored description's stands.
+        EXPECT_TRUE(form->TrayIcon1->OnClick == TNotifyEvent(form, &TForm1::HideClick));
+        // The program goes on: the tray still toggles.
+        ShowWindow(fixture->Progman(), SW_SHOW);
+        form->HideClick(form);
+        EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
+        app.app.DestroyComponents();
+        DeleteRegistryValue(c.key, c.value);
+        ShowWindow(fixture->Progman(), SW_SHOW);
+    }
+    // "Desktop" is read before "TransparentIcon": with both wrong, only the first is reported.
+    SetRegistryDword(kShellFoldersKey, L"Desktop", 7);
+    SetRegistryString(kDesktopKey, L"TransparentIcon", L"1");
+    app.errorBoxes.clear();
+    Start();
+    EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'Desktop'"});
+}
+
+TEST_F(AppTest, TransparentIconSetsTheCheckMarkWhenPresent) {
+    TForm1* form = Start();
+    EXPECT_TRUE(form->Transparent1->Checked());  // absent: stays checked, nothing written
+    EXPECT_FALSE(RegistryValueExists(kDesktopKey, L"TransparentIcon"));
+    app.app.DestroyComponents();
+    for (DWORD value : {0u, 1u, 7u}) {
+        SetRegistryDword(kDesktopKey, L"TransparentIcon", value);
+        form = Start();
+        EXPECT_EQ(form->Transparent1->Checked(), value != 0);
+        app.app.DestroyComponents();
+    }
+}
+
+TEST_F(AppTest, WrongTypedWallpaperOrPatternStopsShowAndLeavesTheDesktopHidden) {
+    TForm1* form = Start();
+    for (const wchar_t* value : {L"Wallpaper", L"Pattern"}) {
+        SCOPED_TRACE(Narrow(value));
+        SetRegistryDword(kDesktopKey, value, 1);
+        form->HideClick(form);
+        parameters.calls.clear();
+        app.errorBoxes.clear();
+        // The error leaves the handler; the boundary that called it shows it.
+        GuardBoundary([&] { form->ShowClick(form); });
+        EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for '" + Narrow(value) + "'"});
+        EXPECT_TRUE(parameters.calls.empty());
+        EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
+        ExpectInterfaceState(form, true);
+        DeleteRegistryValue(kDesktopKey, value);
+        form->ShowClick(form);
+        ExpectInterfaceState(form, false);
+    }
+    // Reached by the hot key, the error is shown the same way and the program goes on.
+    SetRegistryDword(kDesktopKey, L"Wallpaper", 1);
+    form->HideClick(form);
+    app.errorBoxes.clear();
+    SendMessageW(form->Handle(), WM_HOTKEY, TForm1::kHotKeyId, 0);
+    EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'Wallpaper'"});
+    EXPECT_TRUE(IsWindow(form->Handle()));
+}
+
+TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
+    DeleteRegistryValue(kShellFoldersKey, L"Desktop");
+    // Keep a copy of "Control Panel\Desktop" and start without it.
+    HKEY saved = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\BrivaneTestSaved", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &saved,
+                    nullptr);
+    RegCopyTreeW(HKEY_CURRENT_USER, kDesktopKey, saved);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kDesktopKey);
+    fixture.reset();
+
+    TForm1* form = Start();
+    EXPECT_TRUE(app.errorBoxes.empty());
+    // Without the legacy "Shell Folders" value the shell's own answer is used.
+    EXPECT_FALSE(form->DesktopFolderPath.empty());
+    HKEY created = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &created), ERROR_SUCCESS);
+    if (created) RegCloseKey(created);
+    form->HideClick(form);
+    form->ShowClick(form);
+    EXPECT_TRUE(app.errorBoxes.empty());
+    ExpectInterfaceState(form, false);
+
+    HKEY target = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
+    RegCopyTreeW(saved, nullptr, target);
+    RegCloseKey(target);
+    RegCloseKey(saved);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\BrivaneTestSaved");
+}
+
+TEST_F(AppTest, TheWorkerWLayoutHidesAndShowsTheIconsToo) {
+    fixture.reset();
+    fixture = std::make_unique<TDesktopFixture>(TDesktopFixture::Layout::WorkerW);
+    TForm1* form = Start();
+    EXPECT_EQ(form->DesktopListView, fixture->ListView());
+    form->HideClick(form);
+    EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
+    EXPECT_FALSE(IsWindowVisible(fixture->WorkerW()));
+    form->ShowClick(form);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    EXPECT_TRUE(IsWindowVisible(fixture->WorkerW()));
+}
+
+TEST_F(AppTest, AListViewThatWentAwayIsLookedUpAgain) {
+    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(10, 200, 30));
+    TForm1* form = Start();
+    EXPECT_EQ(SendMessageW(fixture->ListView(), LVM_GETTEXTCOLOR, 0, 0), RGB(10, 200, 30));
+    // The shell restarts: a new desktop with a new list view.
+    fixture.reset();
+    fixture = std::make_unique<TDesktopFixture>();
+    EXPECT_FALSE(IsWindow(form->DesktopListView));
+    form->ShowClick(form);
+    EXPECT_EQ(form->DesktopListView, fixture->ListView());
+    EXPECT_EQ(SendMessageW(fixture->ListView(), LVM_GETTEXTCOLOR, 0, 0), RGB(10, 200, 30));
+}
