@@ -1,0 +1,246 @@
+// Caption colours: the "Custom Icons" commands and the watchdog that keeps the
+// stored colour in force, against a desktop fixture that puts its own caption
+// colours back on WM_SYSCOLORCHANGE as the shell does.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+#include "DesktopFixture.h"
+#include "support/FormTestSupport.h"
+#include "support/RegistryBackup.h"
+#include "support/WinTestSupport.h"
+
+namespace {
+
+COLORREF TextColour(HWND list) { return static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)); }
+COLORREF BackColour(HWND list) { return static_cast<COLORREF>(SendMessageW(list, LVM_GETTEXTBKCOLOR, 0, 0)); }
+
+std::optional<DWORD> StoredColour() {
+    DWORD type = 0;
+    const auto bytes = RegistryBytes(kDesktopKey, L"TessikIconColour", &type);
+    if (bytes.size() != 4 || type != REG_DWORD) return std::nullopt;
+    return *reinterpret_cast<const DWORD*>(bytes.data());
+}
+
+// Answers the colour chooser: a colour, or nothing for "cancel".
+class TChooserAnswer {
+public:
+    explicit TChooserAnswer(std::optional<COLORREF> answer) {
+        TColorDialog::SetAnswerForTesting([this, answer](COLORREF initial, DWORD flags) {
+            ++runs;
+            this->initial = initial;
+            this->flags = flags;
+            return answer;
+        });
+    }
+    ~TChooserAnswer() { TColorDialog::SetAnswerForTesting(nullptr); }
+    int runs = 0;
+    COLORREF initial = 0xDEAD;
+    DWORD flags = 0;
+};
+
+class ColoursTest : public ::testing::Test {
+protected:
+    TForm1* Start() {
+        TForm1* form = app.app.CreateForm<TForm1>();
+        list = fixture->ListView();
+        return form;
+    }
+    TRegistryValueBackup colour{kDesktopKey, L"TessikIconColour"};
+    TRegistryValueBackup transparent{kDesktopKey, L"TransparentIcon"};
+    TTestApplication app;
+    TNotifyRecorder tray;
+    std::unique_ptr<TDesktopFixture> fixture = std::make_unique<TDesktopFixture>();
+    HWND list = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ColoursTest, TheFixturePutsTheShellsCaptionColourBackLikeTheShell) {
+    TForm1* form = Start();
+    ListView_SetTextColor(fixture->ListView(), RGB(1, 2, 3));
+    form->ResetDesktopColours();
+    PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; });
+    EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
+    EXPECT_GE(fixture->SysColorChanges(), 1);
+}
+
+TEST_F(ColoursTest, ChoosingAColourStoresAppliesChecksAndRecaptures) {
+    DeleteRegistryValue(kDesktopKey, L"TessikIconColour");
+    TForm1* form = Start();
+    form->CheckColourTimer->Tick();  // first capture
+    EXPECT_FALSE(form->ColourCheckPending);
+    EXPECT_EQ(form->CheckColourTimer->Interval(), 1000u);
+
+    const COLORREF chosen = RGB(200, 30, 40);
+    {
+        TChooserAnswer answer(chosen);
+        form->Colourclick(form);
+        EXPECT_EQ(answer.runs, 1);
+        EXPECT_EQ(answer.flags & (CC_FULLOPEN | CC_ANYCOLOR), static_cast<DWORD>(CC_FULLOPEN | CC_ANYCOLOR));
+    }
+    EXPECT_EQ(StoredColour(), chosen);
+    EXPECT_EQ(TextColour(list), chosen);
+    EXPECT_EQ(BackColour(list), CLR_NONE);  // "Transparent" is checked
+    EXPECT_TRUE(form->CustomIcons1->Checked());
+    EXPECT_TRUE(form->ColourCheckPending);
+    form->CheckColourTimer->Tick();
+    EXPECT_EQ(form->CapturedTextColour, chosen);
+
+    // Unchecked "Transparent": the caption background is the desktop colour.
+    form->Transparent1click(form);
+    const COLORREF second = RGB(0, 90, 200);
+    {
+        TChooserAnswer answer(second);
+        form->Colourclick(form);
+        EXPECT_EQ(answer.initial, chosen);  // the chooser starts at the stored colour
+    }
+    EXPECT_EQ(TextColour(list), second);
+    EXPECT_EQ(BackColour(list), GetSysColor(COLOR_BACKGROUND));
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_F(ColoursTest, CancellingTheChooserChangesNothing) {
+    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(5, 6, 7));
+    TForm1* form = Start();
+    form->CheckColourTimer->Tick();
+    const auto before = RegistryBytes(kDesktopKey, L"TessikIconColour");
+    TChooserAnswer answer(std::nullopt);
+    form->Colourclick(form);
+    EXPECT_EQ(answer.runs, 1);
+    EXPECT_EQ(answer.initial, RGB(5, 6, 7));
+    EXPECT_EQ(RegistryBytes(kDesktopKey, L"TessikIconColour"), before);
+    EXPECT_FALSE(form->CustomIcons1->Checked());
+    EXPECT_FALSE(form->ColourCheckPending);
+}
+
+TEST_F(ColoursTest, DefaultForgetsTheColourAndLeavesTransparencyAlone) {
+    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(250, 250, 0));
+    SetRegistryDword(kDesktopKey, L"TransparentIcon", 0);
+    TForm1* form = Start();
+    EXPECT_EQ(TextColour(list), RGB(250, 250, 0));
+    {
+        TChooserAnswer answer(RGB(250, 250, 0));
+        form->Colourclick(form);
+    }
+    ASSERT_TRUE(form->CustomIcons1->Checked());
+    form->CheckColourTimer->Tick();
+
+    form->Defaultclick(form);
+    PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; });
+    EXPECT_FALSE(StoredColour().has_value());
+    EXPECT_FALSE(RegistryValueExists(kDesktopKey, L"TessikIconColour"));
+    EXPECT_FALSE(form->CustomIcons1->Checked());
+    EXPECT_TRUE(form->ColourCheckPending);
+    EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
+    EXPECT_FALSE(form->Transparent1->Checked());
+    EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{0, 0, 0, 0}));
+    // The captions stay the shell's: capture, then compare without change.
+    form->CheckColourTimer->Tick();
+    EXPECT_EQ(form->CapturedTextColour, TDesktopFixture::kShellTextColour);
+    for (int i = 0; i < 3; ++i) form->CheckColourTimer->Tick();
+    EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
+    // A second "Default" with no value stored is no error.
+    form->Defaultclick(form);
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_F(ColoursTest, WithoutAStoredColourNothingChangesOnTheDesktopButTransparentIsStored) {
+    DeleteRegistryValue(kDesktopKey, L"TessikIconColour");
+    ListView_SetTextBkColor(fixture->ListView(), RGB(9, 9, 9));
+    TForm1* form = Start();
+    form->HideClick(form);
+    form->ShowClick(form);
+    form->Transparent1click(form);
+    EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
+    EXPECT_EQ(BackColour(list), RGB(9, 9, 9));
+    EXPECT_FALSE(form->Transparent1->Checked());
+    EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{0, 0, 0, 0}));
+    form->Transparent1click(form);
+    EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{1, 0, 0, 0}));
+}
+
+TEST_F(ColoursTest, TheWatchdogAppliesTheStoredColourAgainWhenTheShellResetsIt) {
+    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(0, 128, 255));
+    TForm1* form = Start();
+    EXPECT_EQ(TextColour(list), RGB(0, 128, 255));
+    form->CheckColourTimer->Tick();
+    EXPECT_EQ(form->CapturedTextColour, RGB(0, 128, 255));
+
+    // The shell puts its colours back (a theme change, say).
+    const int element = COLOR_BACKGROUND;
+    const COLORREF background = GetSysColor(COLOR_BACKGROUND);
+    SetSysColors(1, &element, &background);
+    PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; });
+    ASSERT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
+    form->CheckColourTimer->Tick();  // one compare tick
+    EXPECT_EQ(TextColour(list), RGB(0, 128, 255));
+    EXPECT_EQ(form->CapturedTextColour, RGB(0, 128, 255));
+}
+
+TEST_F(ColoursTest, ACustomColourEqualToTheShellsNeverTriggersTheWatchdog) {
+    SetRegistryDword(kDesktopKey, L"TessikIconColour", TDesktopFixture::kShellTextColour);
+    SetRegistryDword(kDesktopKey, L"TransparentIcon", 0);
+    TForm1* form = Start();
+    form->CheckColourTimer->Tick();
+    // Applying would set the background to the desktop colour; the shell's
+    // reset makes it transparent again. It stays so: nothing was re-applied.
+    ListView_SetTextBkColor(fixture->ListView(), CLR_NONE);
+    for (int i = 0; i < 3; ++i) form->CheckColourTimer->Tick();
+    EXPECT_EQ(BackColour(list), CLR_NONE);
+}
+
+TEST_F(ColoursTest, WithTheListViewGoneTheWatchdogGoesOnWithoutError) {
+    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 1, 1));
+    TForm1* form = Start();
+    form->CheckColourTimer->Tick();
+    fixture.reset();
+    for (int i = 0; i < 3; ++i) form->CheckColourTimer->Tick();
+    EXPECT_TRUE(app.errorBoxes.empty());
+    EXPECT_EQ(form->CheckColourTimer->Interval(), 1000u);
+    // A new desktop is found and gets the stored colour at the next compare.
+    fixture = std::make_unique<TDesktopFixture>();
+    form->CheckColourTimer->Tick();
+    EXPECT_EQ(TextColour(fixture->ListView()), RGB(1, 1, 1));
+}
+
+TEST_F(ColoursTest, AWrongTypedColourShowsOneBoxAtATimeNotOneASecond) {
+    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 2, 3));
+    TForm1* form = Start();
+    form->CheckColourTimer->Tick();
+    SetRegistryString(kDesktopKey, L"TessikIconColour", L"r");  // four bytes: the type is wrong
+    ListView_SetTextColor(fixture->ListView(), RGB(9, 8, 7));  // makes the watchdog load the colour
+
+    int nestedTicks = 0;
+    app.app.SetErrorBoxHook([&](const std::string& text, const std::string&) {
+        app.errorBoxes.push_back(text);
+        // The box is modal and the timer keeps ticking under it.
+        for (; nestedTicks < 3; ++nestedTicks) form->CheckColourTimer->Tick();
+    });
+    form->CheckColourTimer->Tick();
+    EXPECT_EQ(nestedTicks, 3);
+    EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'TessikIconColour'"});
+    // Once the box is closed, the next tick may show it again.
+    form->CheckColourTimer->Tick();
+    EXPECT_EQ(app.errorBoxes.size(), 2u);
+}
+
+TEST_F(ColoursTest, TheWatchdogCapturesAfterThreeSecondsThenComparesEverySecond) {
+    const auto start = std::chrono::steady_clock::now();
+    TForm1* form = Start();
+    EXPECT_EQ(form->CheckColourTimer->Interval(), 3000u);
+    EXPECT_TRUE(form->CheckColourTimer->Running());
+    ASSERT_TRUE(PumpUntil([&] { return !form->ColourCheckPending; }, 8000));
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(elapsed, std::chrono::milliseconds(2900));
+    EXPECT_EQ(form->CheckColourTimer->Interval(), 1000u);
+    EXPECT_TRUE(form->CheckColourTimer->Running());
+    // The capture minimised the application into the tray.
+    EXPECT_TRUE(IsIconic(app.app.Handle()));
+    EXPECT_FALSE(IsWindowVisible(app.app.Handle()));
+}
