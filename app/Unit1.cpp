@@ -1,7 +1,7 @@
 #include "Unit1.h"
 
-#include <shellapi.h>
 #include <commdlg.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <memory>
@@ -60,7 +60,8 @@ std::string ShellDesktopDirectory() {
 // very entry even where captions repeat (a folder "Report" beside "Report.lnk").
 class TDesktopEntryItem : public TMenuItem {
 public:
-    TDesktopEntryItem(TComponent* owner, std::string entryName) : TMenuItem(owner), entryName_(std::move(entryName)) {}
+    TDesktopEntryItem(TComponent* owner, std::string entryName)
+        : TMenuItem(owner), entryName_(std::move(entryName)) {}
     const std::string& EntryName() const { return entryName_; }
 
 private:
@@ -82,8 +83,8 @@ TMenuMetrics MenuMetricsAt(POINT where) {
     MONITORINFO info{}, primaryInfo{};
     info.cbSize = primaryInfo.cbSize = sizeof(MONITORINFO);
     if (monitor != primary && GetMonitorInfoW(monitor, &info) && GetMonitorInfoW(primary, &primaryInfo)) {
-        metrics.fullScreenHeight += (info.rcWork.bottom - info.rcWork.top) -
-                                    (primaryInfo.rcWork.bottom - primaryInfo.rcWork.top);
+        metrics.fullScreenHeight +=
+            (info.rcWork.bottom - info.rcWork.top) - (primaryInfo.rcWork.bottom - primaryInfo.rcWork.top);
     }
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
@@ -153,7 +154,8 @@ void TForm1::ReadStoredDescription() {
     PopupMenu1 = loader.Create<TPopupMenu>("PopupMenu1");
     loader.Fixup([this] { PopupMenu1->SetImages(SysImageList1); });
     PopupMenu1->SetBottomToTop(true);
-    auto item = [&](const char* name, const char* caption, TMenuItem* parent, void (TForm1::*click)(TObject*)) {
+    auto item = [&](const char* name, const char* caption, TMenuItem* parent,
+                    void (TForm1::*click)(TObject*)) {
         TMenuItem* menuItem = loader.Create<TMenuItem>(name);
         menuItem->SetCaption(caption);
         if (click) menuItem->OnClick = TNotifyEvent(this, click);
@@ -204,7 +206,8 @@ void TForm1::FormCreate(TObject*) {
         // desktop: ask the shell where it is.
         if (DesktopFolderPath.empty()) DesktopFolderPath = ShellDesktopDirectory();
         registry.OpenKey(kDesktopKey, true);
-        if (registry.ValueExists("TransparentIcon")) Transparent1->SetChecked(registry.ReadBool("TransparentIcon"));
+        if (registry.ValueExists("TransparentIcon"))
+            Transparent1->SetChecked(registry.ReadBool("TransparentIcon"));
         registry.CloseKey();
     }
     ColourCheckPending = true;
@@ -419,7 +422,8 @@ void TForm1::CheckColourTimerTimer(TObject*) {
 
 // --- desktop entries in the tray menu --------------------------------------------------------
 
-bool TForm1::ListDirectoryEntries(const std::string& pattern, unsigned attributeMask, std::vector<std::string>& list) {
+bool TForm1::ListDirectoryEntries(const std::string& pattern, unsigned attributeMask,
+                                  std::vector<std::string>& list) {
     WIN32_FIND_DATAW data;
     TUniqueFind find(FindFirstFileW(Widen(pattern).c_str(), &data));
     if (!find) return false;
@@ -451,7 +455,8 @@ void TForm1::Popupmenu1popup(TObject*) {
         auto* entry = new TDesktopEntryItem(PopupMenu1, name);
         entry->SetCaption(EntryCaption(name));
         entry->OnClick = TNotifyEvent(this, &TForm1::Menuclick);
-        if (columns.NextStartsColumn(MenuMetricsAt(cursor).fullScreenHeight)) entry->SetBreak(TMenuBreak::mbBarBreak);
+        if (columns.NextStartsColumn(MenuMetricsAt(cursor).fullScreenHeight))
+            entry->SetBreak(TMenuBreak::mbBarBreak);
         entry->SetImageIndex(SysImageList1->FileIconIndex(name, false));
         PopupMenu1->Items()->Insert(insertAt++, entry);
     }

@@ -38,7 +38,8 @@ LRESULT TSimpleTimerHandler::MessageRoutine(HWND window, UINT message, WPARAM wP
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-TSimpleTimer::TSimpleTimer(void* data, TCallback callback) : data_(data), id_(gNextId++), callback_(callback) {
+TSimpleTimer::TSimpleTimer(void* data, TCallback callback)
+    : data_(data), id_(gNextId++), callback_(callback) {
     if (!gHandler) gHandler = new TSimpleTimerHandler();
     gHandler->AddRef();
     LiveTimers()[id_] = this;

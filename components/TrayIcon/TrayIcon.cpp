@@ -63,8 +63,8 @@ POINT CursorPos() {
 }
 
 TShiftState CurrentShift(TShiftState button) {
-    return ShiftStateFromKeys(GetAsyncKeyState(VK_SHIFT), GetAsyncKeyState(VK_CONTROL), GetAsyncKeyState(VK_MENU),
-                              button);
+    return ShiftStateFromKeys(GetAsyncKeyState(VK_SHIFT), GetAsyncKeyState(VK_CONTROL),
+                              GetAsyncKeyState(VK_MENU), button);
 }
 
 }  // namespace
@@ -131,11 +131,13 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     if (!Designing()) {
         if (Application && Application->Handle()) {
             appHook_ = std::make_unique<TWindowProcHook>(
-                Application->Handle(), [this](UINT m, WPARAM wp, LPARAM lp) { return HookAppProc(m, wp, lp); });
+                Application->Handle(),
+                [this](UINT m, WPARAM wp, LPARAM lp) { return HookAppProc(m, wp, lp); });
         }
         if (TWinControl* ownerControl = OwnerControl()) {
             ownerHook_ = std::make_unique<TWindowProcHook>(
-                ownerControl->Handle(), [this](UINT m, WPARAM wp, LPARAM lp) { return HookOwnerProc(m, wp, lp); });
+                ownerControl->Handle(),
+                [this](UINT m, WPARAM wp, LPARAM lp) { return HookOwnerProc(m, wp, lp); });
         }
     }
 }

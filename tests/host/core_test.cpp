@@ -17,9 +17,11 @@ TEST(Utf, RoundTripsTextOutsideTheAnsiCodePage) {
 }
 
 TEST(Utf, MalformedInputBecomesReplacementCharacters) {
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), (std::u16string{u'a', 0xFFFD, u'b'}));
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), std::u16string(1, 0xFFFD));  // overlong "/"
-    EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), std::u16string(1, 0xFFFD));  // cut short
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b"),
+              (std::u16string{u'a', 0xFFFD, u'b'}));
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), std::u16string(1, 0xFFFD));          // overlong "/"
+    EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), std::u16string(1, 0xFFFD));          // cut short
     EXPECT_EQ(Utf16ToUtf8(std::u16string{0xD800, u'x'}), "\xEF\xBF\xBDx");  // lone surrogate
 }
 
@@ -108,7 +110,8 @@ TEST(Component, OwnersDestroyWhatTheyOwnLastFirstAndSiblingsForgetTheRemoved) {
     }
     // The owner's own destruction runs first (a form's handler and window go
     // before its components), then what it owns.
-    EXPECT_EQ(log, (std::vector<std::string>{"destroy list", "icon forgets list", "destroy root", "destroy icon"}));
+    EXPECT_EQ(
+        log, (std::vector<std::string>{"destroy list", "icon forgets list", "destroy root", "destroy icon"}));
 }
 
 TEST(Component, FreeNotificationReachesComponentsOfOtherOwners) {

@@ -15,7 +15,8 @@ TEST(TrayMessage, ClassicCallbacksMapToMouseActions) {
     EXPECT_EQ(DecodeTrayMessage(0x0208, v).action, TTrayAction::MiddleUp);
     EXPECT_TRUE(DecodeTrayMessage(0x0201, v).gatedByEnabled);
     // Context-menu style notifications mean nothing to classic callbacks.
-    for (uint32_t n : {0x007Bu, 0x0400u, 0x0401u}) EXPECT_EQ(DecodeTrayMessage(n, v).action, TTrayAction::None);
+    for (uint32_t n : {0x007Bu, 0x0400u, 0x0401u})
+        EXPECT_EQ(DecodeTrayMessage(n, v).action, TTrayAction::None);
     // Right and middle double clicks, balloon show, and anything unknown: nothing.
     for (uint32_t n : {0x0206u, 0x0209u, 0x0402u, 0x1234u, 0xFFFFFFFFu}) {
         EXPECT_EQ(DecodeTrayMessage(n, v).action, TTrayAction::None) << n;

@@ -117,7 +117,8 @@ TEST_F(AppTest, TheHotKeyTogglesLikeAClickAndTheEndOfTheLogonShowsTheDesktop) {
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, true);
     // A tray click does the same as the hot key.
-    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(), WM_LBUTTONDOWN);
+    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(),
+                 WM_LBUTTONDOWN);
     SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(), WM_LBUTTONUP);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
@@ -145,19 +146,57 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
     };
     const std::vector<Case> cases = {
         {kShellFoldersKey, L"Desktop", REG_DWORD, {1, 0, 0, 0}, "Invalid data type for 'Desktop'", false},
-        {kDesktopKey, L"TransparentIcon", REG_SZ, {'1', 0, 0, 0}, "Invalid data type for 'TransparentIcon'", false},
-        {kDesktopKey, L"TransparentIcon", REG_SZ, {'y', 0, 'e', 0, 's', 0, 0, 0}, "Failed to get data for 'TransparentIcon'", false},
-        {kDesktopKey, L"TransparentIcon", REG_BINARY, {1, 2}, "Invalid data type for 'TransparentIcon'", false},
-        {kDesktopKey, L"TessikIconColour", REG_SZ, {'r', 0, 0, 0}, "Invalid data type for 'TessikIconColour'", true},
-        {kDesktopKey, L"TessikIconColour", REG_BINARY, {1, 2, 3, 4, 5, 6}, "Failed to get data for 'TessikIconColour'", true},
+        {kDesktopKey,
+         L"TransparentIcon",
+         REG_SZ,
+         {'1', 0, 0, 0},
+         "Invalid data type for 'TransparentIcon'",
+         false},
+        {kDesktopKey,
+         L"TransparentIcon",
+         REG_SZ,
+         {'y', 0, 'e', 0, 's', 0, 0, 0},
+         "Failed to get data for 'TransparentIcon'",
+         false},
+        {kDesktopKey,
+         L"TransparentIcon",
+         REG_BINARY,
+         {1, 2},
+         "Invalid data type for 'TransparentIcon'",
+         false},
+        {kDesktopKey,
+         L"TessikIconColour",
+         REG_SZ,
+         {'r', 0, 0, 0},
+         "Invalid data type for 'TessikIconColour'",
+         true},
+        {kDesktopKey,
+         L"TessikIconColour",
+         REG_BINARY,
+         {1, 2, 3, 4, 5, 6},
+         "Failed to get data for 'TessikIconColour'",
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
-        SetRegistryValue(c.key, c.value, c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
         ShowWindow(fixture->Progman(), SW_HIDE);  // would start hidden if start-up got that far
-        app.errorBoxes.clear();
-        TForm1* form = Start();
+        TForm1* form = nullptr;
+        // Wine's explorer rewrites the legacy "Shell Folders" values whenever it
+        // asks for a user folder; should it do so between our write and the
+        // program's read, try again.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            SetRegistryValue(c.key, c.value, c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
+            app.errorBoxes.clear();
+            app.captions.clear();
+            form = Start();
+            DWORD type = 0;
+            RegistryBytes(c.key, c.value, &type);
+            if (!app.errorBoxes.empty() || type == c.type) break;
+            app.app.DestroyComponents();
+            ShowWindow(fixture->Progman(), SW_HIDE);
+        }
         EXPECT_EQ(app.errorBoxes, std::vector<std::string>{c.message});
+        ASSERT_FALSE(app.captions.empty());
         EXPECT_EQ(app.captions.back(), "Brivane");
         EXPECT_EQ(form->DesktopListView != nullptr, c.listViewFound);
         EXPECT_EQ(form->TrayIcon1->Hint(), c.listViewFound ? "Click to hide desktop" : "");
@@ -225,8 +264,8 @@ TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
     DeleteRegistryValue(kShellFoldersKey, L"Desktop");
     // Keep a copy of "Control Panel\Desktop" and start without it.
     HKEY saved = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\BrivaneTestSaved", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &saved,
-                    nullptr);
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\BrivaneTestSaved", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &saved, nullptr);
     RegCopyTreeW(HKEY_CURRENT_USER, kDesktopKey, saved);
     RegDeleteTreeW(HKEY_CURRENT_USER, kDesktopKey);
     fixture.reset();

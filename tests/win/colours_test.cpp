@@ -214,7 +214,7 @@ TEST_F(ColoursTest, AWrongTypedColourShowsOneBoxAtATimeNotOneASecond) {
     TForm1* form = Start();
     form->CheckColourTimer->Tick();
     SetRegistryString(kDesktopKey, L"TessikIconColour", L"r");  // four bytes: the type is wrong
-    ListView_SetTextColor(fixture->ListView(), RGB(9, 8, 7));  // makes the watchdog load the colour
+    ListView_SetTextColor(fixture->ListView(), RGB(9, 8, 7));   // makes the watchdog load the colour
 
     int nestedTicks = 0;
     app.app.SetErrorBoxHook([&](const std::string& text, const std::string&) {

@@ -176,8 +176,9 @@ TEST_F(DesktopMenuTest, AnEmptyOrMissingFolderGivesTheFixedItemsAndTheSeparatorO
 }
 
 TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
-    for (const char* name : {"Mail.lnk", "News.url", "Old.rnk", "Post.LNK", ".lnk", "Notes.txt", "Brivane.lnk",
-                             "Ελληνικά.txt", "Кириллица.lnk", "日本語のファイル.txt", "Report.lnk"}) {
+    for (const char* name :
+         {"Mail.lnk", "News.url", "Old.rnk", "Post.LNK", ".lnk", "Notes.txt", "Brivane.lnk", "Ελληνικά.txt",
+          "Кириллица.lnk", "日本語のファイル.txt", "Report.lnk"}) {
         Add(name);
     }
     fs::create_directories(desktop / L"Projects");
@@ -199,15 +200,17 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     for (const std::string& name : listed) expected.push_back(EntryCaption(name));
     EXPECT_EQ(captions, expected);
     EXPECT_EQ(listed.size(), 315u + before.size());
-    for (const char* caption : {"Mail", "News", "Old", "Post.LNK", "", "Notes.txt", "Brivane", "Projects", "Report",
-                                "hidden.txt", "system.dat", "Ελληνικά.txt", "Кириллица", "日本語のファイル.txt"}) {
+    for (const char* caption :
+         {"Mail", "News", "Old", "Post.LNK", "", "Notes.txt", "Brivane", "Projects", "Report", "hidden.txt",
+          "system.dat", "Ελληνικά.txt", "Кириллица", "日本語のファイル.txt"}) {
         EXPECT_NE(std::find(captions.begin(), captions.end(), caption), captions.end()) << caption;
     }
     EXPECT_EQ(std::count(captions.begin(), captions.end(), "Report"), 2);
 
     // Every entry carries the system image list's icon of its own name.
     for (int i = 8; i < items->Count(); ++i) {
-        EXPECT_EQ(items->Items(i)->ImageIndex(), form->SysImageList1->FileIconIndex(listed[static_cast<size_t>(i - 8)], false))
+        EXPECT_EQ(items->Items(i)->ImageIndex(),
+                  form->SysImageList1->FileIconIndex(listed[static_cast<size_t>(i - 8)], false))
             << listed[static_cast<size_t>(i - 8)];
     }
     // Columns break where the screen is full.

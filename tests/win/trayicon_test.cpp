@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "SimpleTimer/SimpleTimer.h"
-#include "core/Exception.h"
 #include "TrayIcon/TrayIcon.h"
+#include "core/Exception.h"
 #include "resource.h"
 #include "support/WinTestSupport.h"
 #include "win/Forms.h"
@@ -41,7 +41,8 @@ void CloseMenuSoon() {
 
 TImageList* MakeImages(TComponent* owner, int count) {
     auto* images = new TImageList(owner);
-    for (int i = 0; i < count; ++i) images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+    for (int i = 0; i < count; ++i)
+        images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
     return images;
 }
 
@@ -52,7 +53,8 @@ public:
         TFormLoader loader(this);
         SetClientSize(120, 80);
         Images = loader.Create<TImageList>("Images");
-        for (int i = 0; i < 4; ++i) Images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+        for (int i = 0; i < 4; ++i)
+            Images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
         Tray = loader.Create<TTrayIcon>("Tray");
         loader.Fixup([this] { Tray->SetIconList(Images); });
         Tray->SetCycleInterval(1000);
@@ -80,9 +82,12 @@ struct EventLog : TObject {
     void Click(TObject*) { events.push_back("click"); }
     void DblClick(TObject*) { events.push_back("dblclick"); }
     void Down(TObject*, TMouseButton b, TShiftState s, int, int) {
-        events.push_back("down" + std::to_string(static_cast<int>(b)) + ":" + std::to_string(s & (ssLeft | ssRight | ssMiddle)));
+        events.push_back("down" + std::to_string(static_cast<int>(b)) + ":" +
+                         std::to_string(s & (ssLeft | ssRight | ssMiddle)));
     }
-    void Up(TObject*, TMouseButton b, TShiftState, int, int) { events.push_back("up" + std::to_string(static_cast<int>(b))); }
+    void Up(TObject*, TMouseButton b, TShiftState, int, int) {
+        events.push_back("up" + std::to_string(static_cast<int>(b)));
+    }
     void Move(TObject*, TShiftState, int, int) { events.push_back("move"); }
     void Enter(TObject*) { events.push_back("enter"); }
     void Exit(TObject*) { events.push_back("exit"); }
@@ -110,8 +115,8 @@ TEST_F(TrayIconTest, StartupSendsTheRecordInTheOrderTheStoredDescriptionGives) {
     // before the add; the image list, resolved last, is copied in; Loaded
     // modifies, adds again and sets the callback version.
     EXPECT_EQ(recorder.Messages(),
-              (std::vector<DWORD>{NIM_DELETE, NIM_MODIFY, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY,
-                                  NIM_ADD, NIM_SETVERSION}));
+              (std::vector<DWORD>{NIM_DELETE, NIM_MODIFY, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY,
+                                  NIM_MODIFY, NIM_ADD, NIM_SETVERSION}));
     const TNotifyCall& add = recorder.calls[2];
     EXPECT_EQ(add.size, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
     EXPECT_EQ(add.window, TTrayIcon::SharedHandler()->Window());
@@ -325,7 +330,8 @@ TEST_F(TrayIconTest, ACallbackArrivingWhileTheMenuIsOpenOpensNoSecondMenu) {
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
         if (!TPopupMenu::AnyOpen()) return;
         if (step++ == 0) {
-            PostMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, current->IconId(), WM_RBUTTONDOWN);
+            PostMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, current->IconId(),
+                         WM_RBUTTONDOWN);
         } else if (step > 3) {
             KillTimer(nullptr, id);
             EndMenu();
@@ -366,7 +372,8 @@ TEST_F(TrayIconTest, DisabledIconsDropAllButBalloonEventsAndShell5DecodesContext
     EXPECT_EQ(log.events, (std::vector<std::string>{"up1", "up1", "up1"}));
     tray->SetCallbackVersion(TCallbackVersion::cvClassic);
     log.events.clear();
-    for (UINT m : {static_cast<UINT>(WM_RBUTTONUP), 0x007Bu, static_cast<UINT>(WM_MBUTTONDOWN)}) Send(tray.Get(), m);
+    for (UINT m : {static_cast<UINT>(WM_RBUTTONUP), 0x007Bu, static_cast<UINT>(WM_MBUTTONDOWN)})
+        Send(tray.Get(), m);
     EXPECT_EQ(log.events, (std::vector<std::string>{"up1", "down2:32"}));
 }
 
@@ -408,15 +415,17 @@ TEST_F(TrayIconTest, TheSharedWindowSurvivesCloseAndIgnoresForgedMessages) {
     EXPECT_EQ(SendMessageW(shared, WM_QUERYENDSESSION, 0, 0), 1);
 
     // Identifiers that name no live icon, an address-like one included.
-    for (WPARAM forged : {WPARAM{0}, WPARAM{0xDEADBEEF}, static_cast<WPARAM>(reinterpret_cast<UINT_PTR>(tray.Get())),
-                          static_cast<WPARAM>(tray->IconId() + 1000)}) {
+    for (WPARAM forged :
+         {WPARAM{0}, WPARAM{0xDEADBEEF}, static_cast<WPARAM>(reinterpret_cast<UINT_PTR>(tray.Get())),
+          static_cast<WPARAM>(tray->IconId() + 1000)}) {
         SendMessageW(shared, WM_TRAYICON, forged, WM_LBUTTONDOWN);
         SendMessageW(shared, WM_TRAYICON, forged, WM_LBUTTONUP);
     }
     EXPECT_TRUE(log.events.empty());
     // Timer messages for timers that don't exist.
     SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, 0xBADF00D, 0);
-    SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, reinterpret_cast<WPARAM>(&tray->ClickTimer()), 0);
+    SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER,
+                 reinterpret_cast<WPARAM>(&tray->ClickTimer()), 0);
     EXPECT_TRUE(log.events.empty());
     // The real icon still works.
     Send(tray.Get(), WM_LBUTTONDOWN);
@@ -440,7 +449,8 @@ TEST_F(TrayIconTest, AnErrorInAHandlerIsShownInTheErrorBoxAndTheProgramGoesOn) {
     EXPECT_NE(std::find(log.events.begin(), log.events.end(), "click"), log.events.end());
 
     // Only a last character that sorts after "." gets a full stop.
-    EXPECT_EQ(TApplication::ErrorBoxText("Invalid data type for 'Pattern'"), "Invalid data type for 'Pattern'");
+    EXPECT_EQ(TApplication::ErrorBoxText("Invalid data type for 'Pattern'"),
+              "Invalid data type for 'Pattern'");
     EXPECT_EQ(TApplication::ErrorBoxText("Done."), "Done.");
     EXPECT_EQ(TApplication::ErrorBoxText("Code 5"), "Code 5.");
     EXPECT_EQ(TApplication::ErrorBoxText("Oops!"), "Oops!");

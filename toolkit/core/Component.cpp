@@ -68,7 +68,8 @@ void TComponent::FreeNotification(TComponent* component) {
 }
 
 void TComponent::RemoveFreeNotification(TComponent* component) {
-    freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component), freeNotifies_.end());
+    freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component),
+                        freeNotifies_.end());
 }
 
 void TComponent::InsertComponent(TComponent* component) {

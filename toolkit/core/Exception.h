@@ -4,10 +4,10 @@
 // which shows the message in its error box and goes on.
 #pragma once
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <initializer_list>
 
 class Exception : public std::runtime_error {
 public:

@@ -7,13 +7,15 @@ TApplication* Application = nullptr;
 
 TApplication::TApplication() : TComponent(nullptr) {
     Application = this;
-    RegisterRoutedClass(L"TApplication", 0, nullptr, LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
+    RegisterRoutedClass(L"TApplication", 0, nullptr,
+                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
     // Zero-sized and centred like any owner of taskbar buttons; it is shown
     // only while the main window is (a taskbar button), never as a window.
     const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
     CreateRoutedWindow(0, L"TApplication", L"",
-                       WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0, nullptr);
+                       WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                       nullptr);
 }
 
 TApplication::~TApplication() {

@@ -48,6 +48,21 @@ void TPanel::Realign() {
     SetBounds(0, 0, width, height);
 }
 
+void TPanel::SetBounds(int left, int top, int width, int height) {
+    TWinControl::SetBounds(left, top, width, height);
+    FitToParent();
+}
+
+void TPanel::FitToParent() {
+    // Bounds kept at 96 DPI scale edge by edge, so at other DPIs the scaled
+    // size can miss the parent's by a pixel: an aligned panel takes the
+    // parent's client area exactly, in pixels.
+    if (align_ != TAlign::alClient || !parent_ || !HandleAllocated() || !parent_->HandleAllocated()) return;
+    RECT client;
+    GetClientRect(parent_->Handle(), &client);
+    SetWindowPos(WindowHandle(), nullptr, 0, 0, client.right, client.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TPanel::Redraw() {
     if (HandleAllocated()) InvalidateRect(WindowHandle(), nullptr, TRUE);
 }
@@ -60,6 +75,7 @@ void TPanel::CreateParams(TCreateParams& params) {
 void TPanel::CreateHandle() {
     Realign();
     TWinControl::CreateHandle();
+    FitToParent();
 }
 
 bool TPanel::Dispatch(TMessage& m) { return ReflectControlMessage(*this, m); }

@@ -29,6 +29,7 @@ public:
     void SetColor(COLORREF color);
 
     void SetParent(TWinControl* parent) override;
+    void SetBounds(int left, int top, int width, int height) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -39,6 +40,7 @@ protected:
 
 private:
     void Realign();
+    void FitToParent();
     void Redraw();
 
     TAlign align_ = TAlign::alNone;

@@ -1,7 +1,7 @@
 #include "win/Forms.h"
 
-#include <algorithm>
 #include <windowsx.h>
+#include <algorithm>
 
 #include "core/Exception.h"
 #include "core/Utf.h"
@@ -89,6 +89,9 @@ void TWinControl::CreateHandle() {
 
 void TWinControl::SetDpi(int dpi) {
     dpi_ = dpi > 0 ? dpi : 96;
+    for (TControl* c : controls_) {
+        if (auto* w = dynamic_cast<TWinControl*>(c)) w->SetDpi(dpi_);
+    }
 }
 
 void TWinControl::ApplyBounds() {
@@ -223,9 +226,7 @@ LRESULT TWinControl::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
 
 // --- TForm -------------------------------------------------------------------
 
-TForm::TForm(TComponent* owner) : TWinControl(owner), color_(GetSysColor(COLOR_BTNFACE)) {
-    visible_ = false;
-}
+TForm::TForm(TComponent* owner) : TWinControl(owner), color_(GetSysColor(COLOR_BTNFACE)) { visible_ = false; }
 
 TForm::~TForm() {
     if (Application) Application->ForgetForm(this);
@@ -252,7 +253,8 @@ void TForm::CreateParams(TCreateParams& params) {
     UINT dpi = 96;
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
-        auto fn = reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        auto fn = reinterpret_cast<GetDpiForMonitorFn>(
+            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
         UINT dpiY = 96;
         if (!fn || FAILED(fn(monitor, 0, &dpi, &dpiY))) dpi = 0;
         FreeLibrary(shcore);
@@ -322,10 +324,12 @@ void TForm::WndProc(TMessage& m) {
     if (m.Msg == WM_DPICHANGED) {
         SetDpi(HIWORD(m.WParam));
         const RECT* suggested = reinterpret_cast<const RECT*>(m.LParam);
-        SetWindowPos(WindowHandle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(WindowHandle(), nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
         for (TControl* c : Controls()) {
-            if (auto* w = dynamic_cast<TWinControl*>(c)) w->SetBounds(w->Left(), w->Top(), w->Width(), w->Height());
+            if (auto* w = dynamic_cast<TWinControl*>(c))
+                w->SetBounds(w->Left(), w->Top(), w->Width(), w->Height());
         }
         InvalidateRect(WindowHandle(), nullptr, TRUE);
         m.Result = 0;

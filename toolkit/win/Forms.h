@@ -98,7 +98,12 @@ public:
     // Pixels per inch of the monitor the window is on (96 before it exists).
     int Dpi() const { return dpi_; }
     int Scale(int value) const { return MulDiv(value, dpi_, 96); }
-    RECT ScaleRect(const RECT& r) const { return RECT{Scale(r.left), Scale(r.top), Scale(r.right), Scale(r.bottom)}; }
+    // Scales position and size separately, so a control's size does not
+    // depend on where it sits.
+    RECT ScaleRect(const RECT& r) const {
+        const int left = Scale(r.left), top = Scale(r.top);
+        return RECT{left, top, left + Scale(r.right - r.left), top + Scale(r.bottom - r.top)};
+    }
 
     // Default handling of a message that no handler took.
     virtual void DefaultHandler(TMessage& message);
@@ -120,6 +125,7 @@ protected:
     // Background painting before the windowless controls are drawn.
     virtual void PaintBackground(HDC dc, const RECT& client);
     void ApplyBounds();
+    // Takes a new DPI, with the windowed controls inside.
     void SetDpi(int dpi);
 
     LRESULT HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

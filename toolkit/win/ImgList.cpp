@@ -22,7 +22,8 @@ void TCustomImageList::SetBkColor(COLORREF color) {
 }
 
 void TCustomImageList::GetIcon(int index, TIcon& icon) const {
-    icon.SetHandle(handle_ && index >= 0 && index < Count() ? ImageList_GetIcon(handle_, index, ILD_NORMAL) : nullptr);
+    icon.SetHandle(handle_ && index >= 0 && index < Count() ? ImageList_GetIcon(handle_, index, ILD_NORMAL)
+                                                            : nullptr);
 }
 
 void TCustomImageList::GetBitmap(int index, TBitmap& bitmap) const {
@@ -49,7 +50,8 @@ int TImageList::AddIcon(HICON icon) {
 }
 
 int TImageList::AddIconResource(HINSTANCE module, const wchar_t* name) {
-    TUniqueIcon icon(static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, Width(), Height(), LR_DEFAULTCOLOR)));
+    TUniqueIcon icon(
+        static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, Width(), Height(), LR_DEFAULTCOLOR)));
     if (!icon) return -1;
     return AddIcon(icon.Get());
 }

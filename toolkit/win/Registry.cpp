@@ -26,8 +26,8 @@ bool TRegistry::OpenKey(const std::string& path, bool create) {
     LONG result;
     const std::wstring wide = Widen(path);
     if (create) {
-        result = RegCreateKeyExW(parent, wide.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_, nullptr, &key,
-                                 nullptr);
+        result = RegCreateKeyExW(parent, wide.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_, nullptr,
+                                 &key, nullptr);
     } else {
         result = RegOpenKeyExW(parent, wide.c_str(), 0, access_, &key);
     }

@@ -17,7 +17,40 @@ TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {}
 void TLabel::SetCaption(const std::string& caption) {
     if (caption_ == caption) return;
     caption_ = caption;
+    AdjustBounds();
     Invalidate();
+}
+
+void TLabel::SetAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    AdjustBounds();
+}
+
+void TLabel::FontChanged() {
+    AdjustBounds();
+    Invalidate();
+}
+
+void TLabel::Loaded() {
+    TGraphicControl::Loaded();
+    AdjustBounds();
+}
+
+void TLabel::AdjustBounds() {
+    if (!autoSize_) return;
+    const int dpi = parent_ ? parent_->Dpi() : 96;
+    // An empty caption still has the height of a line.
+    const std::wstring text = caption_.empty() ? L" " : Widen(caption_);
+    TWindowDc screen(nullptr);
+    TUniqueFont font = Font().Create(dpi);
+    TSelectObject selectFont(screen.Get(), font.Get());
+    RECT r{0, 0, 0, 0};
+    DrawTextW(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    // Rounded up, so that the text fits again when scaled back to `dpi`.
+    const int width = caption_.empty() ? 0 : (r.right * 96 + dpi - 1) / dpi;
+    const int height = (r.bottom * 96 + dpi - 1) / dpi;
+    if (width != width_ || height != height_) SetBounds(left_, top_, width, height);
 }
 
 void TLabel::SetTransparent(bool transparent) {
@@ -42,7 +75,7 @@ void TLabel::Paint(HDC dc, const RECT& bounds, int dpi) {
     SetTextColor(dc, Font().ResolvedColor());
     std::wstring text = Widen(caption_);
     RECT r = bounds;
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // --- TListBoxStrings ---------------------------------------------------------
@@ -101,13 +134,13 @@ void TListBox::SetItemHeight(int height) {
 }
 
 void TListBox::SetIntegralHeight(bool integral) {
+    if (integralHeight_ == integral) return;
     integralHeight_ = integral;
-    // The system reads the style only when it makes the window.
+    // The list reads this style only when it is made: make it anew. The
+    // lines are kept here and go into the new window.
     if (HandleAllocated()) {
-        LONG_PTR style = GetWindowLongPtrW(WindowHandle(), GWL_STYLE);
-        style = integral ? (style & ~LONG_PTR(LBS_NOINTEGRALHEIGHT)) : (style | LBS_NOINTEGRALHEIGHT);
-        SetWindowLongPtrW(WindowHandle(), GWL_STYLE, style);
-        ApplyBounds();
+        DestroyRoutedWindow();
+        CreateHandle();
     }
 }
 

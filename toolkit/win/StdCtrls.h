@@ -33,11 +33,21 @@ public:
     // Background of an opaque label; CLR_INVALID takes the parent's colour.
     COLORREF Color() const { return color_; }
     void SetColor(COLORREF color);
+    // An auto-sized label keeps its top left corner and takes the size of its
+    // one line of text, measured at its parent's DPI.
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool autoSize);
+    // Call after changing Font(): re-measures an auto-sized label.
+    void FontChanged();
 
+    void Loaded() override;
     void Paint(HDC dc, const RECT& bounds, int dpi) override;
 
 private:
+    void AdjustBounds();
+
     std::string caption_;
+    bool autoSize_ = true;
     bool transparent_ = false;
     COLORREF color_ = CLR_INVALID;
 };

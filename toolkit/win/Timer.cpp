@@ -5,13 +5,14 @@ constexpr UINT_PTR kTimerId = 1;
 }
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-    window_ = std::make_unique<TUtilWindow>([this](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (message == WM_TIMER && wParam == kTimerId) {
-            Tick();
-            return 0;
-        }
-        return DefWindowProcW(w, message, wParam, lParam);
-    });
+    window_ =
+        std::make_unique<TUtilWindow>([this](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == WM_TIMER && wParam == kTimerId) {
+                Tick();
+                return 0;
+            }
+            return DefWindowProcW(w, message, wParam, lParam);
+        });
 }
 
 TTimer::~TTimer() {

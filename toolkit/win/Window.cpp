@@ -39,8 +39,8 @@ void TWindowTarget::RegisterRoutedClass(const wchar_t* className, UINT style, HB
     if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) registered.insert(className);
 }
 
-HWND TWindowTarget::CreateRoutedWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                                       int x, int y, int width, int height, HWND parent) {
+HWND TWindowTarget::CreateRoutedWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
+                                       DWORD style, int x, int y, int width, int height, HWND parent) {
     CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, nullptr,
                     GetModuleHandleW(nullptr), this);
     return window_;
@@ -138,11 +138,13 @@ constexpr std::array<WNDPROC, sizeof...(N)> MakeSlotProcs(std::integer_sequence<
     return {&HookSlotProc<N>...};
 }
 
-const std::array<WNDPROC, kHookSlots> kSlotProcs = MakeSlotProcs(std::make_integer_sequence<int, kHookSlots>{});
+const std::array<WNDPROC, kHookSlots> kSlotProcs =
+    MakeSlotProcs(std::make_integer_sequence<int, kHookSlots>{});
 
 }  // namespace
 
-TWindowProcHook::TWindowProcHook(HWND window, Handler handler) : window_(window), handler_(std::move(handler)) {
+TWindowProcHook::TWindowProcHook(HWND window, Handler handler)
+    : window_(window), handler_(std::move(handler)) {
     for (int i = 0; i < kHookSlots; ++i) {
         if (!gHookSlots[static_cast<size_t>(i)]) {
             slot_ = i;
@@ -152,11 +154,13 @@ TWindowProcHook::TWindowProcHook(HWND window, Handler handler) : window_(window)
     if (slot_ < 0) throw Exception("Too many window procedure hooks");
     gHookSlots[static_cast<size_t>(slot_)] = this;
     saved_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window_, GWLP_WNDPROC));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(kSlotProcs[static_cast<size_t>(slot_)]));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(kSlotProcs[static_cast<size_t>(slot_)]));
 }
 
 TWindowProcHook::~TWindowProcHook() {
-    if (saved_ && IsWindow(window_)) SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_));
+    if (saved_ && IsWindow(window_))
+        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_));
     gHookSlots[static_cast<size_t>(slot_)] = nullptr;
 }
 

@@ -27,8 +27,8 @@ protected:
     // procedure.
     static void RegisterRoutedClass(const wchar_t* className, UINT style = 0, HBRUSH background = nullptr,
                                     HICON icon = nullptr);
-    HWND CreateRoutedWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
-                            int x, int y, int width, int height, HWND parent);
+    HWND CreateRoutedWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style, int x,
+                            int y, int width, int height, HWND parent);
     void DestroyRoutedWindow();
     // Binds a window made by another class (a system control) to this object:
     // its procedure becomes the router; the class's own is returned so that

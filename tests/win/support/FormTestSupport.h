@@ -63,7 +63,8 @@ inline void ExpectInterfaceState(TForm1* form, bool hidden) {
     }
     EXPECT_EQ(form->TrayIcon1->Hint(),
               hidden ? "Click to show desktop. Right click For menu" : "Click to hide desktop");
-    EXPECT_EQ(IconPixels(form->TrayIcon1->Icon()->Handle()), ImageListPixels(form->ImageList2, hidden ? 1 : 0));
+    EXPECT_EQ(IconPixels(form->TrayIcon1->Icon()->Handle()),
+              ImageListPixels(form->ImageList2, hidden ? 1 : 0));
     EXPECT_EQ(form->Hide1->Visible(), !hidden);
     EXPECT_EQ(form->Show1->Visible(), hidden);
     EXPECT_EQ(form->Exit1->Enabled(), !hidden);

@@ -9,7 +9,8 @@
 
 class TRegistryValueBackup {
 public:
-    TRegistryValueBackup(std::wstring key, std::wstring value) : key_(std::move(key)), value_(std::move(value)) {
+    TRegistryValueBackup(std::wstring key, std::wstring value)
+        : key_(std::move(key)), value_(std::move(value)) {
         HKEY k = nullptr;
         keyExisted_ = RegOpenKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS;
         if (!keyExisted_) return;
@@ -23,8 +24,8 @@ public:
     }
     ~TRegistryValueBackup() {
         HKEY k = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) !=
-            ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
+                            nullptr) != ERROR_SUCCESS) {
             return;
         }
         if (existed_) {
@@ -72,12 +73,14 @@ inline void DeleteRegistryValue(const std::wstring& key, const std::wstring& val
 inline bool RegistryValueExists(const std::wstring& key, const std::wstring& value) {
     HKEY k = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    const bool exists = RegQueryValueExW(k, value.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    const bool exists =
+        RegQueryValueExW(k, value.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(k);
     return exists;
 }
 
-inline std::vector<BYTE> RegistryBytes(const std::wstring& key, const std::wstring& value, DWORD* type = nullptr) {
+inline std::vector<BYTE> RegistryBytes(const std::wstring& key, const std::wstring& value,
+                                       DWORD* type = nullptr) {
     HKEY k = nullptr;
     std::vector<BYTE> data;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return data;
@@ -92,4 +95,5 @@ inline std::vector<BYTE> RegistryBytes(const std::wstring& key, const std::wstri
 }
 
 inline const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
-inline const wchar_t kShellFoldersKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline const wchar_t kShellFoldersKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

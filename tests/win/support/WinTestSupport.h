@@ -72,8 +72,8 @@ class TNotifyRecorder {
 public:
     explicit TNotifyRecorder(bool forward = false) {
         TTrayIcon::SetNotifyFunction([this, forward](DWORD message, NOTIFYICONDATAW& data) -> BOOL {
-            TNotifyCall call{message, data.uID, data.hWnd, data.uFlags, data.uCallbackMessage, data.hIcon,
-                             data.szTip, true, data.uVersion, data.cbSize};
+            TNotifyCall call{message,    data.uID,   data.hWnd, data.uFlags,   data.uCallbackMessage,
+                             data.hIcon, data.szTip, true,      data.uVersion, data.cbSize};
             for (wchar_t c : data.szTip) call.tipAllZero = call.tipAllZero && c == 0;
             calls.push_back(call);
             if (forward) return Shell_NotifyIconW(message, &data);
