@@ -1,0 +1,72 @@
+#include "WebLabel/WebLabel.h"
+
+#include <shellapi.h>
+
+#include "WebLabel/WebLabelRules.h"
+#include "core/Utf.h"
+#include "win/Application.h"
+#include "win/Handles.h"
+
+namespace {
+
+// The maker's web site: a bare host name, completed to http:// on click.
+const char kMakerAddress[] = "www.example.com";
+
+TWebLabel::TShellExecuteFunction& ShellExecuteFunction() {
+    static TWebLabel::TShellExecuteFunction function;
+    return function;
+}
+
+}  // namespace
+
+void TWebLabel::SetShellExecuteFunction(TShellExecuteFunction function) {
+    ShellExecuteFunction() = std::move(function);
+}
+
+TWebLabel::TWebLabel(TComponent* owner) : TLabel(owner) {
+    if (Application) {
+        // LoadCursorW would hand out the module's shared copy, which
+        // DestroyCursor leaves alive (on Windows and on Wine alike); the label
+        // owns its cursor and destroys it, so it loads a copy of its own. The table takes it over (destroying what it
+        // held at that index); a missing resource leaves the index empty.
+        TUniqueCursor cursor(static_cast<HCURSOR>(
+            LoadImageW(GetModuleHandleW(nullptr), L"HArrow", IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+        Application->SetCursor(kLinkCursor, cursor.Release());  // the table owns it from here
+    }
+    SetCaption("Olmar on the Web");
+    Font().Color = RGB(255, 0, 0);
+    Font().Name = "Arial";
+    Font().Bold = true;
+    Font().Height = -16;  // 12 points at 96 pixels per inch
+    FontChanged();
+    SetTransparent(true);
+    useLink_ = true;
+    url_ = kMakerAddress;
+}
+
+TWebLabel::~TWebLabel() {
+    // Taken out of the table before it is destroyed, so that the table's own
+    // clean-up at exit does not destroy the handle a second time.
+    if (Application) {
+        TUniqueCursor released(Application->ReleaseCursor(kLinkCursor));
+    }
+}
+
+void TWebLabel::Loaded() {
+    SetCursor(kLinkCursor);
+    TLabel::Loaded();
+}
+
+void TWebLabel::Click() {
+    TLabel::Click();
+    if (!useLink_) return;
+    const std::wstring target = Widen(WebLabelTarget(url_));
+    HWND owner = Application ? Application->Handle() : nullptr;
+    // The shell hands the address to the user's browser; a failure is not
+    // reported.
+    if (const auto& function = ShellExecuteFunction()) {
+        function(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    } else {
+        ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    }
+}

@@ -1,0 +1,404 @@
+// The About window end to end, with the main window made in this process:
+// its controls as the stored description places them, the version lines, the
+// way it is shown and hidden into the notification area, the web link, and
+// what it looks like at 96 and 144 DPI.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Unit1.h"
+#include "WebLabel/WebLabel.h"
+#include "controls_capture.h"
+#include "core/Utf.h"
+#include "resource.h"
+#include "support/FormTestSupport.h"
+#include "support/RegistryBackup.h"
+#include "support/WinTestSupport.h"
+#include "win/Application.h"
+#include "win/ExtCtrls.h"
+#include "win/StdCtrls.h"
+
+namespace {
+
+using capture::TPixels;
+
+const std::vector<std::string> kVersionLines = {
+    "Olmar Brivane 3.1.1.9",
+    "",
+    "Desktop clearing utility",
+    "",
+    "Copyright: Copyright \xC2\xA9 Olmar",
+    "",
+    "Author: The Brivane team, Olmar",
+    "",
+    "With thanks to:",
+    "The testers of Olmar",
+    "The translators of Olmar",
+    "and to absent friends",
+    "",
+};
+
+// The child run that takes the screenshots at a given DPI.
+constexpr wchar_t kShotDpiVariable[] = L"BRIVANE_ABOUT_SHOT_DPI";
+constexpr char kShotTest[] = "AboutWindow.DISABLED_ScreenshotAtTheSessionsDpi";
+
+class AboutWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TWebLabel::SetShellExecuteFunction([this](HWND, const wchar_t*, const wchar_t* file, const wchar_t*,
+                                                  const wchar_t*, int) {
+            opened.push_back(file);
+            return reinterpret_cast<HINSTANCE>(42);
+        });
+        form = app.app.CreateForm<TForm1>();
+    }
+    void TearDown() override {
+        app.app.DestroyComponents();
+        TWebLabel::SetShellExecuteFunction(nullptr);
+    }
+
+    // A left click on a point of the About picture, at 96 DPI.
+    void ClickPanel(int x, int y) {
+        HWND panel = form->Panel1->Handle();
+        const LPARAM at = MAKELPARAM(form->Panel1->Scale(x), form->Panel1->Scale(y));
+        SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(panel, WM_LBUTTONUP, 0, at);
+    }
+
+    std::vector<std::string> ListBoxWindowLines() const {
+        std::vector<std::string> lines;
+        HWND list = form->InfoBox->Handle();
+        const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+            std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+            text.resize(static_cast<size_t>(length));
+            lines.push_back(Narrow(text));
+        }
+        return lines;
+    }
+
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        for (int i = 0; i < form->InfoBox->Items().Count(); ++i) lines.push_back(form->InfoBox->Items().Item(i));
+        return lines;
+    }
+
+    void ExpectLinesHidden() {
+        EXPECT_FALSE(form->InfoBox->Visible());
+        EXPECT_FALSE(IsWindowVisible(form->InfoBox->Handle()));
+        EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::AboutBtnClick));
+    }
+    void ExpectLinesShown() {
+        EXPECT_TRUE(form->InfoBox->Visible());
+        EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::Doneclick));
+        EXPECT_EQ(Lines(), kVersionLines);
+        EXPECT_EQ(ListBoxWindowLines(), kVersionLines);
+    }
+
+    TTestApplication app;
+    TDesktopParameterRecorder parameters;
+    TNotifyRecorder tray;
+    TForm1* form = nullptr;
+    std::vector<std::wstring> opened;
+};
+
+TEST_F(AboutWindow, ControlsAreReadInTheirStoredOrderPlacesAndProperties) {
+    ASSERT_NE(form->Panel1, nullptr);
+    // Stacked in this order inside the panel, which fills the window.
+    EXPECT_EQ(form->Panel1->Parent(), form);
+    EXPECT_EQ(form->Panel1->Controls(),
+              (std::vector<TControl*>{form->Image1, form->WebLabel1, form->AboutBtn, form->InfoBox}));
+    for (TComponent* c : std::vector<TComponent*>{form->Panel1, form->Image1, form->WebLabel1, form->AboutBtn,
+                                                  form->InfoBox}) {
+        EXPECT_EQ(c->Owner(), form) << c->Name();
+        EXPECT_EQ(form->FindComponent(c->Name()), c) << c->Name();
+    }
+    auto bounds = [](const TControl* c) {
+        return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()};
+    };
+    EXPECT_EQ(bounds(form->Panel1), (std::vector<int>{0, 0, 405, 262}));
+    EXPECT_EQ(form->Panel1->Align(), TAlign::alClient);
+    EXPECT_EQ(form->Panel1->BevelInner(), TBevelCut::bvRaised);
+    EXPECT_EQ(form->Panel1->BevelOuter(), TBevelCut::bvNone);
+    EXPECT_EQ(form->Panel1->BevelWidth(), 3);
+
+    EXPECT_EQ(bounds(form->Image1), (std::vector<int>{3, 3, 399, 256}));
+    EXPECT_TRUE(form->Image1->Center());
+    EXPECT_EQ(form->Image1->Picture().Width(), ABOUT_BITMAP_WIDTH);
+    EXPECT_EQ(form->Image1->Picture().Height(), ABOUT_BITMAP_HEIGHT);
+    EXPECT_TRUE(form->Image1->OnClick == TNotifyEvent(form, &TForm1::AboutFormclick));
+
+    TWebLabel* link = form->WebLabel1;
+    // Stored as 117 x 19, the size of the caption in Arial; the label sizes
+    // itself to its text in whatever face the system gives for Arial.
+    EXPECT_EQ(link->Left(), 144);
+    EXPECT_EQ(link->Top(), 226);
+    EXPECT_TRUE(link->AutoSize());
+    EXPECT_GT(link->Width(), 80);
+    EXPECT_LE(link->Left() + link->Width(), 402) << "the link runs past the picture";
+    EXPECT_GE(link->Height(), 16);
+    EXPECT_EQ(link->Caption(), "Olmar on the Web");
+    EXPECT_EQ(link->Font().Name, "Arial");
+    EXPECT_EQ(link->Font().Height, -16);
+    EXPECT_TRUE(link->Font().Bold);
+    EXPECT_EQ(link->Font().Color, RGB(255, 0, 0));
+    EXPECT_TRUE(link->Transparent());
+    EXPECT_TRUE(link->UseLink());
+    EXPECT_EQ(link->URL(), "www.example.com");
+    EXPECT_EQ(link->Cursor(), TWebLabel::kLinkCursor);  // given by loading
+    ICONINFO hand{};
+    ASSERT_TRUE(GetIconInfo(app.app.Cursor(TWebLabel::kLinkCursor), &hand));
+    EXPECT_EQ(hand.xHotspot, static_cast<DWORD>(HARROW_HOTSPOT_X));
+    EXPECT_EQ(hand.yHotspot, static_cast<DWORD>(HARROW_HOTSPOT_Y));
+    if (hand.hbmMask) DeleteObject(hand.hbmMask);
+    if (hand.hbmColor) DeleteObject(hand.hbmColor);
+
+    EXPECT_EQ(bounds(form->AboutBtn), (std::vector<int>{80, 62, 243, 48}));
+    EXPECT_TRUE(form->AboutBtn->Flat());
+    EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::AboutBtnClick));
+
+    TListBox* box = form->InfoBox;
+    EXPECT_EQ(bounds(box), (std::vector<int>{80, 110, 245, 108}));
+    EXPECT_FALSE(box->Visible());
+    EXPECT_EQ(box->ItemHeight(), 13);
+    EXPECT_TRUE(box->IntegralHeight());
+    EXPECT_TRUE(box->ParentColor());
+    EXPECT_EQ(box->ResolvedColor(), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(box->Font().Name, "Default");
+    EXPECT_EQ(box->Font().Height, -11);
+    EXPECT_TRUE(box->Font().Bold);
+    EXPECT_EQ(box->Items().Count(), 0);
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_F(AboutWindow, TheButtonShowsAndHidesExactlyThirteenVersionLines) {
+    ExpectLinesHidden();
+    form->AboutBtn->Click();
+    {
+        SCOPED_TRACE("first show");
+        ExpectLinesShown();
+    }
+    form->AboutBtn->Click();
+    ExpectLinesHidden();
+    // The lines stay in the list while hidden and are read afresh next time.
+    EXPECT_EQ(Lines().size(), 13u);
+    form->AboutBtn->Click();
+    {
+        SCOPED_TRACE("second show");
+        ExpectLinesShown();
+    }
+    form->Doneclick(nullptr);
+    ExpectLinesHidden();
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
+    HWND window = form->Handle();
+    HWND appWindow = app.app.Handle();
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    form->About1click(nullptr);
+    capture::Pump(50);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(IsIconic(appWindow));
+
+    // A click on the product's name shows the lines over the picture.
+    ClickPanel(80 + 120, 62 + 24);
+    EXPECT_TRUE(IsWindowVisible(form->InfoBox->Handle()));
+    ExpectLinesShown();
+
+    // A click on the picture elsewhere: the lines go, the window goes and the
+    // application is minimised into the notification area.
+    ClickPanel(30, 30);
+    capture::Pump(50);
+    ExpectLinesHidden();
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(IsIconic(appWindow));
+    EXPECT_FALSE(IsWindowVisible(appWindow));
+    EXPECT_TRUE(form->TrayIcon1->IconVisible());
+
+    // "About" again: the window comes back with the lines hidden, ready to
+    // show them.
+    form->About1click(nullptr);
+    capture::Pump(50);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_FALSE(IsIconic(appWindow));
+    ExpectLinesHidden();
+    ClickPanel(80 + 10, 62 + 10);
+    ExpectLinesShown();
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_F(AboutWindow, TheWebLinkOpensTheMakersSite) {
+    form->About1click(nullptr);
+    ClickPanel(144 + 50, 226 + 9);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], L"http://www.example.com");
+    // The link lies outside the button and above the picture: neither fired.
+    ExpectLinesHidden();
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+}
+
+// --- screenshots -------------------------------------------------------------
+
+std::wstring ScreenshotFolder() {
+    wchar_t buffer[MAX_PATH] = {};
+    std::wstring folder;
+    if (GetEnvironmentVariableW(L"BRIVANE_BUILD_DIR", buffer, MAX_PATH) > 0) {
+        folder = buffer;
+    } else {
+        GetModuleFileNameW(nullptr, buffer, MAX_PATH);
+        folder = buffer;
+        folder.resize(folder.find_last_of(L'\\'));
+    }
+    folder += L"\\screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+// The path as the host sees it, for a person to open.
+std::string HostPath(const std::wstring& path) {
+    std::string text = Narrow(path);
+    if (text.size() > 2 && (text[0] == 'Z' || text[0] == 'z') && text[1] == ':') {
+        text.erase(0, 2);
+        for (char& c : text) c = c == '\\' ? '/' : c;
+    }
+    return text;
+}
+
+std::wstring ShotPath(int dpi, const wchar_t* suffix) {
+    return ScreenshotFolder() + L"\\about-" + std::to_wstring(dpi) + L"dpi" + suffix + L".png";
+}
+
+// Taken by a child run of this program (see the test below), since the DPI is
+// read once when a process starts.
+TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
+    wchar_t value[16] = {};
+    ASSERT_GT(GetEnvironmentVariableW(kShotDpiVariable, value, 16), 0u) << "run by ScreenshotsAt96And144Dpi";
+    const int dpi = _wtoi(value);
+
+    form->About1click(nullptr);
+    capture::Pump(200);
+    ASSERT_EQ(form->Dpi(), dpi);
+    HWND window = form->Handle();
+    RECT client;
+    GetClientRect(window, &client);
+    // 405 x 262 at 96 DPI; at 144 DPI the width is 607.5 pixels, and which
+    // way it rounds depends on where the window lies.
+    EXPECT_NEAR(client.right, 405 * dpi / 96.0, 0.5);
+    EXPECT_NEAR(client.bottom, 262 * dpi / 96.0, 0.5);
+    RECT panel;
+    GetClientRect(form->Panel1->Handle(), &panel);
+    EXPECT_EQ(panel.right, client.right);
+    EXPECT_EQ(panel.bottom, client.bottom);
+
+    const TPixels shot = capture::CaptureWindow(window);
+    ASSERT_EQ(shot.width, client.right);
+    const uint32_t light = TPixels::Rgb(GetSysColor(COLOR_BTNHIGHLIGHT));
+    const uint32_t dark = TPixels::Rgb(GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(shot.At(1, shot.height / 2), light);
+    EXPECT_EQ(shot.At(shot.width / 2, 1), light);
+    EXPECT_EQ(shot.At(shot.width - 2, shot.height / 2), dark);
+    EXPECT_EQ(shot.At(shot.width / 2, shot.height - 2), dark);
+    const RECT picture = form->Panel1->ScaleRect(form->Image1->BoundsRect());
+    const size_t tones = capture::DistinctColours(shot, picture);
+    EXPECT_GT(tones, 16u);
+    if (dpi > 96) {
+        EXPECT_GT(tones, 128u) << "the scaled picture is not smoothed";
+    }
+    const RECT link = form->Panel1->ScaleRect(form->WebLabel1->BoundsRect());
+    EXPECT_GT(capture::RedPixels(shot, link), MulDiv(MulDiv(60, dpi, 96), dpi, 96));
+    const std::wstring plain = ShotPath(dpi, L"");
+    ASSERT_TRUE(capture::WritePng(plain, shot));
+    std::printf("screenshot: %s\n", HostPath(plain).c_str());
+
+    form->AboutBtn->Click();
+    const TPixels lines = capture::CaptureWindow(window);
+    RECT box;
+    GetClientRect(form->InfoBox->Handle(), &box);
+    MapWindowPoints(form->InfoBox->Handle(), window, reinterpret_cast<POINT*>(&box), 2);
+    // The list shows the button face behind its lines, and dark text on it.
+    const uint32_t face = TPixels::Rgb(GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(lines.At(box.right - 3, box.bottom - 3), face);
+    EXPECT_EQ(lines.At(box.right - 3, box.top + 2), face);
+    int text = 0;
+    for (int y = box.top; y < box.bottom; ++y) {
+        for (int x = box.left; x < box.right; ++x) {
+            const uint32_t c = lines.At(x, y);
+            text += ((c >> 16) & 0xFF) + ((c >> 8) & 0xFF) + (c & 0xFF) < 150;
+        }
+    }
+    EXPECT_GT(text, MulDiv(MulDiv(300, dpi, 96), dpi, 96));
+    const std::wstring withLines = ShotPath(dpi, L"-lines");
+    ASSERT_TRUE(capture::WritePng(withLines, lines));
+    std::printf("screenshot: %s\n", HostPath(withLines).c_str());
+}
+
+// Runs the screenshot test in a child process with the session's DPI set to
+// `dpi` (HKCU "Control Panel\Desktop" LogPixels, which Wine reads at process
+// start) and returns the child's exit code.
+DWORD RunScreenshotChild(int dpi) {
+    TRegistryValueBackup logPixels(L"Control Panel\\Desktop", L"LogPixels");
+    SetRegistryDword(L"Control Panel\\Desktop", L"LogPixels", static_cast<DWORD>(dpi));
+    SetEnvironmentVariableW(kShotDpiVariable, std::to_wstring(dpi).c_str());
+
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" +
+                           Widen(kShotTest);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const BOOL started =
+        CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    SetEnvironmentVariableW(kShotDpiVariable, nullptr);
+    if (!started) return 0xFFFFFFFF;
+    DWORD code = 0xFFFFFFFE;
+    if (WaitForSingleObject(process.hProcess, 90000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &code);
+    } else {
+        TerminateProcess(process.hProcess, code);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+// Width and height from a PNG file's header; 0, 0 when it is not one.
+std::pair<uint32_t, uint32_t> PngSize(const std::wstring& path) {
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file) return {0, 0};
+    unsigned char header[24] = {};
+    const size_t read = fread(header, 1, sizeof(header), file);
+    fclose(file);
+    if (read != sizeof(header) || header[1] != 'P' || header[12] != 'I') return {0, 0};
+    auto big = [&](int at) {
+        return (uint32_t(header[at]) << 24) | (uint32_t(header[at + 1]) << 16) | (uint32_t(header[at + 2]) << 8) |
+               header[at + 3];
+    };
+    return {big(16), big(20)};
+}
+
+TEST(AboutWindowScreenshots, At96And144Dpi) {
+    for (int dpi : {96, 144}) {
+        SCOPED_TRACE(dpi);
+        DeleteFileW(ShotPath(dpi, L"").c_str());
+        DeleteFileW(ShotPath(dpi, L"-lines").c_str());
+        EXPECT_EQ(RunScreenshotChild(dpi), 0u) << "the child run's checks failed (its output is above)";
+        for (const wchar_t* suffix : {L"", L"-lines"}) {
+            const auto [width, height] = PngSize(ShotPath(dpi, suffix));
+            EXPECT_NEAR(width, 405 * dpi / 96.0, 0.5) << Narrow(suffix);
+            EXPECT_NEAR(height, 262 * dpi / 96.0, 0.5) << Narrow(suffix);
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,263 @@
+// TWebLabel against the real Win32 API: what a click hands to the shell, the
+// shell really opening a target, and the lifetime of the link cursor.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "WebLabel/WebLabel.h"
+#include "controls_capture.h"
+#include "core/Utf.h"
+#include "resource.h"
+#include "win/Application.h"
+#include "win/Forms.h"
+
+namespace {
+
+struct ShellCall {
+    HWND owner;
+    std::wstring verb;
+    std::wstring file;
+    bool hasParameters;
+    bool hasDirectory;
+    int show;
+};
+
+class WebLabelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        application_ = std::make_unique<TApplication>();
+        TWebLabel::SetShellExecuteFunction([this](HWND owner, const wchar_t* verb, const wchar_t* file,
+                                                  const wchar_t* parameters, const wchar_t* directory, int show) {
+            events_.push_back("shell");
+            calls_.push_back(ShellCall{owner, verb ? verb : L"<null>", file ? file : L"<null>",
+                                       parameters != nullptr, directory != nullptr, show});
+            return reinterpret_cast<HINSTANCE>(42);
+        });
+    }
+    void TearDown() override { TWebLabel::SetShellExecuteFunction(nullptr); }
+
+    // Notes OnClick in the same log as the shell calls, to see their order.
+    struct ClickLog : TObject {
+        std::vector<std::string>* events = nullptr;
+        void Clicked(TObject*) { events->push_back("OnClick"); }
+    };
+    TNotifyEvent OnClickSlot() {
+        clickLog_.events = &events_;
+        return TNotifyEvent(&clickLog_, &ClickLog::Clicked);
+    }
+
+    static bool NamesACursor(HCURSOR cursor) {
+        ICONINFO info{};
+        if (!GetIconInfo(cursor, &info)) return false;
+        if (info.hbmMask) DeleteObject(info.hbmMask);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        return true;
+    }
+
+    std::unique_ptr<TApplication> application_;
+    std::vector<ShellCall> calls_;
+    std::vector<std::string> events_;
+    ClickLog clickLog_;
+};
+
+TEST_F(WebLabelTest, StartsWithTheMakersLinkInBoldRedArial) {
+    TOwned<TWebLabel> label(new TWebLabel(nullptr));
+    EXPECT_EQ(label->Caption(), "Olmar on the Web");
+    EXPECT_EQ(label->Font().Color, RGB(255, 0, 0));
+    EXPECT_EQ(label->Font().Name, "Arial");
+    EXPECT_TRUE(label->Font().Bold);
+    EXPECT_EQ(label->Font().Height, -16);  // 12 points at 96 DPI
+    EXPECT_TRUE(label->Transparent());
+    EXPECT_TRUE(label->UseLink());
+    EXPECT_EQ(label->URL(), "www.example.com");
+
+    // Made in code, the label keeps the arrow; read from a stored
+    // description, it takes the link cursor.
+    EXPECT_EQ(label->Cursor(), 0);
+    label->BeginLoading();
+    label->Loaded();
+    EXPECT_EQ(label->Cursor(), TWebLabel::kLinkCursor);
+    EXPECT_FALSE(label->Loading());
+}
+
+TEST_F(WebLabelTest, AClickHandsTheCompletedAddressToTheShellAfterOnClick) {
+    TOwned<TWebLabel> label(new TWebLabel(nullptr));
+    label->OnClick = OnClickSlot();
+    struct Case {
+        const char* url;
+        const wchar_t* target;
+    };
+    const Case cases[] = {
+        {"www.example.com", L"http://www.example.com"},
+        {"https://secure.example.com/a?b=c", L"https://secure.example.com/a?b=c"},
+        {"http://www.example.com/", L"http://www.example.com/"},
+        // Upper-case schemes are http addresses too and open unchanged.
+        {"HTTP://WWW.EXAMPLE.COM/", L"HTTP://WWW.EXAMPLE.COM/"},
+        {"ftp://files.example.com", L"http://ftp://files.example.com"},
+        {"www.example.com/http", L"http://www.example.com/http"},
+        {"b\xC3\xBC" "cher.example", L"http://b\u00FC" L"cher.example"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.url);
+        calls_.clear();
+        events_.clear();
+        label->SetURL(c.url);
+        label->Click();
+        ASSERT_EQ(calls_.size(), 1u);
+        EXPECT_EQ(calls_[0].file, c.target);
+        EXPECT_EQ(calls_[0].verb, L"open");
+        EXPECT_EQ(calls_[0].owner, Application->Handle());
+        EXPECT_FALSE(calls_[0].hasParameters);
+        EXPECT_FALSE(calls_[0].hasDirectory);
+        EXPECT_EQ(calls_[0].show, SW_SHOWDEFAULT);
+        EXPECT_EQ(events_, (std::vector<std::string>{"OnClick", "shell"}));
+        // The completion is made for the click only; the address stays as set.
+        EXPECT_EQ(label->URL(), c.url);
+    }
+}
+
+TEST_F(WebLabelTest, WithoutUseLinkAClickOnlyFiresOnClick) {
+    TOwned<TWebLabel> label(new TWebLabel(nullptr));
+    label->OnClick = OnClickSlot();
+    label->SetUseLink(false);
+    EXPECT_FALSE(label->UseLink());
+    label->Click();
+    EXPECT_TRUE(calls_.empty());
+    EXPECT_EQ(events_, std::vector<std::string>{"OnClick"});
+
+    // Without an OnClick handler nothing happens at all.
+    label->OnClick = nullptr;
+    label->Click();
+    EXPECT_TRUE(calls_.empty());
+    EXPECT_EQ(events_.size(), 1u);
+}
+
+TEST_F(WebLabelTest, OnAWindowTheLabelShowsTheHandAndOpensItsLinkWhenClicked) {
+    TOwned<TForm> form(new TForm(nullptr));
+    form->SetClientSize(300, 100);
+    auto* label = new TWebLabel(form.Get());
+    label->SetParent(form.Get());
+    label->SetBounds(20, 30, 117, 19);
+    label->BeginLoading();
+    label->Loaded();
+    form->SetVisible(true);
+    HWND window = form->Handle();
+
+    // The pointer over the label: the parent answers WM_SETCURSOR with the
+    // label's cursor from the application's table.
+    POINT centre{form->Scale(20 + 58), form->Scale(30 + 9)};
+    ClientToScreen(window, &centre);
+    // Under X the pointer may still be reported where it was before the warp
+    // for a moment: warp until the position sticks.
+    const bool moved = capture::PumpUntil(3000, [&] {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == centre.x && now.y == centre.y) return true;
+        SetCursorPos(centre.x, centre.y);
+        return false;
+    });
+    ASSERT_TRUE(moved) << "the pointer did not move over the label";
+    const LRESULT handled =
+        SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(handled, TRUE);
+    EXPECT_EQ(GetCursor(), Application->Cursor(TWebLabel::kLinkCursor));
+
+    const LPARAM at = MAKELPARAM(form->Scale(40), form->Scale(38));
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(window, WM_LBUTTONUP, 0, at);
+    ASSERT_EQ(calls_.size(), 1u);
+    EXPECT_EQ(calls_[0].file, L"http://www.example.com");
+}
+
+TEST_F(WebLabelTest, InstallsTheHandAsCursorOneAndReleasesItExactlyOnce) {
+    // Whatever sat at index 1 is replaced and destroyed.
+    const BYTE andMask[32 * 4] = {}, xorMask[32 * 4] = {};
+    HCURSOR previous = CreateCursor(GetModuleHandleW(nullptr), 0, 0, 32, 32, andMask, xorMask);
+    ASSERT_NE(previous, nullptr);
+    Application->SetCursor(TWebLabel::kLinkCursor, previous);
+
+    auto* label = new TWebLabel(nullptr);
+    EXPECT_FALSE(NamesACursor(previous));
+    HCURSOR hand = Application->Cursor(TWebLabel::kLinkCursor);
+    ASSERT_NE(hand, nullptr);
+    EXPECT_NE(hand, LoadCursorW(nullptr, IDC_ARROW));
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, static_cast<DWORD>(HARROW_HOTSPOT_X));
+    EXPECT_EQ(info.yHotspot, static_cast<DWORD>(HARROW_HOTSPOT_Y));
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof(mask), &mask);
+    EXPECT_EQ(mask.bmWidth, 32);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+
+    TComponent::Free(label);
+    // The label destroyed its cursor and took it out of the table, so the
+    // table's own clean-up has nothing left to destroy a second time.
+    EXPECT_FALSE(NamesACursor(hand));
+    EXPECT_EQ(Application->Cursor(TWebLabel::kLinkCursor), LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(Application->ReleaseCursor(TWebLabel::kLinkCursor), nullptr);
+
+    // A later label installs a fresh hand of its own.
+    auto* second = new TWebLabel(nullptr);
+    HCURSOR secondHand = Application->Cursor(TWebLabel::kLinkCursor);
+    EXPECT_TRUE(NamesACursor(secondHand));
+    TComponent::Free(second);
+    EXPECT_FALSE(NamesACursor(secondHand));
+}
+
+// The real ShellExecuteW: an address that begins with "http" is opened as it
+// is, so a folder of that name in the current directory is what the shell
+// opens, in a window titled with the folder's name.
+TEST_F(WebLabelTest, TheRealShellOpensTheTarget) {
+    TWebLabel::SetShellExecuteFunction(nullptr);
+    wchar_t temp[MAX_PATH];
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring name = L"httpweblabel" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring base = std::wstring(temp) + L"brivane-weblabel";
+    CreateDirectoryW(base.c_str(), nullptr);
+    const std::wstring folder = base + L"\\" + name;
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    wchar_t previousDirectory[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previousDirectory);
+    ASSERT_TRUE(SetCurrentDirectoryW(base.c_str()));
+
+    TOwned<TWebLabel> label(new TWebLabel(nullptr));
+    label->SetURL(Narrow(name));
+    label->Click();
+
+    struct Search {
+        const std::wstring* name;
+        HWND found;
+    } search{&name, nullptr};
+    const bool opened = capture::PumpUntil(20000, [&] {
+        EnumWindows(
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                wchar_t title[512] = {};
+                GetWindowTextW(window, title, 512);
+                if (IsWindowVisible(window) && std::wstring(title).find(*s->name) != std::wstring::npos) {
+                    s->found = window;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    EXPECT_TRUE(opened) << "no window titled with " << Narrow(name) << " appeared";
+    if (search.found) {
+        PostMessageW(search.found, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(capture::PumpUntil(10000, [&] { return !IsWindow(search.found); }));
+    }
+    SetCurrentDirectoryW(previousDirectory);
+    RemoveDirectoryW(folder.c_str());
+    RemoveDirectoryW(base.c_str());
+}
+
+}  // namespace
