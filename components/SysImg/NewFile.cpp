@@ -3,7 +3,8 @@
 #include "win/Handles.h"
 
 TNewFile::TNewFile(std::wstring path) : path_(std::move(path)) {
-    const HANDLE raw = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE raw =
+        CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (raw == INVALID_HANDLE_VALUE) {
         error_ = GetLastError();
         return;

@@ -11,8 +11,9 @@
 #include "win/Application.h"
 
 static_assert(kCsidlDesktop == CSIDL_DESKTOP && kCsidlControls == CSIDL_CONTROLS &&
-              kCsidlPrinters == CSIDL_PRINTERS && kCsidlPersonal == CSIDL_PERSONAL &&
-              kCsidlBitBucket == CSIDL_BITBUCKET && kCsidlDrives == CSIDL_DRIVES && kCsidlNetwork == CSIDL_NETWORK,
+                  kCsidlPrinters == CSIDL_PRINTERS && kCsidlPersonal == CSIDL_PERSONAL &&
+                  kCsidlBitBucket == CSIDL_BITBUCKET && kCsidlDrives == CSIDL_DRIVES &&
+                  kCsidlNetwork == CSIDL_NETWORK,
               "special-folder identifiers");
 
 namespace {

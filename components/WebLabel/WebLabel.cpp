@@ -27,8 +27,8 @@ TWebLabel::TWebLabel(TComponent* owner) : TLabel(owner) {
     if (Application) {
         // LoadCursorW would hand out the module's shared copy, which
         // DestroyCursor leaves alive (on Windows and on Wine alike); the label
-        // owns its cursor and destroys it, so it loads a copy of its own. The table takes it over (destroying what it
-        // held at that index); a missing resource leaves the index empty.
+        // owns its cursor and destroys it, so it loads a copy of its own. The table takes it over (destroying
+        // what it held at that index); a missing resource leaves the index empty.
         TUniqueCursor cursor(static_cast<HCURSOR>(
             LoadImageW(GetModuleHandleW(nullptr), L"HArrow", IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
         Application->SetCursor(kLinkCursor, cursor.Release());  // the table owns it from here

@@ -11,8 +11,12 @@ namespace {
 TEST(SysImgSpecialFolders, TableHoldsTheSevenShellFoldersInSearchOrder) {
     ASSERT_EQ(SpecialFolders.size(), 7u);
     const std::pair<const char*, int32_t> expected[] = {
-        {"Desktop", 0x0000},     {"Control Panel", 0x0003}, {"Printers", 0x0004},
-        {"My Documents", 0x0005}, {"Recycle Bin", 0x000A},  {"My Computer", 0x0011},
+        {"Desktop", 0x0000},
+        {"Control Panel", 0x0003},
+        {"Printers", 0x0004},
+        {"My Documents", 0x0005},
+        {"Recycle Bin", 0x000A},
+        {"My Computer", 0x0011},
         {"Network Neighborhood", 0x0012},
     };
     for (size_t i = 0; i < SpecialFolders.size(); ++i) {
@@ -40,15 +44,17 @@ TEST(SysImgSpecialFolders, NamesMatchInAnyAsciiLetterCase) {
 }
 
 TEST(SysImgSpecialFolders, OtherNamesAreNoSpecialFolder) {
-    for (const char* name : {"", "Desktop ", " Desktop", "Deskto", "Desktops", "Recycle  Bin", "RecycleBin",
-                             "Recycle\tBin", "My Documents\\", "C:\\Users\\x\\Desktop", "Network Neighbourhood",
-                             "Desktop.lnk", "Printer"}) {
+    for (const char* name :
+         {"", "Desktop ", " Desktop", "Deskto", "Desktops", "Recycle  Bin", "RecycleBin", "Recycle\tBin",
+          "My Documents\\", "C:\\Users\\x\\Desktop", "Network Neighbourhood", "Desktop.lnk", "Printer"}) {
         EXPECT_EQ(SpecialFolderId(name), -1) << '"' << name << '"';
     }
     // A name with an embedded zero byte is not the name before it.
     EXPECT_EQ(SpecialFolderId(std::string_view("Desktop\0x", 9)), -1);
     // Only ASCII letters fold: a fully-wide "Ｄ" or a Latin-1 lookalike differs.
-    EXPECT_EQ(SpecialFolderId("\xEF\xBC\xA4" "esktop"), -1);
+    EXPECT_EQ(SpecialFolderId("\xEF\xBC\xA4"
+                              "esktop"),
+              -1);
     EXPECT_EQ(SpecialFolderId("Pr\xC4\xB1nters"), -1);  // dotless i
 }
 
@@ -63,7 +69,7 @@ TEST(SysImgSameTextAscii, FoldsLettersOnly) {
     EXPECT_FALSE(SameTextAscii("abc", "abcd"));
 
     // Pairs that differ in bit 0x20 but are no letters.
-    const std::pair<char, char> notLetters[] = {{'@', '`'}, {'[', '{'}, {'\\', '|'}, {']', '}'},
+    const std::pair<char, char> notLetters[] = {{'@', '`'}, {'[', '{'},    {'\\', '|'}, {']', '}'},
                                                 {'^', '~'}, {'0', '\x10'}, {' ', '\0'}};
     for (const auto& [a, b] : notLetters) {
         EXPECT_FALSE(SameTextAscii(std::string(1, a), std::string(1, b))) << int(a) << ' ' << int(b);

@@ -29,7 +29,10 @@ TEST(WebLabelTarget, TreatsOtherSchemesAndLaterHttpAsPlainAddresses) {
     EXPECT_EQ(WebLabelTarget("www.example.com/http"), "http://www.example.com/http");
     EXPECT_EQ(WebLabelTarget("htt"), "http://htt");
     // Non-ASCII text passes through byte for byte.
-    EXPECT_EQ(WebLabelTarget("b\xC3\xBC" "cher.example"), "http://b\xC3\xBC" "cher.example");
+    EXPECT_EQ(WebLabelTarget("b\xC3\xBC"
+                             "cher.example"),
+              "http://b\xC3\xBC"
+              "cher.example");
 }
 
 }  // namespace

@@ -51,11 +51,11 @@ constexpr char kShotTest[] = "AboutWindow.DISABLED_ScreenshotAtTheSessionsDpi";
 class AboutWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        TWebLabel::SetShellExecuteFunction([this](HWND, const wchar_t*, const wchar_t* file, const wchar_t*,
-                                                  const wchar_t*, int) {
-            opened.push_back(file);
-            return reinterpret_cast<HINSTANCE>(42);
-        });
+        TWebLabel::SetShellExecuteFunction(
+            [this](HWND, const wchar_t*, const wchar_t* file, const wchar_t*, const wchar_t*, int) {
+                opened.push_back(file);
+                return reinterpret_cast<HINSTANCE>(42);
+            });
         form = app.app.CreateForm<TForm1>();
     }
     void TearDown() override {
@@ -87,7 +87,8 @@ protected:
 
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
-        for (int i = 0; i < form->InfoBox->Items().Count(); ++i) lines.push_back(form->InfoBox->Items().Item(i));
+        for (int i = 0; i < form->InfoBox->Items().Count(); ++i)
+            lines.push_back(form->InfoBox->Items().Item(i));
         return lines;
     }
 
@@ -352,8 +353,8 @@ DWORD RunScreenshotChild(int dpi) {
 
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" +
-                           Widen(kShotTest);
+    std::wstring command =
+        L"\"" + std::wstring(exe) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + Widen(kShotTest);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -381,8 +382,8 @@ std::pair<uint32_t, uint32_t> PngSize(const std::wstring& path) {
     fclose(file);
     if (read != sizeof(header) || header[1] != 'P' || header[12] != 'I') return {0, 0};
     auto big = [&](int at) {
-        return (uint32_t(header[at]) << 24) | (uint32_t(header[at + 1]) << 16) | (uint32_t(header[at + 2]) << 8) |
-               header[at + 3];
+        return (uint32_t(header[at]) << 24) | (uint32_t(header[at + 1]) << 16) |
+               (uint32_t(header[at + 2]) << 8) | header[at + 3];
     };
     return {big(16), big(20)};
 }

@@ -21,8 +21,12 @@ struct TPixels {
     int height = 0;
     std::vector<uint32_t> data;
 
-    uint32_t At(int x, int y) const { return data.at(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)); }
-    static uint32_t Rgb(COLORREF c) { return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c); }
+    uint32_t At(int x, int y) const {
+        return data.at(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x));
+    }
+    static uint32_t Rgb(COLORREF c) {
+        return (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+    }
     bool Empty() const { return data.empty(); }
 };
 
@@ -189,7 +193,8 @@ inline bool WritePng(const std::wstring& path, const TPixels& p) {
         zlib.push_back(static_cast<uint8_t>(n >> 8));
         zlib.push_back(static_cast<uint8_t>(~n));
         zlib.push_back(static_cast<uint8_t>(~n >> 8));
-        zlib.insert(zlib.end(), raw.begin() + static_cast<std::ptrdiff_t>(at), raw.begin() + static_cast<std::ptrdiff_t>(at + n));
+        zlib.insert(zlib.end(), raw.begin() + static_cast<std::ptrdiff_t>(at),
+                    raw.begin() + static_cast<std::ptrdiff_t>(at + n));
         at += n;
         if (last) break;
     }

@@ -77,7 +77,9 @@ TEST_F(Controls, ListBoxKeepsItsLinesAndMirrorsThemInItsWindow) {
 
     // Lines added before the window exists are kept and handed over later.
     EXPECT_EQ(box->Items().Add("first"), 0);
-    EXPECT_EQ(box->Items().Add("Gr\xC3\xBC\xC3\x9F" "e"), 1);
+    EXPECT_EQ(box->Items().Add("Gr\xC3\xBC\xC3\x9F"
+                               "e"),
+              1);
     EXPECT_EQ(box->Items().Count(), 2);
     EXPECT_FALSE(box->HandleAllocated());
 
@@ -89,7 +91,9 @@ TEST_F(Controls, ListBoxKeepsItsLinesAndMirrorsThemInItsWindow) {
     EXPECT_EQ(GetParent(list), form->Handle());
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
     EXPECT_EQ(ListText(list, 0), L"first");
-    EXPECT_EQ(ListText(list, 1), L"Gr\u00FC\u00DF" L"e");
+    EXPECT_EQ(ListText(list, 1),
+              L"Gr\u00FC\u00DF"
+              L"e");
 
     EXPECT_EQ(box->Items().Add(""), 2);
     EXPECT_EQ(box->Items().Add("last"), 3);
@@ -186,8 +190,8 @@ TEST_F(Controls, ListBoxTakesItsParentsColourAndItsOwnFontColour) {
     // The list asks its parent for colours; the panel hands the question back
     // to the list box object.
     HDC dc = GetDC(list);
-    auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageW(panel->Handle(), WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(list)));
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        panel->Handle(), WM_CTLCOLORLISTBOX, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(list)));
     ASSERT_NE(brush, nullptr);
     LOGBRUSH logBrush{};
     GetObjectW(brush, sizeof(logBrush), &logBrush);
@@ -234,7 +238,7 @@ TEST_F(Controls, AClickGoesToTheTopmostVisibleControlUnderThePointer) {
     ASSERT_EQ(recorder.clicks.size(), 2u);
     EXPECT_EQ(recorder.clicks[1], lower);
 
-    ClickAt(form, 250, 180);  // over no control
+    ClickAt(form, 250, 180);          // over no control
     ClickAt(form, 20, 20, 140, 140);  // pressed on one, released on another
     EXPECT_EQ(recorder.clicks.size(), 2u);
 
@@ -396,7 +400,8 @@ TEST_F(Controls, PictureIsSmoothlyScaledAndCentredAtHigherDpi) {
     const TPixels scaled = paint(144);
     // The filter blends neighbouring pixels: many more tones than the 64 of
     // the picture's palette. Plain pixel doubling would add none.
-    const size_t originalColours = capture::DistinctColours(original, RECT{0, 0, original.width, original.height});
+    const size_t originalColours =
+        capture::DistinctColours(original, RECT{0, 0, original.width, original.height});
     EXPECT_LE(originalColours, 64u);
     EXPECT_GT(capture::DistinctColours(scaled, RECT{0, 0, 600, 390}), 2 * originalColours);
     // The picture ends at row 390; below it the background is untouched.

@@ -24,7 +24,8 @@ namespace {
 
 HIMAGELIST ShellList(UINT sizeFlag) {
     SHFILEINFOW info{};
-    return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | sizeFlag));
+    return reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | sizeFlag));
 }
 
 int SpecialFolderIndex(int folder, UINT flags) {
@@ -82,8 +83,8 @@ public:
 private:
     static bool SetDefault(const std::wstring& key, const std::wstring& value) {
         HKEY raw = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr) !=
-            ERROR_SUCCESS) {
+        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw,
+                            nullptr) != ERROR_SUCCESS) {
             return false;
         }
         TUniqueKey opened(raw);
@@ -106,8 +107,8 @@ bool RunningOnWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wi
 // calls compare.)
 ULONG ReferenceCount(HIMAGELIST list) {
     using QueryInterface = HRESULT(WINAPI*)(HIMAGELIST, REFIID, void**);
-    static const auto query = reinterpret_cast<QueryInterface>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "HIMAGELIST_QueryInterface")));
+    static const auto query = reinterpret_cast<QueryInterface>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"comctl32.dll"), "HIMAGELIST_QueryInterface")));
     IUnknown* unknown = nullptr;
     if (!query || FAILED(query(list, IID_IUnknown, reinterpret_cast<void**>(&unknown))) || !unknown) return 0;
     return unknown->Release();
@@ -117,7 +118,8 @@ ULONG ReferenceCount(HIMAGELIST list) {
 
 std::wstring DesktopDirectory() {
     wchar_t path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path))) return L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return L"";
     return path;
 }
 
@@ -193,8 +195,8 @@ public:
         if (kind_ == Folder) {
             made_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
         } else {
-            TUniqueKernelHandle file(
-                CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            TUniqueKernelHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
             made_ = file.Get() != INVALID_HANDLE_VALUE;
             if (!made_) file.Release();
         }
@@ -241,7 +243,8 @@ private:
 // the fallback asked for one.
 class SteeredSysImageList : public TSysImageList {
 public:
-    explicit SteeredSysImageList(std::vector<unsigned> numbers) : TSysImageList(nullptr), numbers_(std::move(numbers)) {}
+    explicit SteeredSysImageList(std::vector<unsigned> numbers)
+        : TSysImageList(nullptr), numbers_(std::move(numbers)) {}
     int Asked() const { return asked_; }
 
 protected:
@@ -299,7 +302,8 @@ TEST_F(SysImageListFileIconIndex, SpecialFolderNamesInAnyCaseGiveTheShellsIcon) 
     for (const TSpecialFolder& folder : SpecialFolders) {
         const std::string name(folder.DisplayName);
         for (const bool open : {false, true}) {
-            const int expected = SpecialFolderIndex(folder.FolderId, SHGFI_SMALLICON | (open ? SHGFI_OPENICON : 0));
+            const int expected =
+                SpecialFolderIndex(folder.FolderId, SHGFI_SMALLICON | (open ? SHGFI_OPENICON : 0));
             for (const std::string& spelling : Spellings(name)) {
                 EXPECT_EQ(list_->FileIconIndex(spelling, open), expected) << spelling << " open=" << open;
             }
@@ -348,9 +352,9 @@ TEST_F(SysImageListFileIconIndex, DesktopItemsResolveByBareNameAndFullPath) {
 TEST_F(SysImageListFileIconIndex, DesktopItemsWithNamesOutsideTheAnsiCodePage) {
     // Greek, Cyrillic and Japanese. Folders, whose icon differs from the one
     // the type fallback would give a name without an extension.
-    const std::vector<std::string> names = {"\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",
-                                            "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82",
-                                            "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"};
+    const std::vector<std::string> names = {
+        "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC",
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"};
     for (const std::string& name : names) {
         const ScratchEntry folder(desktop_ + L"\\" + Widen(name), ScratchEntry::Folder);
         ASSERT_TRUE(folder.Made()) << name;
@@ -362,10 +366,12 @@ TEST_F(SysImageListFileIconIndex, DesktopItemsWithNamesOutsideTheAnsiCodePage) {
     // A file of a registered type, named in Japanese, in a Cyrillic folder.
     const ScratchEntry folder(desktop_ + L"\\" + Widen("\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0"),
                               ScratchEntry::Folder);
-    const ScratchEntry file(folder.Path() + L"\\" + Widen("\xE6\x96\x87\xE6\x9B\xB8") + kType, ScratchEntry::File);
+    const ScratchEntry file(folder.Path() + L"\\" + Widen("\xE6\x96\x87\xE6\x9B\xB8") + kType,
+                            ScratchEntry::File);
     ASSERT_TRUE(folder.Made() && file.Made());
     SteeredSysImageList list({5});
-    EXPECT_EQ(list.FileIconIndex("\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\\\xE6\x96\x87\xE6\x9B\xB8.brivtest1", false),
+    EXPECT_EQ(list.FileIconIndex(
+                  "\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\\\xE6\x96\x87\xE6\x9B\xB8.brivtest1", false),
               typeIndex_);
     EXPECT_EQ(list.FileIconIndex(Narrow(file.Path()), false), typeIndex_);
     EXPECT_EQ(list.Asked(), 0);
@@ -427,7 +433,8 @@ TEST_F(SysImageListFileIconIndex, ExistingFileTheShellCannotPlaceGivesZeroWithou
     // directory, of a type without an icon of its own. The wildcard type
     // lookup is relative to the current directory too: under Wine it finds
     // that very file, whose icon is the generic document, index 0.
-    const ScratchEntry scratch(temp_ + L"brivtest-cwd-" + std::to_wstring(GetCurrentProcessId()), ScratchEntry::Folder);
+    const ScratchEntry scratch(temp_ + L"brivtest-cwd-" + std::to_wstring(GetCurrentProcessId()),
+                               ScratchEntry::Folder);
     ASSERT_TRUE(scratch.Made());
     const CurrentDirectory inScratch(scratch.Path());
     ASSERT_TRUE(inScratch.Changed());
@@ -451,7 +458,8 @@ TEST_F(SysImageListFileIconIndex, ExistingFileTheShellCannotPlaceGivesZeroWithou
 // --- the temporary file itself --------------------------------------------------
 
 TEST(SysImageListNewFile, CreatesOnlyWhereNothingExistsAndRemovesOnlyWhatItMade) {
-    const std::wstring path = TempDirectory() + L"brivtest-newfile-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring path =
+        TempDirectory() + L"brivtest-newfile-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     ASSERT_FALSE(Exists(path));
     {
         const TNewFile file(path);

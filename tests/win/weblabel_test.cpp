@@ -31,7 +31,8 @@ protected:
     void SetUp() override {
         application_ = std::make_unique<TApplication>();
         TWebLabel::SetShellExecuteFunction([this](HWND owner, const wchar_t* verb, const wchar_t* file,
-                                                  const wchar_t* parameters, const wchar_t* directory, int show) {
+                                                  const wchar_t* parameters, const wchar_t* directory,
+                                                  int show) {
             events_.push_back("shell");
             calls_.push_back(ShellCall{owner, verb ? verb : L"<null>", file ? file : L"<null>",
                                        parameters != nullptr, directory != nullptr, show});
@@ -99,7 +100,10 @@ TEST_F(WebLabelTest, AClickHandsTheCompletedAddressToTheShellAfterOnClick) {
         {"HTTP://WWW.EXAMPLE.COM/", L"HTTP://WWW.EXAMPLE.COM/"},
         {"ftp://files.example.com", L"http://ftp://files.example.com"},
         {"www.example.com/http", L"http://www.example.com/http"},
-        {"b\xC3\xBC" "cher.example", L"http://b\u00FC" L"cher.example"},
+        {"b\xC3\xBC"
+         "cher.example",
+         L"http://b\u00FC"
+         L"cher.example"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.url);
@@ -161,8 +165,8 @@ TEST_F(WebLabelTest, OnAWindowTheLabelShowsTheHandAndOpensItsLinkWhenClicked) {
         return false;
     });
     ASSERT_TRUE(moved) << "the pointer did not move over the label";
-    const LRESULT handled =
-        SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    const LRESULT handled = SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(handled, TRUE);
     EXPECT_EQ(GetCursor(), Application->Cursor(TWebLabel::kLinkCursor));
 

@@ -75,7 +75,8 @@ void TLabel::Paint(HDC dc, const RECT& bounds, int dpi) {
     SetTextColor(dc, Font().ResolvedColor());
     std::wstring text = Widen(caption_);
     RECT r = bounds;
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+              DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // --- TListBoxStrings ---------------------------------------------------------
@@ -171,8 +172,9 @@ void TListBox::CreateHandle() {
     if (!integralHeight_) style |= LBS_NOINTEGRALHEIGHT;
     if (visible_) style |= WS_VISIBLE;
     const RECT r = ScaleRect(BoundsRect());
-    HWND window = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", style, r.left, r.top, r.right - r.left,
-                                  r.bottom - r.top, params.Parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND window =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", style, r.left, r.top, r.right - r.left,
+                        r.bottom - r.top, params.Parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window) throw EWin32Error("Could not create the window of " + Name());
     classProc_ = SubclassRoutedWindow(window);
     ApplyFontAndHeight();
