@@ -151,15 +151,7 @@ HBITMAP TImage::ScaledPicture(int width, int height) {
     if (scaled_ && scaledFrom_ == picture_.Handle() && scaledWidth_ == width && scaledHeight_ == height) {
         return scaled_.Get();
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    TUniqueBitmap scaled(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    TUniqueBitmap scaled = CreateTopDownDib(width, height);
     if (!scaled) return nullptr;
     TUniqueDc source(CreateCompatibleDC(nullptr));
     TUniqueDc target(CreateCompatibleDC(nullptr));

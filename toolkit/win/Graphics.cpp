@@ -24,9 +24,7 @@ void TBitmap::SetHandle(HBITMAP bitmap, int width, int height) {
     height_ = bitmap ? height : 0;
 }
 
-namespace {
-
-HBITMAP CreateDib(HDC dc, int width, int height, uint32_t** bits) {
+TUniqueBitmap CreateTopDownDib(int width, int height, uint32_t** bits) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -35,20 +33,18 @@ HBITMAP CreateDib(HDC dc, int width, int height, uint32_t** bits) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* raw = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &raw, nullptr, 0);
-    *bits = static_cast<uint32_t*>(raw);
+    TUniqueBitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &raw, nullptr, 0));
+    if (bits) *bits = static_cast<uint32_t*>(raw);
     return bitmap;
 }
-
-}  // namespace
 
 TUniqueBitmap RenderAlphaBitmap(int width, int height, const std::function<void(HDC)>& draw) {
     if (width <= 0 || height <= 0) return TUniqueBitmap();
     TUniqueDc dc(CreateCompatibleDC(nullptr));
     uint32_t* onBlack = nullptr;
     uint32_t* onWhite = nullptr;
-    TUniqueBitmap black(CreateDib(dc.Get(), width, height, &onBlack));
-    TUniqueBitmap white(CreateDib(dc.Get(), width, height, &onWhite));
+    TUniqueBitmap black = CreateTopDownDib(width, height, &onBlack);
+    TUniqueBitmap white = CreateTopDownDib(width, height, &onWhite);
     if (!black || !white) return TUniqueBitmap();
     const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     for (size_t i = 0; i < count; ++i) onBlack[i] = 0x00000000, onWhite[i] = 0x00FFFFFF;

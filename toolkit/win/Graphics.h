@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 
 #include "core/Events.h"
@@ -45,6 +46,9 @@ private:
     TUniqueBitmap bitmap_;
     int width_ = 0, height_ = 0;
 };
+
+// A 32-bit top-down DIB section; `bits`, if given, receives its pixels.
+TUniqueBitmap CreateTopDownDib(int width, int height, uint32_t** bits = nullptr);
 
 // Renders `draw` into a 32-bit top-down DIB with per-pixel alpha
 // (premultiplied, as menus and AlphaBlend want it). The drawing is done twice,
