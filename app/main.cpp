@@ -10,8 +10,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The mutex marks a running copy until the process ends; its handle is
     // never closed before that. A second copy leaves before it makes any
     // window, and does not disturb the first.
-    static TUniqueKernelHandle mutex(CreateMutexW(nullptr, FALSE, L"BrivaneMutex"));
-    if (GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    // The last error is read at once: constructing a function-local static
+    // runs guard code that may reset it.
+    HANDLE handle = CreateMutexW(nullptr, FALSE, L"BrivaneMutex");
+    const DWORD error = GetLastError();
+    static TUniqueKernelHandle mutex(handle);
+    if (error == ERROR_ALREADY_EXISTS) return 0;
     TApplication application;
     application.Initialize();
     application.SetTitle("Brivane");
