@@ -1,0 +1,23 @@
+# End-to-end tests of brivane.exe beside the desktop fixture, driven from
+# outside: Python drivers (standard library only) press keys and click through
+# the X server with xdotool, and look at the session through probe.exe, a
+# small Win32 program of their own that runs in the same Wine session.
+add_executable(brivane_e2e_probe probe.cpp)
+set_target_properties(brivane_e2e_probe PROPERTIES OUTPUT_NAME probe)
+target_link_libraries(brivane_e2e_probe PRIVATE psapi user32 advapi32 comctl32)
+if(MINGW)
+  target_link_options(brivane_e2e_probe PRIVATE -municode)
+endif()
+
+if(NOT TARGET brivane)
+  message(STATUS "e2e tests: waiting for brivane.exe")
+  return()
+endif()
+
+# One test per group; each driver runs its unittest cases one after another.
+foreach(group startup toggle lifecycle)
+  brivane_e2e_test(NAME e2e_${group}
+    COMMAND ${BRIVANE_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/${group}_test.py
+            $<TARGET_FILE:brivane> $<TARGET_FILE:desktop_fixture_exe> $<TARGET_FILE:brivane_e2e_probe>
+    TIMEOUT 150)
+endforeach()

@@ -1,0 +1,803 @@
+// A Win32 probe for the end-to-end tests and benchmarks: it looks at the Wine
+// session from inside (windows, registry, system parameters, hot keys, the
+// notification area, other processes' memory and CPU time) and sends or posts
+// window messages, for drivers that otherwise work from outside.
+//
+// Usage:
+//   probe.exe <command> [arguments...]   runs one command and exits
+//   probe.exe serve                      reads commands from stdin, one per line,
+//                                        arguments separated by tabs
+// Every command prints zero or more data lines and then one status line:
+// "ok" or "err <message>". Numbers are decimal, window handles hexadecimal.
+// The serving probe keeps state between commands: processes it started and a
+// hot key it holds. Text is UTF-8 on both sides.
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+struct ProbeError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+std::wstring Wide(const std::string& text) {
+    if (text.empty()) return {};
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
+    return out;
+}
+
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+// Tabs and line breaks would break the line protocol.
+std::string Clean(std::string text) {
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const {
+        if (handle && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct KeyCloser {
+    void operator()(HKEY key) const {
+        if (key) RegCloseKey(key);
+    }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+std::string Hex(uint64_t value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%llx", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+std::string HwndText(HWND window) { return Hex(reinterpret_cast<uintptr_t>(window)); }
+
+uint64_t Number(const std::string& text) {
+    if (text.empty()) throw ProbeError("empty number");
+    char* end = nullptr;
+    const int base = text.rfind("0x", 0) == 0 ? 16 : 10;
+    const unsigned long long value = std::strtoull(text.c_str() + (base == 16 ? 2 : 0), &end, base);
+    if (*end) throw ProbeError("not a number: " + text);
+    return value;
+}
+
+int64_t SignedNumber(const std::string& text) {
+    if (!text.empty() && text[0] == '-') return -static_cast<int64_t>(Number(text.substr(1)));
+    return static_cast<int64_t>(Number(text));
+}
+
+HWND HwndArg(const std::string& text) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 16);
+    if (text.empty() || *end) throw ProbeError("not a window handle: " + text);
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(value));
+}
+
+void Need(const Args& args, size_t count, const char* usage) {
+    if (args.size() < count) throw ProbeError(std::string("usage: ") + usage);
+}
+
+double NowMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::string Ms(double value) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.3f", value);
+    return buffer;
+}
+
+// ---------------------------------------------------------------- windows
+
+std::string ClassOf(HWND window) {
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return Narrow(name);
+}
+
+std::string TitleOf(HWND window) {
+    wchar_t title[512] = {};
+    // Asking with a time-out: a hung window must not hang the probe.
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 500, &length)) {
+        return Clean(Narrow(std::wstring(title, std::min<size_t>(length, 511))));
+    }
+    return {};
+}
+
+std::string Describe(HWND window) {
+    DWORD pid = 0;
+    const DWORD tid = GetWindowThreadProcessId(window, &pid);
+    RECT r{};
+    GetWindowRect(window, &r);
+    return HwndText(window) + "\t" + std::to_string(pid) + "\t" + std::to_string(tid) + "\t" + ClassOf(window) + "\t" +
+           TitleOf(window) + "\t" + (IsWindowVisible(window) ? "1" : "0") + "\t" +
+           HwndText(GetWindow(window, GW_OWNER)) + "\t" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+           std::to_string(r.right) + "," + std::to_string(r.bottom);
+}
+
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    for (HWND after = nullptr; (after = FindWindowExW(HWND_MESSAGE, after, nullptr, nullptr)) != nullptr;) {
+        windows.push_back(after);
+    }
+    return windows;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> windows;
+    EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM param) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+struct TrayIcon {
+    std::string tip;
+    RECT rect{};
+};
+
+// The notification area of Wine 8's explorer: the taskbar ("Shell_TrayWnd")
+// draws the icons itself, without a window per icon, and gives each icon a
+// tooltip control of its own (tooltips_class32, owned by the taskbar) with
+// one tool whose rectangle is the icon's place and whose text is the icon's
+// tip. A deleted icon's tooltip control stays behind with an empty
+// rectangle, so the number of tooltip controls grows by one for each icon
+// added.
+// The tools are read with TTM_ENUMTOOLSW through a buffer in explorer's own
+// memory: the tooltip control's messages are not marshalled between
+// processes.
+std::vector<HWND> TrayTooltips() {
+    std::vector<HWND> tooltips;
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!tray) return tooltips;
+    for (HWND after = nullptr; (after = FindWindowExW(nullptr, after, L"tooltips_class32", nullptr)) != nullptr;) {
+        if (GetWindow(after, GW_OWNER) == tray) tooltips.push_back(after);
+    }
+    return tooltips;
+}
+
+int ToolCount(HWND tooltip) {
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(tooltip, TTM_GETTOOLCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count)) return 0;
+    return static_cast<int>(count);
+}
+
+// The icons shown in the notification area.
+std::vector<TrayIcon> TrayIcons() {
+    std::vector<TrayIcon> icons;
+    const std::vector<HWND> tooltips = TrayTooltips();
+    if (tooltips.empty()) return icons;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tooltips.front(), &pid);
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    if (!process) throw ProbeError("cannot open the taskbar's process");
+    constexpr size_t kTextChars = 1024;
+    const size_t size = sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process.get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote) throw ProbeError("VirtualAllocEx failed");
+    struct Release {
+        HANDLE process;
+        void* memory;
+        ~Release() { VirtualFreeEx(process, memory, 0, MEM_RELEASE); }
+    } release{process.get(), remote};
+    auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<BYTE*>(remote) + sizeof(TTTOOLINFOW));
+    for (HWND tooltip : tooltips) {
+        const int count = ToolCount(tooltip);
+        for (int i = 0; i < count; ++i) {
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof info;
+            info.lpszText = remoteText;
+            std::vector<wchar_t> text(kTextChars, L'\0');
+            SIZE_T done = 0;
+            if (!WriteProcessMemory(process.get(), remote, &info, sizeof info, &done) ||
+                !WriteProcessMemory(process.get(), remoteText, text.data(), text.size() * sizeof(wchar_t), &done)) {
+                throw ProbeError("WriteProcessMemory failed");
+            }
+            DWORD_PTR found = 0;
+            if (!SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote),
+                                     SMTO_ABORTIFHUNG, 2000, &found) ||
+                !found) {
+                continue;
+            }
+            if (!ReadProcessMemory(process.get(), remote, &info, sizeof info, &done) ||
+                !ReadProcessMemory(process.get(), remoteText, text.data(), (text.size() - 1) * sizeof(wchar_t), &done)) {
+                throw ProbeError("ReadProcessMemory failed");
+            }
+            if (IsRectEmpty(&info.rect)) continue;  // a deleted or hidden icon
+            TrayIcon icon;
+            icon.rect = info.rect;
+            if (info.lpszText == remoteText) icon.tip = Clean(Narrow(text.data()));
+            icons.push_back(icon);
+        }
+    }
+    std::sort(icons.begin(), icons.end(), [](const TrayIcon& x, const TrayIcon& y) { return x.rect.left < y.rect.left; });
+    return icons;
+}
+
+// True when the desktop window ("Progman") was above the taskbar and the
+// taskbar has been raised over it.
+bool RaiseTaskbar() {
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    HWND desktop = FindWindowW(L"Progman", nullptr);
+    if (!tray || !desktop || !IsWindowVisible(desktop)) return false;
+    for (HWND above = GetWindow(tray, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+        if (above == desktop) {
+            SetWindowPos(tray, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- registry
+
+struct RegistryPath {
+    HKEY root;
+    std::wstring subkey;
+};
+
+// "HKCU\..." or "HKLM\..."; a path without a root is under HKCU.
+RegistryPath ParseKey(const std::string& text) {
+    auto strip = [&](const char* prefix) {
+        const size_t n = std::strlen(prefix);
+        return text.size() >= n && _strnicmp(text.c_str(), prefix, n) == 0 ? text.substr(n) : std::string();
+    };
+    if (std::string rest = strip("HKCU\\"); !rest.empty()) return {HKEY_CURRENT_USER, Wide(rest)};
+    if (std::string rest = strip("HKLM\\"); !rest.empty()) return {HKEY_LOCAL_MACHINE, Wide(rest)};
+    return {HKEY_CURRENT_USER, Wide(text)};
+}
+
+std::string HexBytes(const std::vector<BYTE>& data) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (BYTE b : data) {
+        out += digits[b >> 4];
+        out += digits[b & 15];
+    }
+    return out;
+}
+
+std::vector<BYTE> BytesFromHex(const std::string& text) {
+    if (text.size() % 2) throw ProbeError("odd number of hex digits");
+    std::vector<BYTE> out;
+    for (size_t i = 0; i < text.size(); i += 2) out.push_back(static_cast<BYTE>(std::stoul(text.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+// ---------------------------------------------------------------- processes
+
+struct Started {
+    UniqueHandle process;
+    double startMs = 0;
+};
+
+class Probe {
+public:
+    int Run(const Args& args);
+
+private:
+    using Command = std::function<void(const Args&)>;
+    void Out(const std::string& line) { std::fputs((line + "\n").c_str(), stdout); }
+    void PumpMessages();
+    HANDLE ProcessHandle(DWORD pid, DWORD access, UniqueHandle& owned);
+    std::map<std::string, Command> Commands();
+
+    std::map<DWORD, Started> started_;
+    bool holdingHotKey_ = false;
+    int hotKeyMessages_ = 0;
+};
+
+void Probe::PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_HOTKEY) ++hotKeyMessages_;
+        DispatchMessageW(&msg);
+    }
+}
+
+HANDLE Probe::ProcessHandle(DWORD pid, DWORD access, UniqueHandle& owned) {
+    if (auto it = started_.find(pid); it != started_.end()) return it->second.process.get();
+    owned.reset(OpenProcess(access, FALSE, pid));
+    if (!owned) throw ProbeError("cannot open process " + std::to_string(pid));
+    return owned.get();
+}
+
+std::map<std::string, Probe::Command> Probe::Commands() {
+    std::map<std::string, Command> c;
+
+    // windows: every top-level and message-only window:
+    // hwnd pid tid class title visible owner rect
+    c["windows"] = [this](const Args&) {
+        for (HWND w : TopLevelWindows()) Out(Describe(w));
+    };
+    c["children"] = [this](const Args& a) {
+        Need(a, 2, "children <hwnd>");
+        for (HWND w : ChildWindows(HwndArg(a[1]))) Out(Describe(w));
+    };
+    // find <class|-> <title|->: FindWindowW, "-" for a null pointer.
+    c["find"] = [this](const Args& a) {
+        Need(a, 3, "find <class|-> <title|->");
+        const std::wstring cls = Wide(a[1]), title = Wide(a[2]);
+        Out(HwndText(FindWindowW(a[1] == "-" ? nullptr : cls.c_str(), a[2] == "-" ? nullptr : title.c_str())));
+    };
+    c["describe"] = [this](const Args& a) {
+        Need(a, 2, "describe <hwnd>");
+        HWND w = HwndArg(a[1]);
+        if (!IsWindow(w)) throw ProbeError("not a window");
+        Out(Describe(w));
+    };
+    c["iswindow"] = [this](const Args& a) {
+        Need(a, 2, "iswindow <hwnd>");
+        Out(IsWindow(HwndArg(a[1])) ? "1" : "0");
+    };
+    c["visible"] = [this](const Args& a) {
+        Need(a, 2, "visible <hwnd>");
+        HWND w = HwndArg(a[1]);
+        Out(!IsWindow(w) ? "-1" : IsWindowVisible(w) ? "1" : "0");
+    };
+    c["style"] = [this](const Args& a) {
+        Need(a, 2, "style <hwnd>");
+        HWND w = HwndArg(a[1]);
+        Out(Hex(static_cast<uint32_t>(GetWindowLongW(w, GWL_STYLE))) + "\t" +
+            Hex(static_cast<uint32_t>(GetWindowLongW(w, GWL_EXSTYLE))));
+    };
+    // zorder <hwnd> top|bottom|topmost: moves a top-level window in the
+    // z-order without activating, moving or sizing it.
+    c["zorder"] = [](const Args& a) {
+        Need(a, 3, "zorder <hwnd> top|bottom|topmost");
+        HWND after = a[2] == "bottom" ? HWND_BOTTOM : a[2] == "topmost" ? HWND_TOPMOST : HWND_TOP;
+        if (!SetWindowPos(HwndArg(a[1]), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE)) {
+            throw ProbeError("SetWindowPos failed: " + std::to_string(GetLastError()));
+        }
+    };
+    // show <hwnd> <SW_ value>: ShowWindow from this process.
+    c["show"] = [this](const Args& a) {
+        Need(a, 3, "show <hwnd> <command>");
+        Out(ShowWindow(HwndArg(a[1]), static_cast<int>(Number(a[2]))) ? "1" : "0");
+    };
+    c["post"] = [](const Args& a) {
+        Need(a, 5, "post <hwnd> <msg> <wparam> <lparam>");
+        if (!PostMessageW(HwndArg(a[1]), static_cast<UINT>(Number(a[2])), static_cast<WPARAM>(SignedNumber(a[3])),
+                          static_cast<LPARAM>(SignedNumber(a[4])))) {
+            throw ProbeError("PostMessage failed: " + std::to_string(GetLastError()));
+        }
+    };
+    c["send"] = [this](const Args& a) {
+        Need(a, 5, "send <hwnd> <msg> <wparam> <lparam> [timeout-ms]");
+        DWORD_PTR result = 0;
+        const UINT timeout = a.size() > 5 ? static_cast<UINT>(Number(a[5])) : 10000;
+        if (!SendMessageTimeoutW(HwndArg(a[1]), static_cast<UINT>(Number(a[2])), static_cast<WPARAM>(SignedNumber(a[3])),
+                                 static_cast<LPARAM>(SignedNumber(a[4])), SMTO_NORMAL, timeout, &result)) {
+            throw ProbeError("SendMessageTimeout failed: " + std::to_string(GetLastError()));
+        }
+        Out(std::to_string(static_cast<int64_t>(result)));
+    };
+    // keys <hwnd> <vk>...: WM_KEYDOWN and WM_KEYUP for each key, posted.
+    c["keys"] = [](const Args& a) {
+        Need(a, 3, "keys <hwnd> <vk>...");
+        HWND w = HwndArg(a[1]);
+        for (size_t i = 2; i < a.size(); ++i) {
+            const WPARAM vk = static_cast<WPARAM>(Number(a[i]));
+            const UINT scan = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
+            PostMessageW(w, WM_KEYDOWN, vk, 1 | (static_cast<LPARAM>(scan) << 16));
+            PostMessageW(w, WM_KEYUP, vk, 1 | (static_cast<LPARAM>(scan) << 16) | (3LL << 30));
+        }
+    };
+    // menu: the open popup menu window ("#32768"), 0 when none is shown.
+    c["menu"] = [this](const Args&) {
+        HWND found = nullptr;
+        for (HWND after = nullptr; (after = FindWindowExW(nullptr, after, L"#32768", nullptr)) != nullptr;) {
+            if (IsWindowVisible(after)) {
+                found = after;
+                break;
+            }
+        }
+        Out(HwndText(found));
+    };
+
+    // tray: the icons of the notification area, one line each:
+    // "<left>,<top>,<right>,<bottom> <tip>" with the icon's place on the screen.
+    c["tray"] = [this](const Args&) {
+        HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+        for (TrayIcon& icon : TrayIcons()) {
+            MapWindowPoints(tray, nullptr, reinterpret_cast<POINT*>(&icon.rect), 2);
+            const RECT& r = icon.rect;
+            Out(std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+                std::to_string(r.bottom) + "\t" + icon.tip);
+        }
+    };
+    c["traycount"] = [this](const Args&) { Out(std::to_string(TrayIcons().size())); };
+    // taskbar-up: puts the taskbar above the desktop window again. Windows
+    // keeps its taskbar above every normal window; Wine's is a normal window,
+    // and a desktop window shown with SW_RESTORE covers it, tray icons and all.
+    c["taskbar-up"] = [this](const Args&) { Out(RaiseTaskbar() ? "1" : "0"); };
+    // taskbar-keep <seconds>: does that every 100 ms for so long (0: forever).
+    c["taskbar-keep"] = [this](const Args& a) {
+        Need(a, 2, "taskbar-keep <seconds>");
+        const double t0 = NowMs(), ms = static_cast<double>(Number(a[1])) * 1000.0;
+        while (ms == 0 || NowMs() - t0 < ms) {
+            RaiseTaskbar();
+            PumpMessages();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        }
+    };
+
+    // regget <key> <name>: "<type> <hex bytes>", or "missing".
+    c["regget"] = [this](const Args& a) {
+        Need(a, 3, "regget <key> <name>");
+        const RegistryPath path = ParseKey(a[1]);
+        HKEY raw = nullptr;
+        if (RegOpenKeyExW(path.root, path.subkey.c_str(), 0, KEY_READ, &raw) != ERROR_SUCCESS) {
+            Out("missing");
+            return;
+        }
+        UniqueKey key(raw);
+        const std::wstring name = Wide(a[2]);
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+            Out("missing");
+            return;
+        }
+        std::vector<BYTE> data(size);
+        if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
+            throw ProbeError("RegQueryValueEx failed");
+        }
+        data.resize(size);
+        Out(std::to_string(type) + "\t" + HexBytes(data));
+    };
+    // regset <key> <name> <type> <hex bytes>: creates the key when missing.
+    c["regset"] = [](const Args& a) {
+        Need(a, 5, "regset <key> <name> <type> <hex>");
+        const RegistryPath path = ParseKey(a[1]);
+        HKEY raw = nullptr;
+        if (RegCreateKeyExW(path.root, path.subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr) !=
+            ERROR_SUCCESS) {
+            throw ProbeError("cannot create the key");
+        }
+        UniqueKey key(raw);
+        const std::vector<BYTE> data = BytesFromHex(a[4]);
+        if (RegSetValueExW(key.get(), Wide(a[2]).c_str(), 0, static_cast<DWORD>(Number(a[3])), data.data(),
+                           static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+            throw ProbeError("RegSetValueEx failed");
+        }
+    };
+    c["regdel"] = [this](const Args& a) {
+        Need(a, 3, "regdel <key> <name>");
+        const RegistryPath path = ParseKey(a[1]);
+        HKEY raw = nullptr;
+        if (RegOpenKeyExW(path.root, path.subkey.c_str(), 0, KEY_ALL_ACCESS, &raw) != ERROR_SUCCESS) {
+            Out("0");
+            return;
+        }
+        UniqueKey key(raw);
+        Out(RegDeleteValueW(key.get(), Wide(a[2]).c_str()) == ERROR_SUCCESS ? "1" : "0");
+    };
+
+    // wallpaper: SPI_GETDESKWALLPAPER, the wallpaper in force.
+    c["wallpaper"] = [this](const Args&) {
+        wchar_t path[MAX_PATH + 1] = {};
+        if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, path, 0)) throw ProbeError("SPI_GETDESKWALLPAPER failed");
+        Out(Clean(Narrow(path)));
+    };
+    // spi wallpaper|pattern <text> <flags>: SPI_SETDESKWALLPAPER / SPI_SETDESKPATTERN.
+    c["spi"] = [](const Args& a) {
+        Need(a, 4, "spi wallpaper|pattern <text> <flags>");
+        std::wstring text = Wide(a[2]);
+        const UINT action = a[1] == "wallpaper" ? SPI_SETDESKWALLPAPER : SPI_SETDESKPATTERN;
+        if (!SystemParametersInfoW(action, 0, text.data(), static_cast<UINT>(Number(a[3])))) {
+            throw ProbeError("SystemParametersInfo failed: " + std::to_string(GetLastError()));
+        }
+    };
+
+    // hotkey test|hold|release|count: Ctrl+F12 (MOD_CONTROL, VK_F12) for this
+    // probe's thread. "test" registers and releases it at once: "free" or "taken".
+    c["hotkey"] = [this](const Args& a) {
+        Need(a, 2, "hotkey test|hold|release|count");
+        constexpr int kId = 0x4242;
+        if (a[1] == "test") {
+            if (holdingHotKey_) throw ProbeError("this probe holds the hot key");
+            if (RegisterHotKey(nullptr, kId, MOD_CONTROL, VK_F12)) {
+                UnregisterHotKey(nullptr, kId);
+                PumpMessages();
+                Out("free");
+            } else {
+                Out("taken");
+            }
+        } else if (a[1] == "hold") {
+            if (!holdingHotKey_ && !RegisterHotKey(nullptr, kId, MOD_CONTROL, VK_F12)) throw ProbeError("taken");
+            holdingHotKey_ = true;
+            hotKeyMessages_ = 0;
+        } else if (a[1] == "release") {
+            if (holdingHotKey_) UnregisterHotKey(nullptr, kId);
+            holdingHotKey_ = false;
+        } else if (a[1] == "count") {
+            PumpMessages();
+            Out(std::to_string(hotKeyMessages_));
+        } else {
+            throw ProbeError("hotkey test|hold|release|count");
+        }
+    };
+
+    // procs: pid and executable name of every process.
+    c["procs"] = [this](const Args&) {
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+            Out(std::to_string(entry.th32ProcessID) + "\t" + Narrow(entry.szExeFile));
+        }
+    };
+    // memory <pid>: pagefile (committed) bytes, working set, peak pagefile.
+    c["memory"] = [this](const Args& a) {
+        Need(a, 2, "memory <pid>");
+        UniqueHandle owned;
+        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])), PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, owned);
+        PROCESS_MEMORY_COUNTERS_EX counters{};
+        counters.cb = sizeof counters;
+        if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
+            throw ProbeError("GetProcessMemoryInfo failed");
+        }
+        Out(std::to_string(counters.PagefileUsage) + "\t" + std::to_string(counters.WorkingSetSize) + "\t" +
+            std::to_string(counters.PeakPagefileUsage));
+    };
+    // cpu <pid>: kernel and user time in milliseconds.
+    c["cpu"] = [this](const Args& a) {
+        Need(a, 2, "cpu <pid>");
+        UniqueHandle owned;
+        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])), PROCESS_QUERY_INFORMATION, owned);
+        FILETIME creation, exit, kernel, user;
+        if (!GetProcessTimes(process, &creation, &exit, &kernel, &user)) throw ProbeError("GetProcessTimes failed");
+        auto ms = [](const FILETIME& t) {
+            return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 10000.0;
+        };
+        Out(Ms(ms(kernel)) + "\t" + Ms(ms(user)));
+    };
+    // launch <exe> [arguments]: starts a program; prints its pid.
+    c["launch"] = [this](const Args& a) {
+        Need(a, 2, "launch <exe> [arguments...]");
+        std::wstring commandLine = L"\"" + Wide(a[1]) + L"\"";
+        for (size_t i = 2; i < a.size(); ++i) commandLine += L" " + Wide(a[i]);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        const double t0 = NowMs();
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+            throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
+        }
+        CloseHandle(info.hThread);
+        started_[info.dwProcessId] = Started{UniqueHandle(info.hProcess), t0};
+        Out(std::to_string(info.dwProcessId));
+    };
+    // startup <exe> <timeout-ms> [arguments]: starts a program and times, from
+    // CreateProcess, its icon's arrival in the notification area and the
+    // message loop's first idle wait (WaitForInputIdle). Prints
+    // "<pid> <icon-ms> <idle-ms>"; -1 for what did not happen in time.
+    c["startup"] = [this](const Args& a) {
+        Need(a, 3, "startup <exe> <timeout-ms> [arguments...]");
+        // A new icon brings a new tooltip control: counting those is cheap
+        // enough to poll without slowing the program under measurement.
+        const size_t iconsBefore = TrayTooltips().size();
+        std::wstring commandLine = L"\"" + Wide(a[1]) + L"\"";
+        for (size_t i = 3; i < a.size(); ++i) commandLine += L" " + Wide(a[i]);
+        const double timeout = static_cast<double>(Number(a[2]));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        const double t0 = NowMs();
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+            throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
+        }
+        CloseHandle(info.hThread);
+        started_[info.dwProcessId] = Started{UniqueHandle(info.hProcess), t0};
+        double icon = -1, idle = -1;
+        while (NowMs() - t0 < timeout && (icon < 0 || idle < 0)) {
+            if (idle < 0 && WaitForInputIdle(info.hProcess, 0) == 0) idle = NowMs() - t0;
+            if (icon < 0 && TrayTooltips().size() > iconsBefore) icon = NowMs() - t0;
+            if (WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0) break;
+            Sleep(1);
+        }
+        Out(std::to_string(info.dwProcessId) + "\t" + Ms(icon) + "\t" + Ms(idle));
+    };
+    // wait <pid> <timeout-ms>: the exit code of a process this probe started
+    // (or can open), or "running".
+    c["wait"] = [this](const Args& a) {
+        Need(a, 3, "wait <pid> <timeout-ms>");
+        UniqueHandle owned;
+        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])), SYNCHRONIZE | PROCESS_QUERY_INFORMATION, owned);
+        if (WaitForSingleObject(process, static_cast<DWORD>(Number(a[2]))) != WAIT_OBJECT_0) {
+            Out("running");
+            return;
+        }
+        DWORD code = 0;
+        GetExitCodeProcess(process, &code);
+        Out(std::to_string(code));
+    };
+
+    // idle <pid> <timeout-ms>: WaitForInputIdle; prints "idle", "timeout" or
+    // "failed".
+    c["idle"] = [this](const Args& a) {
+        Need(a, 3, "idle <pid> <timeout-ms>");
+        UniqueHandle owned;
+        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])), SYNCHRONIZE | PROCESS_QUERY_INFORMATION, owned);
+        const DWORD result = WaitForInputIdle(process, static_cast<DWORD>(Number(a[2])));
+        Out(result == 0 ? "idle" : result == WAIT_TIMEOUT ? "timeout" : "failed");
+    };
+    // kill <pid>: ends a process that this probe started (a last resort for
+    // a test's clean-up).
+    c["kill"] = [this](const Args& a) {
+        Need(a, 2, "kill <pid>");
+        auto it = started_.find(static_cast<DWORD>(Number(a[1])));
+        if (it == started_.end()) throw ProbeError("not started by this probe");
+        TerminateProcess(it->second.process.get(), 1);
+        WaitForSingleObject(it->second.process.get(), 5000);
+    };
+
+    // lvcolour <hwnd> <n>: n LVM_GETTEXTCOLOR round trips; prints the colour
+    // and the mean time of one in microseconds.
+    c["lvcolour"] = [this](const Args& a) {
+        Need(a, 3, "lvcolour <hwnd> <n>");
+        HWND w = HwndArg(a[1]);
+        const uint64_t n = std::max<uint64_t>(1, Number(a[2]));
+        LRESULT colour = 0;
+        const double t0 = NowMs();
+        for (uint64_t i = 0; i < n; ++i) colour = SendMessageW(w, 0x1023 /* LVM_GETTEXTCOLOR */, 0, 0);
+        const double total = NowMs() - t0;
+        Out(Hex(static_cast<uint32_t>(colour)) + "\t" + Ms(total * 1000.0 / static_cast<double>(n)));
+    };
+    // sendmany <hwnd> <msg> <wparam> <lparam> <n>: n synchronous sends; prints
+    // the total time in milliseconds.
+    c["sendmany"] = [this](const Args& a) {
+        Need(a, 6, "sendmany <hwnd> <msg> <wparam> <lparam> <n>");
+        HWND w = HwndArg(a[1]);
+        const UINT msg = static_cast<UINT>(Number(a[2]));
+        const WPARAM wp = static_cast<WPARAM>(SignedNumber(a[3]));
+        const LPARAM lp = static_cast<LPARAM>(SignedNumber(a[4]));
+        const uint64_t n = Number(a[5]);
+        const double t0 = NowMs();
+        for (uint64_t i = 0; i < n; ++i) {
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutW(w, msg, wp, lp, SMTO_NORMAL, 10000, &result)) {
+                throw ProbeError("SendMessageTimeout failed at " + std::to_string(i));
+            }
+        }
+        Out(Ms(NowMs() - t0));
+    };
+    // pairs <desktop-hwnd> <wallpaper> <pattern> <n>: n times the platform
+    // calls of hiding and showing the desktop (ShowWindow SW_HIDE, pattern and
+    // wallpaper cleared for the logon; both put back, ShowWindow SW_RESTORE),
+    // made from this process; prints the mean time of one pair in ms.
+    c["pairs"] = [this](const Args& a) {
+        Need(a, 5, "pairs <desktop-hwnd> <wallpaper> <pattern> <n>");
+        HWND desktop = HwndArg(a[1]);
+        std::wstring wallpaper = Wide(a[2]), pattern = Wide(a[3]), empty;
+        const uint64_t n = std::max<uint64_t>(1, Number(a[4]));
+        const double t0 = NowMs();
+        for (uint64_t i = 0; i < n; ++i) {
+            ShowWindow(desktop, SW_HIDE);
+            empty.assign(1, L'\0');
+            SystemParametersInfoW(SPI_SETDESKPATTERN, 0, empty.data(), 0);
+            SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, empty.data(), 0);
+            SystemParametersInfoW(SPI_SETDESKPATTERN, 0, pattern.data(), 0);
+            SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, wallpaper.data(), 0);
+            ShowWindow(desktop, SW_RESTORE);
+        }
+        Out(Ms((NowMs() - t0) / static_cast<double>(n)));
+    };
+    // sleep <ms>: waits while still answering this probe's own messages.
+    c["sleep"] = [this](const Args& a) {
+        Need(a, 2, "sleep <ms>");
+        const double t0 = NowMs(), ms = static_cast<double>(Number(a[1]));
+        while (NowMs() - t0 < ms) {
+            PumpMessages();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    };
+    // mutex <name>: whether a named mutex exists.
+    c["mutex"] = [this](const Args& a) {
+        Need(a, 2, "mutex <name>");
+        UniqueHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, Wide(a[1]).c_str()));
+        Out(mutex ? "1" : "0");
+    };
+    c["ping"] = [this](const Args&) { Out("pong"); };
+    return c;
+}
+
+int Probe::Run(const Args& args) {
+    auto commands = Commands();
+    auto execute = [&](const Args& line) {
+        try {
+            auto it = commands.find(line.empty() ? std::string() : line[0]);
+            if (it == commands.end()) throw ProbeError("unknown command");
+            it->second(line);
+            std::fputs("ok\n", stdout);
+            std::fflush(stdout);
+            return true;
+        } catch (const std::exception& e) {
+            std::fputs(("err " + Clean(e.what()) + "\n").c_str(), stdout);
+            std::fflush(stdout);
+            return false;
+        }
+    };
+    if (args.empty() || args[0] != "serve") return execute(args) ? 0 : 1;
+
+    // Serving: commands from stdin; a line "quit" or the end of input ends it.
+    char buffer[65536];
+    std::string pending;
+    while (std::fgets(buffer, sizeof buffer, stdin)) {
+        pending += buffer;
+        if (pending.empty() || pending.back() != '\n') continue;
+        while (!pending.empty() && (pending.back() == '\n' || pending.back() == '\r')) pending.pop_back();
+        Args line;
+        size_t start = 0;
+        for (;;) {
+            const size_t tab = pending.find('\t', start);
+            line.push_back(pending.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+            if (tab == std::string::npos) break;
+            start = tab + 1;
+        }
+        pending.clear();
+        if (line.size() == 1 && line[0] == "quit") break;
+        PumpMessages();
+        execute(line);
+    }
+    if (holdingHotKey_) UnregisterHotKey(nullptr, 0x4242);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // Lines end in "\n" alone, as the drivers on the Unix side expect.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
+    Args args;
+    for (int i = 1; i < argc; ++i) args.push_back(Narrow(argv[i]));
+    Probe probe;
+    return probe.Run(args);
+}
