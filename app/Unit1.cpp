@@ -68,42 +68,32 @@ private:
     std::string entryName_;
 };
 
-// The height of one menu item and the height a full-screen window's client
-// area has on the monitor where the menu opens: SM_CYMENU and SM_CYFULLSCREEN
-// on the primary monitor at 96 DPI, that monitor's own figures elsewhere.
-struct TMenuMetrics {
-    int itemHeight;
-    int fullScreenHeight;
-};
+// The height of one menu item on the monitor where the menu opens: SM_CYMENU
+// at 96 DPI on the primary monitor, that monitor's own figure elsewhere.
+int MenuItemHeightAt(HMONITOR monitor) {
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    const int dpi = MonitorDpi(monitor);
+    TWindowDc screen(nullptr);
+    if (forDpi && dpi != GetDeviceCaps(screen.Get(), LOGPIXELSY))
+        return forDpi(SM_CYMENU, static_cast<UINT>(dpi));
+    return GetSystemMetrics(SM_CYMENU);
+}
 
-TMenuMetrics MenuMetricsAt(POINT where) {
-    TMenuMetrics metrics{GetSystemMetrics(SM_CYMENU), GetSystemMetrics(SM_CYFULLSCREEN)};
-    HMONITOR monitor = MonitorFromPoint(where, MONITOR_DEFAULTTOPRIMARY);
+// The height a full-screen window's client area has on that monitor:
+// SM_CYFULLSCREEN, read afresh, less what that monitor's work area lacks
+// against the primary one's.
+int FullScreenHeightAt(HMONITOR monitor) {
+    int height = GetSystemMetrics(SM_CYFULLSCREEN);
     HMONITOR primary = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     MONITORINFO info{}, primaryInfo{};
     info.cbSize = primaryInfo.cbSize = sizeof(MONITORINFO);
     if (monitor != primary && GetMonitorInfoW(monitor, &info) && GetMonitorInfoW(primary, &primaryInfo)) {
-        metrics.fullScreenHeight +=
+        height +=
             (info.rcWork.bottom - info.rcWork.top) - (primaryInfo.rcWork.bottom - primaryInfo.rcWork.top);
     }
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "GetSystemMetricsForDpi")));
-    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
-        auto dpiOf = reinterpret_cast<GetDpiForMonitorFn>(
-            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
-        UINT dpiX = 0, dpiY = 0;
-        if (forDpi && dpiOf && SUCCEEDED(dpiOf(monitor, 0, &dpiX, &dpiY)) && dpiY != 0) {
-            TWindowDc screen(nullptr);
-            if (static_cast<int>(dpiY) != GetDeviceCaps(screen.Get(), LOGPIXELSY)) {
-                metrics.itemHeight = forDpi(SM_CYMENU, dpiY);
-            }
-        }
-        FreeLibrary(shcore);
-    }
-    return metrics;
+    return height;
 }
 
 }  // namespace
@@ -443,7 +433,8 @@ void TForm1::Popupmenu1popup(TObject*) {
     int insertAt = 8;
     POINT cursor{0, 0};
     GetCursorPos(&cursor);
-    TMenuColumns columns(MenuMetricsAt(cursor).itemHeight);
+    HMONITOR monitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
+    TMenuColumns columns(MenuItemHeightAt(monitor));
     Clearmenu(this);
     std::vector<std::string> names;
     // An empty path lists nothing (not the root of the current drive).
@@ -455,8 +446,7 @@ void TForm1::Popupmenu1popup(TObject*) {
         auto* entry = new TDesktopEntryItem(PopupMenu1, name);
         entry->SetCaption(EntryCaption(name));
         entry->OnClick = TNotifyEvent(this, &TForm1::Menuclick);
-        if (columns.NextStartsColumn(MenuMetricsAt(cursor).fullScreenHeight))
-            entry->SetBreak(TMenuBreak::mbBarBreak);
+        if (columns.NextStartsColumn(FullScreenHeightAt(monitor))) entry->SetBreak(TMenuBreak::mbBarBreak);
         entry->SetImageIndex(SysImageList1->FileIconIndex(name, false));
         PopupMenu1->Items()->Insert(insertAt++, entry);
     }

@@ -18,6 +18,22 @@ TUniqueFont TFont::Create(int dpi) const {
     return TUniqueFont(CreateFontIndirectW(&lf));
 }
 
+int MonitorDpi(HMONITOR monitor) {
+    // GetDpiForMonitor lives in shcore.dll from Windows 8.1 on; it is looked
+    // up once.
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const GetDpiForMonitorFn getDpi = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");  // stays loaded for the process
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT dpiX = 0, dpiY = 0;
+    if (getDpi && SUCCEEDED(getDpi(monitor, 0, &dpiX, &dpiY)) && dpiY != 0) return static_cast<int>(dpiY);
+    TWindowDc screen(nullptr);
+    return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+}
+
 // --- TControl ----------------------------------------------------------------
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {}
@@ -250,22 +266,7 @@ void TForm::CreateParams(TCreateParams& params) {
     // Per-monitor DPI: scale to the monitor the form will appear on.
     POINT centre{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
     HMONITOR monitor = MonitorFromPoint(centre, MONITOR_DEFAULTTOPRIMARY);
-    UINT dpi = 96;
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
-        auto fn = reinterpret_cast<GetDpiForMonitorFn>(
-            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
-        UINT dpiY = 96;
-        if (!fn || FAILED(fn(monitor, 0, &dpi, &dpiY))) dpi = 0;
-        FreeLibrary(shcore);
-    } else {
-        dpi = 0;
-    }
-    if (dpi == 0) {
-        TWindowDc screen(nullptr);
-        dpi = static_cast<UINT>(GetDeviceCaps(screen.Get(), LOGPIXELSX));
-    }
-    SetDpi(static_cast<int>(dpi));
+    SetDpi(MonitorDpi(monitor));
     // Centred on the screen.
     const int w = Scale(width_), h = Scale(height_);
     MONITORINFO info{};

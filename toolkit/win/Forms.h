@@ -14,6 +14,10 @@
 #include "win/Handles.h"
 #include "win/Window.h"
 
+// Pixels per inch of a monitor (per-monitor DPI where the system has it, the
+// screen's otherwise).
+int MonitorDpi(HMONITOR monitor);
+
 struct TMessage {
     UINT Msg;
     WPARAM WParam;
