@@ -56,6 +56,10 @@ public:
             } else {
                 break;  // an unknown section ends the walk; what was read stands
             }
+            // Only the first Var of a variable section is read, but rc.exe
+            // writes one Var per VALUE line: carry on after the whole
+            // section, not after the part that was read.
+            position_ = child.end;
         }
         return std::move(result_);
     }

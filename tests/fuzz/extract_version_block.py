@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Extracts the version block (the RT_VERSION resource) from a PE file.
+"""Extracts the version block (the RT_VERSION resource) from a PE or .res file.
 
 Used to make seed blocks for the version-block fuzzer out of real binaries,
-such as Wine's own DLLs or a cross-built executable:
+such as Wine's own DLLs or a cross-built executable, and by the host tests to
+read what the resource compiler made of an .rc file (windres -O res):
 
     extract_version_block.py comctl32.dll comctl32.bin
     extract_version_block.py --out-dir DIR a.dll b.exe ...   (DIR/a.dll.bin, ...)
@@ -97,10 +98,50 @@ def version_block(data):
     return None
 
 
+def _res_name(data, offset):
+    """Skips a .res header's type or name field (an ordinal or a string)."""
+    (first,) = _unpack("<H", data, offset)
+    if first == 0xFFFF:
+        (ordinal,) = _unpack("<H", data, offset + 2)
+        return ordinal, offset + 4
+    while True:
+        (unit,) = _unpack("<H", data, offset)
+        offset += 2
+        if unit == 0:
+            return None, offset
+
+
+def res_version_block(data):
+    """Returns the bytes of the first RT_VERSION entry of a .res file, or None.
+
+    A .res file is a row of entries, each a header (data size, header size,
+    type, name, then version and flag fields) followed by its data, every
+    entry starting on a 4-byte boundary.
+    """
+    offset = 0
+    while offset + 8 <= len(data):
+        data_size, header_size = _unpack("<II", data, offset)
+        if header_size < 8:
+            raise PeError("bad .res entry header at 0x%x" % offset)
+        type_id, _ = _res_name(data, offset + 8)
+        start = offset + header_size
+        if start + data_size > len(data):
+            raise PeError(".res entry runs past the end of the file")
+        if type_id == RT_VERSION:
+            return data[start:start + data_size]
+        offset = (start + data_size + 3) & ~3
+    return None
+
+
+def is_res_file(data):
+    # Every .res file opens with an empty entry: no data, a 32-byte header.
+    return data[:8] == b"\0\0\0\0\x20\0\0\0"
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--out-dir", help="write each block to OUT_DIR/<input name>.bin")
-    parser.add_argument("paths", nargs="+", help="PE file [output file], or PE files with --out-dir")
+    parser.add_argument("paths", nargs="+", help="PE or .res file [output file], or several with --out-dir")
     args = parser.parse_args(argv)
 
     if args.out_dir:
@@ -116,7 +157,7 @@ def main(argv):
         with open(source, "rb") as f:
             data = f.read()
         try:
-            block = version_block(data)
+            block = res_version_block(data) if is_res_file(data) else version_block(data)
         except (PeError, StopIteration) as e:
             print("%s: %s" % (source, e), file=sys.stderr)
             status = 1

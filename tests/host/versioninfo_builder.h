@@ -118,10 +118,10 @@ inline std::vector<uint8_t> Build(const Node& root, BlockFormat format = BlockFo
 struct FixedInfo {
     uint32_t signature = 0xFEEF04BD;
     uint32_t strucVersion = 0x00010000;
-    uint32_t fileVersionMS = 0x00030001;
-    uint32_t fileVersionLS = 0x00010009;
-    uint32_t productVersionMS = 0x00030001;
-    uint32_t productVersionLS = 0x00010009;
+    uint32_t fileVersionMS = 0x00020000;
+    uint32_t fileVersionLS = 0x00000007;
+    uint32_t productVersionMS = 0x00020000;
+    uint32_t productVersionLS = 0x00000007;
     uint32_t fileFlagsMask = 0x3F;
     uint32_t fileFlags = 0;
     uint32_t fileOS = 0x00040004;
@@ -147,29 +147,37 @@ inline Node Root(const FixedInfo& info = {}) {
     return root;
 }
 
-// "Translation" with (language, code page) pairs, each stored as two words.
-inline Node VarSection(std::vector<uint32_t> translations) {
+// A Var node: (language, code page) pairs, each stored as two words.
+inline Node Var(std::string key, const std::vector<uint32_t>& translations) {
     std::vector<uint8_t> bytes;
     for (const uint32_t t : translations) PutDWord(bytes, t);
+    return Binary(std::move(key), std::move(bytes));
+}
+
+// "VarFileInfo" holding one "Translation" Var.
+inline Node VarSection(const std::vector<uint32_t>& translations) {
     Node var = Section("VarFileInfo");
-    var.Child(Binary("Translation", std::move(bytes)));
+    var.Child(Var("Translation", translations));
     return var;
 }
 
 // A string that holds the terminator alone: value length 1.
 inline Node EmptyString(std::string key) { return String(std::move(key), ""); }
 
-// The program's own resource: one table 080904E4, one translation.
-inline Node OwnRoot() {
+// A typical wide block for the tests to bend: one table 080904E4 of nine
+// strings (three of them empty), then one translation. Its values are
+// made up; the program's real resource is read from the compiled brivane.rc
+// (versioninfo_compiled_test.cpp).
+inline Node SampleRoot() {
     Node table = Section("080904E4");
-    table.Child(String("CompanyName", "Olmar"))
-        .Child(String("FileDescription", "Desktop clearing utility"))
-        .Child(String("FileVersion", "3.1.1.9"))
-        .Child(String("InternalName", "Brivane"))
-        .Child(String("LegalCopyright", "\xC2\xA9 Olmar. All rights reserved."))
+    table.Child(String("CompanyName", "Acme Co"))
+        .Child(String("FileDescription", "Sample utility"))
+        .Child(String("FileVersion", "2.0.0.7"))
+        .Child(String("InternalName", "Toolkit"))
+        .Child(String("LegalCopyright", "\xC2\xA9 Acme Co. All rights reserved."))
         .Child(EmptyString("LegalTrademarks"))
         .Child(EmptyString("OriginalFilename"))
-        .Child(String("ProductName", "Olmar Brivane"))
+        .Child(String("ProductName", "Acme Toolkits"))
         .Child(EmptyString("ProductVersion"));
     Node strings = Section("StringFileInfo");
     strings.Child(std::move(table));
@@ -178,6 +186,6 @@ inline Node OwnRoot() {
     return root;
 }
 
-inline std::vector<uint8_t> OwnBlock() { return Build(OwnRoot()); }
+inline std::vector<uint8_t> SampleBlock() { return Build(SampleRoot()); }
 
 }  // namespace vitest
