@@ -121,7 +121,16 @@ void TForm1::ReadStoredDescription() {
 
     ReadAboutControls(loader);
 
+    // The tray icon and the menu images are as large as the system's small
+    // icons: SM_CXSMICON, which follows the DPI (16 px at 100 %, 20 at 125 %,
+    // 24 at 150 %, 32 at 200 %) since the manifest declares the program DPI
+    // aware. Each .ico holds its image drawn at those sizes, so LoadImageW
+    // picks the matching one rather than stretching the 16-pixel drawing.
+    const int smallIconSize = GetSystemMetrics(SM_CXSMICON);
     ImageList2 = loader.Create<TImageList>("ImageList2");
+    // The new list passes to ImageList2, which destroys the one it made.
+    ImageList2->SetHandle(ImageList_Create(smallIconSize, smallIconSize, ILC_COLOR32 | ILC_MASK,
+                                           IDI_IMAGELIST2_COUNT, IDI_IMAGELIST2_COUNT));
     for (int i = 0; i < IDI_IMAGELIST2_COUNT; ++i) {
         ImageList2->AddIconResource(module, MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
     }
@@ -131,7 +140,7 @@ void TForm1::ReadStoredDescription() {
     TrayIcon1->SetCycleInterval(1000);
     {
         TIcon stored;
-        stored.LoadFromResource(module, MAKEINTRESOURCEW(IDI_MAINICON), 16);
+        stored.LoadFromResource(module, MAKEINTRESOURCEW(IDI_MAINICON), smallIconSize);
         TrayIcon1->SetIcon(stored);
     }
     TrayIcon1->SetIconVisible(true);

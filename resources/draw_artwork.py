@@ -4,7 +4,9 @@
 Run `python3 draw_artwork.py` after changing a drawing; the generated files
 are committed so that a build needs no Python. Output is deterministic.
 
-  brivane.ico              application icon, 16, 32 and 48 pixels
+  brivane.ico              application icon, 16, 20, 24, 32 and 48 pixels
+  imagelist2_*.ico         the five images of ImageList2, each at 16, 20, 24
+                           and 32 pixels (the small-icon size at 100-200 %):
   imagelist2_0_shown.ico   tray/menu image: desktop shown
   imagelist2_1_hidden.ico  tray/menu image: desktop hidden
   imagelist2_2_about.ico   menu image: About
@@ -31,6 +33,9 @@ from artkit import (Canvas, Lcg, arc, bmp8_bytes, cur_bytes, ico_bytes, lerp,  #
                     median_cut, nearest_index, text_shape, text_width)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+
+# Small-icon sizes at 96, 120, 144 and 192 DPI.
+SMALL_ICON_SIZES = (16, 20, 24, 32)
 
 # A shared palette of named colours keeps the small images consistent.
 SLATE = (50, 56, 68)
@@ -405,12 +410,15 @@ def main(argv):
         return not only or name in only
 
     if wanted("icons"):
-        write("brivane.ico", ico_bytes([monitor(16, True), monitor(32, True), monitor(48, True)]))
-        write("imagelist2_0_shown.ico", ico_bytes([monitor(16, True)]))
-        write("imagelist2_1_hidden.ico", ico_bytes([monitor(16, False)]))
-        write("imagelist2_2_about.ico", ico_bytes([about_image()]))
-        write("imagelist2_3_exit.ico", ico_bytes([exit_image()]))
-        write("imagelist2_4_spare.ico", ico_bytes([spare_image()]))
+        # Every small image at each size the system asks for (SM_CXSMICON at
+        # 100, 125, 150 and 200 %), drawn at that size rather than scaled.
+        small = SMALL_ICON_SIZES
+        write("brivane.ico", ico_bytes([monitor(n, True) for n in small + (48,)]))
+        write("imagelist2_0_shown.ico", ico_bytes([monitor(n, True) for n in small]))
+        write("imagelist2_1_hidden.ico", ico_bytes([monitor(n, False) for n in small]))
+        write("imagelist2_2_about.ico", ico_bytes([about_image(n) for n in small]))
+        write("imagelist2_3_exit.ico", ico_bytes([exit_image(n) for n in small]))
+        write("imagelist2_4_spare.ico", ico_bytes([spare_image(n) for n in small]))
     if wanted("cursor"):
         write("harrow.cur", cur_bytes(hand_cursor(), VGA16, (12, 1)))
     if wanted("about"):

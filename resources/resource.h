@@ -7,8 +7,11 @@
 /* Application icon: LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINICON)). */
 #define IDI_MAINICON 1
 
-/* The five 16 x 16 images of ImageList2, in list order:
-   0 desktop shown, 1 desktop hidden, 2 About, 3 Exit, 4 spare (unused). */
+/* The five images of ImageList2, in list order:
+   0 desktop shown, 1 desktop hidden, 2 About, 3 Exit, 4 spare (unused).
+   Each .ico holds the image drawn at 16, 20, 24 and 32 pixels, the small-icon
+   size (SM_CXSMICON) at 96, 120, 144 and 192 DPI; the list takes the one the
+   system's DPI asks for. */
 #define IDI_IMAGELIST2_0 101
 #define IDI_IMAGELIST2_1 102
 #define IDI_IMAGELIST2_2 103
@@ -16,7 +19,6 @@
 #define IDI_IMAGELIST2_4 105
 #define IDI_IMAGELIST2_FIRST IDI_IMAGELIST2_0
 #define IDI_IMAGELIST2_COUNT 5
-#define IMAGELIST2_IMAGE_SIZE 16
 
 /* About window picture: 400 x 263, 8 bits per pixel, 64-colour palette. */
 #define IDB_ABOUT 200

@@ -17,6 +17,7 @@
 #include "controls_capture.h"
 #include "core/Utf.h"
 #include "resource.h"
+#include "support/DpiChildRun.h"
 #include "support/FormTestSupport.h"
 #include "support/RegistryBackup.h"
 #include "support/WinTestSupport.h"
@@ -343,35 +344,9 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     std::printf("screenshot: %s\n", HostPath(withLines).c_str());
 }
 
-// Runs the screenshot test in a child process with the session's DPI set to
-// `dpi` (HKCU "Control Panel\Desktop" LogPixels, which Wine reads at process
-// start) and returns the child's exit code.
-DWORD RunScreenshotChild(int dpi) {
-    TRegistryValueBackup logPixels(L"Control Panel\\Desktop", L"LogPixels");
-    SetRegistryDword(L"Control Panel\\Desktop", L"LogPixels", static_cast<DWORD>(dpi));
-    SetEnvironmentVariableW(kShotDpiVariable, std::to_wstring(dpi).c_str());
-
-    wchar_t exe[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring command =
-        L"\"" + std::wstring(exe) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + Widen(kShotTest);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    const BOOL started =
-        CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
-    SetEnvironmentVariableW(kShotDpiVariable, nullptr);
-    if (!started) return 0xFFFFFFFF;
-    DWORD code = 0xFFFFFFFE;
-    if (WaitForSingleObject(process.hProcess, 90000) == WAIT_OBJECT_0) {
-        GetExitCodeProcess(process.hProcess, &code);
-    } else {
-        TerminateProcess(process.hProcess, code);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
+// Runs the screenshot test in a child process at `dpi` and returns the
+// child's exit code.
+DWORD RunScreenshotChild(int dpi) { return RunTestAtDpi(dpi, kShotDpiVariable, Widen(kShotTest)); }
 
 // Width and height from a PNG file's header; 0, 0 when it is not one.
 std::pair<uint32_t, uint32_t> PngSize(const std::wstring& path) {

@@ -1,0 +1,49 @@
+// Runs one test of this test program again in a child process at another
+// DPI. The DPI is read once when a process starts, from HKCU
+// "Control Panel\Desktop" LogPixels under Wine (on Windows it would be the
+// display settings), so a test that needs another DPI runs in a fresh process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "RegistryBackup.h"
+#include "win/Handles.h"
+
+// Sets LogPixels to `dpi` and `variable` to the DPI's decimal text, runs this
+// program with --gtest_filter=`test` (disabled tests included), puts both
+// back and returns the child's exit code: 0 when the child's checks passed,
+// 0xFFFFFFFF when it could not start, 0xFFFFFFFE when it did not end in time.
+inline DWORD RunTestAtDpi(int dpi, const wchar_t* variable, const std::wstring& test) {
+    TRegistryValueBackup logPixels(L"Control Panel\\Desktop", L"LogPixels");
+    SetRegistryDword(L"Control Panel\\Desktop", L"LogPixels", static_cast<DWORD>(dpi));
+    SetEnvironmentVariableW(variable, std::to_wstring(dpi).c_str());
+
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring command =
+        L"\"" + std::wstring(exe) + L"\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const BOOL started =
+        CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    SetEnvironmentVariableW(variable, nullptr);
+    if (!started) return 0xFFFFFFFF;
+    const TUniqueKernelHandle child(process.hProcess);
+    const TUniqueKernelHandle thread(process.hThread);
+    DWORD code = 0xFFFFFFFE;
+    if (WaitForSingleObject(child.Get(), 90000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(child.Get(), &code);
+    } else {
+        TerminateProcess(child.Get(), code);
+    }
+    return code;
+}
+
+// The DPI a child run was started for (0 when this is not a child run).
+inline int ChildRunDpi(const wchar_t* variable) {
+    wchar_t value[16] = {};
+    return GetEnvironmentVariableW(variable, value, 16) > 0 ? _wtoi(value) : 0;
+}
