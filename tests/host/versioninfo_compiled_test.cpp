@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -37,6 +38,13 @@ std::vector<std::pair<std::string, int>> TaggedTexts(const TFileVersionInfo& inf
 
 enum class Producer { Windres, RcExe };
 enum class Order { StringsFirst, VarFirst };
+
+void PrintTo(Producer producer, std::ostream* out) {
+    *out << (producer == Producer::Windres ? "windres" : "rc.exe");
+}
+void PrintTo(Order order, std::ostream* out) {
+    *out << (order == Order::VarFirst ? "VarFileInfo first" : "StringFileInfo first");
+}
 
 // The content of versioninfo_order.rc, laid out as rc.exe writes it: the
 // documented VS_VERSIONINFO / StringFileInfo / StringTable / String and
