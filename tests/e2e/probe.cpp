@@ -791,6 +791,41 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         }
         Out(std::to_string(answered));
     };
+    // regkey <key>: whether a key under HKCU exists.
+    c["regkey"] = [this](const Args& a) {
+        Need(a, 2, "regkey <key>");
+        const RegistryPath path = ParseKey(a[1]);
+        HKEY raw = nullptr;
+        const bool exists = RegOpenKeyExW(path.root, path.subkey.c_str(), 0, KEY_READ, &raw) == ERROR_SUCCESS;
+        UniqueKey key(raw);
+        Out(exists ? "1" : "0");
+    };
+    // waitchildren <pid> <timeout-ms>: waits for the processes that <pid>
+    // started (an NSIS uninstaller runs on as a copy of itself in %TEMP%);
+    // prints how many there were, or "running".
+    c["waitchildren"] = [this](const Args& a) {
+        Need(a, 3, "waitchildren <pid> <timeout-ms>");
+        const DWORD parent = static_cast<DWORD>(Number(a[1]));
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (snapshot.get() == INVALID_HANDLE_VALUE) throw ProbeError("CreateToolhelp32Snapshot failed");
+        std::vector<UniqueHandle> children;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+             more = Process32NextW(snapshot.get(), &entry)) {
+            if (entry.th32ParentProcessID != parent) continue;
+            if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID))
+                children.emplace_back(child);
+        }
+        const DWORD timeout = static_cast<DWORD>(Number(a[2]));
+        for (const UniqueHandle& child : children) {
+            if (WaitForSingleObject(child.get(), timeout) != WAIT_OBJECT_0) {
+                Out("running");
+                return;
+            }
+        }
+        Out(std::to_string(children.size()));
+    };
     // mutex <name>: whether a named mutex exists.
     c["mutex"] = [this](const Args& a) {
         Need(a, 2, "mutex <name>");
