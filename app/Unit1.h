@@ -74,7 +74,7 @@ public:
     // for the sender: the desktop state after it.
     int64_t ExecuteCommand(TCommand command);
     // The desktop state as the tray icon's click slot holds it.
-    bool DesktopHidden() const;
+    bool DesktopHidden();
 
     // Desktop hide and show.
     void HideClick(TObject* sender);

@@ -5,9 +5,7 @@
 #include "Unit1.h"
 #include "win/Application.h"
 
-bool TForm1::DesktopHidden() const {
-    return TrayIcon1->OnClick == TNotifyEvent(const_cast<TForm1*>(this), &TForm1::ShowClick);
-}
+bool TForm1::DesktopHidden() { return TrayIcon1->OnClick == TNotifyEvent(this, &TForm1::ShowClick); }
 
 void TForm1::WMCopyData(TMessage& message) {
     // Anything may arrive here from any program: all that is not a well-formed
