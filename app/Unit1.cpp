@@ -241,6 +241,9 @@ bool TForm1::Dispatch(TMessage& message) {
         case WM_ENDSESSION:
             WMEndSession(message);
             return true;
+        case WM_COPYDATA:
+            WMCopyData(message);
+            return true;
         default:
             return false;
     }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "TrayIcon/TrayIcon.h"
 #include "win/Dialogs.h"
 #include "win/Forms.h"
@@ -66,6 +67,14 @@ public:
     void Exit1click(TObject* sender);
     void WMHotKey(TMessage& message);
     void WMEndSession(TMessage& message);
+
+    // Commands from the command line (Unit1Commands.cpp).
+    void WMCopyData(TMessage& message);
+    // Does a hide, show, toggle, exit or status command; returns the answer
+    // for the sender: the desktop state after it.
+    int64_t ExecuteCommand(TCommand command);
+    // The desktop state as the tray icon's click slot holds it.
+    bool DesktopHidden();
 
     // Desktop hide and show.
     void HideClick(TObject* sender);

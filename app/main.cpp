@@ -1,25 +1,32 @@
-// The program body: one copy per logon, the application titled "Brivane",
-// the main window, the message loop.
+// The program body: the command line, one copy per logon, the application
+// titled "Brivane", the main window, the message loop.
 #include <windows.h>
 
+#include "RemoteCommand.h"
 #include "Unit1.h"
 #include "win/Application.h"
 #include "win/Handles.h"
+#include "win/Window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    TCommand command = TCommand::Run;
+    if (const std::optional<int> exitCode = RunCommandLineBeforeStart(command)) return *exitCode;
     // The mutex marks a running copy until the process ends; its handle is
     // never closed before that. A second copy leaves before it makes any
-    // window, and does not disturb the first.
+    // window: without a command it does not disturb the first, with one it
+    // hands the command over.
     // The last error is read at once: constructing a function-local static
     // runs guard code that may reset it.
     HANDLE handle = CreateMutexW(nullptr, FALSE, L"BrivaneMutex");
     const DWORD error = GetLastError();
     static TUniqueKernelHandle mutex(handle);
-    if (error == ERROR_ALREADY_EXISTS) return 0;
+    if (error == ERROR_ALREADY_EXISTS) return command == TCommand::Run ? 0 : SendToRunningCopy(command);
     TApplication application;
     application.Initialize();
     application.SetTitle("Brivane");
-    application.CreateForm<TForm1>();
+    TForm1* form = application.CreateForm<TForm1>();
+    // A copy started for a command does it once its main window exists.
+    if (command != TCommand::Run) GuardBoundary([&] { form->ExecuteCommand(command); });
     application.Run();
     return 0;
 }

@@ -738,6 +738,94 @@ std::map<std::string, Probe::Command> Probe::Commands() {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         }
     };
+    // copydata <hwnd> <sender-hwnd> <tag> [hex-bytes]: one WM_COPYDATA, sent;
+    // prints the answer.
+    c["copydata"] = [this](const Args& a) {
+        Need(a, 4, "copydata <hwnd> <sender-hwnd> <tag> [hex-bytes]");
+        std::vector<BYTE> bytes = a.size() > 4 ? BytesFromHex(a[4]) : std::vector<BYTE>();
+        COPYDATASTRUCT data{static_cast<ULONG_PTR>(Number(a[3])), static_cast<DWORD>(bytes.size()),
+                            bytes.empty() ? nullptr : bytes.data()};
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(HwndArg(a[1]), WM_COPYDATA, reinterpret_cast<WPARAM>(HwndArg(a[2])),
+                                 reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 10000, &result)) {
+            throw ProbeError("SendMessageTimeout failed: " + std::to_string(GetLastError()));
+        }
+        Out(std::to_string(static_cast<int64_t>(result)));
+    };
+    // garbage <hwnd> <n> <seed>: n WM_COPYDATA messages of random size (mostly
+    // small, some up to 4 KB), contents, tag and sender window; about half
+    // carry the program's own tag, some begin as its format does. Prints how
+    // many got a non-zero answer.
+    c["garbage"] = [this](const Args& a) {
+        Need(a, 4, "garbage <hwnd> <n> <seed>");
+        HWND target = HwndArg(a[1]);
+        const uint64_t n = Number(a[2]);
+        uint64_t state = Number(a[3]) | 1;
+        auto next = [&state] {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            return state;
+        };
+        const HWND senders[] = {nullptr, GetDesktopWindow(), FindWindowW(L"Shell_TrayWnd", nullptr), target};
+        uint64_t answered = 0;
+        std::vector<BYTE> bytes;
+        for (uint64_t i = 0; i < n; ++i) {
+            const uint64_t shape = next() % 8;
+            const size_t size = static_cast<size_t>(shape == 0 ? next() % 4097 : next() % 17);
+            bytes.resize(size);
+            for (BYTE& b : bytes) b = static_cast<BYTE>(next());
+            if (shape == 1 && size >= 6) std::memcpy(bytes.data(), "BRVN\x01\x00", 6);
+            const ULONG_PTR tag = next() % 2 ? 0x4E565242 : static_cast<ULONG_PTR>(next());
+            const uint64_t pick = next() % 5;
+            const HWND sender =
+                pick < 4 ? senders[pick] : reinterpret_cast<HWND>(static_cast<uintptr_t>(next() & 0xFFFFFF));
+            COPYDATASTRUCT data{tag, static_cast<DWORD>(size), size ? bytes.data() : nullptr};
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(sender),
+                                     reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 10000, &result)) {
+                throw ProbeError("SendMessageTimeout failed at " + std::to_string(i) + ": " +
+                                 std::to_string(GetLastError()));
+            }
+            if (result) ++answered;
+        }
+        Out(std::to_string(answered));
+    };
+    // regkey <key>: whether a key under HKCU exists.
+    c["regkey"] = [this](const Args& a) {
+        Need(a, 2, "regkey <key>");
+        const RegistryPath path = ParseKey(a[1]);
+        HKEY raw = nullptr;
+        const bool exists = RegOpenKeyExW(path.root, path.subkey.c_str(), 0, KEY_READ, &raw) == ERROR_SUCCESS;
+        UniqueKey key(raw);
+        Out(exists ? "1" : "0");
+    };
+    // waitchildren <pid> <timeout-ms>: waits for the processes that <pid>
+    // started (an NSIS uninstaller runs on as a copy of itself in %TEMP%);
+    // prints how many there were, or "running".
+    c["waitchildren"] = [this](const Args& a) {
+        Need(a, 3, "waitchildren <pid> <timeout-ms>");
+        const DWORD parent = static_cast<DWORD>(Number(a[1]));
+        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (snapshot.get() == INVALID_HANDLE_VALUE) throw ProbeError("CreateToolhelp32Snapshot failed");
+        std::vector<UniqueHandle> children;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+             more = Process32NextW(snapshot.get(), &entry)) {
+            if (entry.th32ParentProcessID != parent) continue;
+            if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID))
+                children.emplace_back(child);
+        }
+        const DWORD timeout = static_cast<DWORD>(Number(a[2]));
+        for (const UniqueHandle& child : children) {
+            if (WaitForSingleObject(child.get(), timeout) != WAIT_OBJECT_0) {
+                Out("running");
+                return;
+            }
+        }
+        Out(std::to_string(children.size()));
+    };
     // mutex <name>: whether a named mutex exists.
     c["mutex"] = [this](const Args& a) {
         Need(a, 2, "mutex <name>");

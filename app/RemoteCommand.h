@@ -1,0 +1,24 @@
+// The Win32 side of brivane.exe's command line: reading it, the per-user Run
+// value, finding the running copy and carrying a command to it. The rules
+// themselves (switches, message format) are in CommandLine.h.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+
+#include "CommandLine.h"
+
+// Runs what the command line asks for that needs no main window of this
+// process: a usage error, /autostart, and /exit and /status (which never start
+// a copy). Returns the exit code when the process is done; otherwise none, with
+// `command` set to what the started (or already running) copy should do.
+std::optional<int> RunCommandLineBeforeStart(TCommand& command);
+
+// Sends a command to the running copy, waiting for it while it is still
+// starting; for /exit also until it has ended. The process's exit code.
+int SendToRunningCopy(TCommand command);
+
+// Whether a WM_COPYDATA sender (the message's wParam) is on this thread's
+// desktop: that desktop's own window, or a window that is on it.
+bool SentFromThisDesktop(HWND sender);

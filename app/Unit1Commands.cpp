@@ -1,0 +1,47 @@
+// Commands from the command line: carried by WM_COPYDATA from another copy of
+// brivane.exe, or done at start-up by the copy that was started with one. They
+// act as the tray icon would, through the same handlers.
+#include "RemoteCommand.h"
+#include "Unit1.h"
+#include "win/Application.h"
+
+bool TForm1::DesktopHidden() { return TrayIcon1->OnClick == TNotifyEvent(this, &TForm1::ShowClick); }
+
+void TForm1::WMCopyData(TMessage& message) {
+    // Anything may arrive here from any program: all that is not a well-formed
+    // command from this desktop is ignored, with the answer 0.
+    message.Result = 0;
+    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(message.LParam);
+    if (!data || !SentFromThisDesktop(reinterpret_cast<HWND>(message.WParam))) return;
+    const std::optional<TCommand> command =
+        DecodeRemoteCommand(data->dwData, static_cast<const uint8_t*>(data->lpData), data->cbData);
+    if (!command) return;
+    message.Result = static_cast<LRESULT>(ExecuteCommand(*command));
+}
+
+int64_t TForm1::ExecuteCommand(TCommand command) {
+    switch (command) {
+        case TCommand::Hide:
+            HideClick(this);
+            break;
+        case TCommand::Show:
+            ShowClick(this);
+            break;
+        case TCommand::Toggle: {
+            const TNotifyEvent click = TrayIcon1->OnClick;
+            click(this);
+            break;
+        }
+        case TCommand::Exit:
+            // Never leave with the desktop gone.
+            if (DesktopHidden()) ShowClick(this);
+            Application->Terminate();
+            break;
+        case TCommand::Status:
+        case TCommand::Run:
+        case TCommand::AutostartOn:
+        case TCommand::AutostartOff:
+            break;
+    }
+    return EncodeRemoteReply(DesktopHidden());
+}
