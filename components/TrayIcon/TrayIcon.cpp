@@ -1,7 +1,6 @@
 #include "TrayIcon/TrayIcon.h"
 
 #include <cwchar>
-#include <map>
 #include <vector>
 
 #include "core/Utf.h"
@@ -10,15 +9,15 @@
 #include "win/ImgList.h"
 #include "win/Menus.h"
 
+LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 namespace {
 
-TTrayIconHandler* gHandler = nullptr;
 UINT gTaskbarCreated = 0;
-UINT gNextIconId = 1;
 
-std::map<UINT, TTrayIcon*>& LiveIcons() {
-    static std::map<UINT, TTrayIcon*> icons;
-    return icons;
+TTrayIconHandler& Shared() {
+    static TTrayIconHandler shared(&HandleTrayMessage);
+    return shared;
 }
 
 TTrayIcon::TNotifyFunction& NotifyFunction() {
@@ -50,10 +49,6 @@ struct TrayModule {
     TrayModule() {
         if (CommonControlsVersion() >= 0x40047) gTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     }
-    ~TrayModule() {
-        delete gHandler;
-        gHandler = nullptr;
-    }
 } gTrayModule;
 
 POINT CursorPos() {
@@ -71,19 +66,12 @@ TShiftState CurrentShift(TShiftState button) {
 
 // --- shared window -----------------------------------------------------------
 
-TTrayIconHandler::TTrayIconHandler()
-    : window_([this](HWND, UINT m, WPARAM wp, LPARAM lp) { return HandleTrayMessage(m, wp, lp); }) {}
-
-TTrayIconHandler::~TTrayIconHandler() = default;
-
-LRESULT TTrayIconHandler::HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TRAYICON:
             // wParam is the icon's uID as the shell sends it back; any process
             // can send this message, so it is looked up, never trusted.
-            if (TTrayIcon* icon = TTrayIcon::FindIcon(static_cast<UINT>(wParam))) {
-                icon->HandleCallback(static_cast<UINT>(lParam));
-            }
+            if (TTrayIcon* icon = Shared().Find(wParam)) icon->HandleCallback(static_cast<UINT>(lParam));
             return 0;
         case WM_DESTROY:
         case WM_CLOSE:
@@ -91,21 +79,21 @@ LRESULT TTrayIconHandler::HandleTrayMessage(UINT message, WPARAM wParam, LPARAM 
         case WM_QUIT:
         case WM_ENDSESSION:
         case WM_NCDESTROY:
-            // The window stays alive and never objects to the end of the logon.
+            // Not passed on: a WM_CLOSE from anyone leaves the window alive, and
+            // it never objects to the end of the logon. (The result of
+            // WM_DESTROY and WM_NCDESTROY changes nothing: once they arrive the
+            // window is going, and only its owner destroys it.)
             return 1;
         default:
-            return DefWindowProcW(Window(), message, wParam, lParam);
+            return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
 // --- construction and destruction --------------------------------------------
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
-    if (!gHandler) gHandler = new TTrayIconHandler();
-    gHandler->AddRef();
-
-    iconId_ = gNextIconId++;
-    LiveIcons()[iconId_] = this;
+    // Identifiers stay far below 2^32, as uID is a UINT.
+    iconId_ = static_cast<UINT>(Shared().Join(this));
     startupPending_ = true;
     enabled_ = true;
     showHint_ = true;
@@ -116,7 +104,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
 
     iconData_ = NOTIFYICONDATAW{};
     iconData_.cbSize = NOTIFYICONDATAW_V2_SIZE;
-    iconData_.hWnd = gHandler->Window();
+    iconData_.hWnd = Shared().Window();
     iconData_.uID = iconId_;
     iconData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     iconData_.uCallbackMessage = WM_TRAYICON;
@@ -158,23 +146,13 @@ TTrayIcon::~TTrayIcon() {
     }
     appHook_.reset();
     ownerHook_.reset();
-    LiveIcons().erase(iconId_);
-    if (gHandler) {
-        gHandler->Release();
-        if (gHandler->RefCount() == 0) {
-            delete gHandler;
-            gHandler = nullptr;
-        }
-    }
+    Shared().Leave(iconId_);
 }
 
-TTrayIconHandler* TTrayIcon::SharedHandler() { return gHandler; }
+TTrayIconHandler* TTrayIcon::SharedHandler() { return Shared().Window() ? &Shared() : nullptr; }
 UINT TTrayIcon::TaskbarCreatedMessage() { return gTaskbarCreated; }
 
-TTrayIcon* TTrayIcon::FindIcon(UINT id) {
-    auto it = LiveIcons().find(id);
-    return it == LiveIcons().end() ? nullptr : it->second;
-}
+TTrayIcon* TTrayIcon::FindIcon(UINT id) { return Shared().Find(id); }
 
 void TTrayIcon::SetNotifyFunction(TNotifyFunction function) { NotifyFunction() = std::move(function); }
 

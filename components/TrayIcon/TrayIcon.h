@@ -17,6 +17,7 @@
 #include "TrayIcon/TrayMessage.h"
 #include "core/Component.h"
 #include "win/Graphics.h"
+#include "win/SharedWindow.h"
 #include "win/Window.h"
 
 class TCustomImageList;
@@ -31,25 +32,11 @@ using TStartupEvent = TEvent<TObject*, bool&>;
 // The callback message the shell sends to the shared window.
 constexpr UINT WM_TRAYICON = 0x0800;
 
-class TTrayIconHandler : public TObject {
-public:
-    TTrayIconHandler();
-    ~TTrayIconHandler() override;
+class TTrayIcon;
 
-    unsigned RefCount() const { return refCount_; }
-    HWND Window() const { return window_.Handle(); }
-    void AddRef() { ++refCount_; }
-    void Release() {
-        if (refCount_ > 0) --refCount_;
-    }
-
-    // The shared window's procedure.
-    LRESULT HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
-private:
-    unsigned refCount_ = 0;
-    TUtilWindow window_;
-};
+// The hidden window that all tray icons share; the shell sends it their
+// callbacks.
+using TTrayIconHandler = TSharedWindow<TTrayIcon>;
 
 class TTrayIcon : public TComponent {
 public:
@@ -161,7 +148,7 @@ protected:
     virtual void DoMinimizeToTray();
 
 private:
-    friend class TTrayIconHandler;
+    friend LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCallback(UINT notification);
     bool PrepareIconData();
     BOOL Notify(DWORD message);
