@@ -118,12 +118,12 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
 
     if (!Designing()) {
         if (Application && Application->Handle()) {
-            appHook_ = std::make_unique<TWindowProcHook>(
+            appHook_ = std::make_unique<TWindowSubclass>(
                 Application->Handle(),
                 [this](UINT m, WPARAM wp, LPARAM lp) { return HookAppProc(m, wp, lp); });
         }
         if (TWinControl* ownerControl = OwnerControl()) {
-            ownerHook_ = std::make_unique<TWindowProcHook>(
+            ownerHook_ = std::make_unique<TWindowSubclass>(
                 ownerControl->Handle(),
                 [this](UINT m, WPARAM wp, LPARAM lp) { return HookOwnerProc(m, wp, lp); });
         }
@@ -155,9 +155,6 @@ UINT TTrayIcon::TaskbarCreatedMessage() { return gTaskbarCreated; }
 TTrayIcon* TTrayIcon::FindIcon(UINT id) { return Shared().Find(id); }
 
 void TTrayIcon::SetNotifyFunction(TNotifyFunction function) { NotifyFunction() = std::move(function); }
-
-WNDPROC TTrayIcon::SavedAppProc() const { return appHook_ ? appHook_->SavedProc() : nullptr; }
-WNDPROC TTrayIcon::SavedOwnerProc() const { return ownerHook_ ? ownerHook_->SavedProc() : nullptr; }
 
 TWinControl* TTrayIcon::OwnerControl() const { return dynamic_cast<TWinControl*>(Owner()); }
 
@@ -462,7 +459,7 @@ LRESULT TTrayIcon::HookAppProc(UINT message, WPARAM wParam, LPARAM lParam) {
         startupPending_ = false;
     }
     if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) ShowIcon();
-    return appHook_->CallSaved(message, wParam, lParam);
+    return appHook_->CallNext(message, wParam, lParam);
 }
 
 LRESULT TTrayIcon::HookOwnerProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -470,7 +467,7 @@ LRESULT TTrayIcon::HookOwnerProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (Application) SetForegroundWindow(Application->Handle());
         SetForegroundWindow(ownerHook_->Window());
     }
-    return ownerHook_->CallSaved(message, wParam, lParam);
+    return ownerHook_->CallNext(message, wParam, lParam);
 }
 
 void TTrayIcon::DoMinimizeToTray() {

@@ -117,9 +117,9 @@ public:
     TSimpleTimer& CycleTimer() const { return *cycleTimer_; }
     TSimpleTimer& ClickTimer() const { return *clickTimer_; }
     TSimpleTimer& ExitTimer() const { return *exitTimer_; }
-    // The window procedures that the hooks saved (nullptr when not hooked).
-    WNDPROC SavedAppProc() const;
-    WNDPROC SavedOwnerProc() const;
+    // Whether the application window and the owner's window are hooked.
+    bool AppHooked() const { return appHook_ && appHook_->Installed(); }
+    bool OwnerHooked() const { return ownerHook_ && ownerHook_->Installed(); }
 
     // The process's shared handler (nullptr while no tray icon exists) and the
     // registered "TaskbarCreated" message (0 when not registered).
@@ -186,6 +186,6 @@ private:
     TCustomImageList* iconList_ = nullptr;
     bool cycleIcons_ = false;
     unsigned cycleInterval_ = 0;
-    std::unique_ptr<TWindowProcHook> appHook_, ownerHook_;
+    std::unique_ptr<TWindowSubclass> appHook_, ownerHook_;
     NOTIFYICONDATAW iconData_{};
 };

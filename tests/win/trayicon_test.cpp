@@ -515,18 +515,59 @@ TEST_F(TrayIconTest, BeforeTheMainWindowIsKnownShowAndHideDoNothing) {
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
 
-TEST_F(TrayIconTest, DestructionPutsBothWindowProceduresBack) {
-    TOwned<TTrayForm> form(new TTrayForm(&app.app, false));
-    const LONG_PTR formProc = GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC);
-    const LONG_PTR appProc = GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC);
-    auto* tray = new TTrayIcon(form.Get());
-    EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC), formProc);
-    EXPECT_NE(GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC), appProc);
-    EXPECT_EQ(reinterpret_cast<LONG_PTR>(tray->SavedOwnerProc()), formProc);
-    TComponent::Free(tray);
-    EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC), formProc);
-    EXPECT_EQ(GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC), appProc);
+// Two tray icons hook the application window and their owner's window; the
+// hooks are removed in either order.
+class TrayHookOrderTest : public TrayIconTest, public ::testing::WithParamInterface<bool> {
+protected:
+    // Minimises the application through its own WM_SYSCOMMAND handling (the
+    // hooks then see WM_SIZE), announces a new taskbar, and restores: returns
+    // the icons that were added again, by identifier.
+    std::vector<UINT> AddsAfterMinimiseAndNewTaskbar(TNotifyRecorder& recorder) {
+        recorder.calls.clear();
+        SendMessageW(app.app.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(IsIconic(app.app.Handle()));
+        SendMessageW(app.app.Handle(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+        SendMessageW(app.app.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+        EXPECT_FALSE(IsIconic(app.app.Handle()));
+        std::vector<UINT> added;
+        for (const TNotifyCall& call : recorder.calls)
+            if (call.message == NIM_ADD) added.push_back(call.id);
+        return added;
+    }
+};
+
+TEST_P(TrayHookOrderTest, EachRemainingHookAndTheWindowsOwnRoutingKeepWorking) {
+    ASSERT_NE(TTrayIcon::TaskbarCreatedMessage(), 0u);
+    TNotifyRecorder recorder;
+    TOwned<TForm> form(new TForm(&app.app));
+    TTrayIcon* icons[2] = {new TTrayIcon(form.Get()), new TTrayIcon(form.Get())};
+    for (TTrayIcon* icon : icons) {
+        icon->SetMinimizeToTray(true);
+        icon->SetIconVisible(true);
+        EXPECT_TRUE(icon->AppHooked());
+        EXPECT_TRUE(icon->OwnerHooked());
+    }
+    const UINT ids[2] = {icons[0]->IconId(), icons[1]->IconId()};
+    EXPECT_EQ(AddsAfterMinimiseAndNewTaskbar(recorder), (std::vector<UINT>{ids[1], ids[0], ids[1], ids[0]}));
+
+    const int firstGone = GetParam() ? 1 : 0;
+    const UINT remaining = ids[1 - firstGone];
+    TComponent::Free(icons[firstGone]);
+    EXPECT_EQ(AddsAfterMinimiseAndNewTaskbar(recorder), (std::vector<UINT>{remaining, remaining}));
+    // The owner's window still reaches the form.
+    SendMessageW(form->Handle(), WM_SHOWWINDOW, TRUE, 0);
+    EXPECT_TRUE(icons[1 - firstGone]->OwnerHooked());
+
+    TComponent::Free(icons[1 - firstGone]);
+    EXPECT_TRUE(AddsAfterMinimiseAndNewTaskbar(recorder).empty());
+    EXPECT_TRUE(recorder.calls.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(BothOrders, TrayHookOrderTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("LastMadeFirstGone")
+                                               : std::string("FirstMadeFirstGone");
+                         });
 
 TEST(SimpleTimer, TheSharedWindowLivesExactlyAsLongAsTheLastTimer) {
     EXPECT_EQ(TSimpleTimer::SharedHandler(), nullptr);
