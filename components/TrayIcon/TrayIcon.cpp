@@ -1,7 +1,10 @@
+// TTrayIcon: the shared window, the component's life, its properties and the
+// notification record it keeps and re-sends to the shell. The shell's mouse
+// callbacks and click timing are in TrayIconClicks.cpp, the application
+// window's hooks and minimising to the tray in TrayIconAppWindow.cpp.
 #include "TrayIcon/TrayIcon.h"
 
 #include <cwchar>
-#include <vector>
 
 #include "core/Utf.h"
 #include "win/Application.h"
@@ -13,8 +16,6 @@ LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 namespace {
 
-UINT gTaskbarCreated = 0;
-
 TTrayIconHandler& Shared() {
     static TTrayIconHandler shared(&HandleTrayMessage);
     return shared;
@@ -23,43 +24,6 @@ TTrayIconHandler& Shared() {
 TTrayIcon::TNotifyFunction& NotifyFunction() {
     static TTrayIcon::TNotifyFunction function;
     return function;
-}
-
-// The common-controls version from comctl32's version resource (major in the
-// high word, minor in the low word); 0 when it can't be read.
-DWORD CommonControlsVersion() {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(L"comctl32.dll", &handle);
-    if (size == 0) return 0;
-    std::vector<BYTE> block(size);
-    if (!GetFileVersionInfoW(L"comctl32.dll", handle, size, block.data())) return 0;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
-        length < sizeof(VS_FIXEDFILEINFO)) {
-        return 0;
-    }
-    return fixed->dwFileVersionMS;
-}
-
-// Module initialisation: the shell broadcasts "TaskbarCreated" when its
-// taskbar is re-created (Explorer restarted); common controls 4.71 and later
-// come with shells that do.
-struct TrayModule {
-    TrayModule() {
-        if (CommonControlsVersion() >= 0x40047) gTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    }
-} gTrayModule;
-
-POINT CursorPos() {
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    return p;
-}
-
-TShiftState CurrentShift(TShiftState button) {
-    return ShiftStateFromKeys(GetAsyncKeyState(VK_SHIFT), GetAsyncKeyState(VK_CONTROL),
-                              GetAsyncKeyState(VK_MENU), button);
 }
 
 }  // namespace
@@ -116,18 +80,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     mouseOutside_ = true;
     ApplyDesignPreview(designPreview_);
 
-    if (!Designing()) {
-        if (Application && Application->Handle()) {
-            appHook_ = std::make_unique<TWindowSubclass>(
-                Application->Handle(),
-                [this](UINT m, WPARAM wp, LPARAM lp) { return HookAppProc(m, wp, lp); });
-        }
-        if (TWinControl* ownerControl = OwnerControl()) {
-            ownerHook_ = std::make_unique<TWindowSubclass>(
-                ownerControl->Handle(),
-                [this](UINT m, WPARAM wp, LPARAM lp) { return HookOwnerProc(m, wp, lp); });
-        }
-    }
+    if (!Designing()) HookWindows();
 }
 
 TTrayIcon::~TTrayIcon() {
@@ -150,7 +103,6 @@ TTrayIcon::~TTrayIcon() {
 }
 
 TTrayIconHandler* TTrayIcon::SharedHandler() { return Shared().Window() ? &Shared() : nullptr; }
-UINT TTrayIcon::TaskbarCreatedMessage() { return gTaskbarCreated; }
 
 TTrayIcon* TTrayIcon::FindIcon(UINT id) { return Shared().Find(id); }
 
@@ -320,7 +272,7 @@ void TTrayIcon::Notification(TComponent* component, TOperation operation) {
     if (component == popupMenu_) popupMenu_ = nullptr;
 }
 
-// --- timers --------------------------------------------------------------------
+// --- icon cycling --------------------------------------------------------------------
 
 void TTrayIcon::CycleTick(void* data) {
     auto* self = static_cast<TTrayIcon*>(data);
@@ -329,167 +281,4 @@ void TTrayIcon::CycleTick(void* data) {
     const int next = self->iconIndex_ < self->iconList_->Count() - 1 ? self->iconIndex_ + 1 : 0;
     self->CycleIcon(next);
     self->SetIconIndex(next);
-}
-
-void TTrayIcon::ClickTick(void* data) {
-    auto* self = static_cast<TTrayIcon*>(data);
-    self->clickTimer_->Stop();
-    if (!self->dblClicked_ && self->clickReady_) {
-        self->clickReady_ = false;
-        self->Click();
-    }
-    self->dblClicked_ = false;
-}
-
-void TTrayIcon::ExitTick(void* data) {
-    auto* self = static_cast<TTrayIcon*>(data);
-    if (self->mouseOutside_) return;
-    const POINT p = CursorPos();
-    if (p.x != self->lastMousePos_.x || p.y != self->lastMousePos_.y) {
-        self->mouseOutside_ = true;
-        self->MouseExit();
-    }
-}
-
-// --- the shell's callbacks ---------------------------------------------------------
-
-void TTrayIcon::HandleCallback(UINT notification) {
-    const TTrayDecoded decoded = DecodeTrayMessage(notification, callbackVersion_);
-    if (decoded.gatedByEnabled && !enabled_) return;
-    const POINT pos = CursorPos();
-    switch (decoded.action) {
-        case TTrayAction::MouseMove:
-            if (wantEnterExitEvents_ && mouseOutside_) {
-                MouseEnter();
-                mouseOutside_ = false;
-            }
-            MouseMove(CurrentShift(0), pos.x, pos.y);
-            lastMousePos_ = pos;
-            break;
-        case TTrayAction::LeftDown:
-            if (OnDblClick) clickTimer_->Start(GetDoubleClickTime());
-            MouseDown(TMouseButton::mbLeft, CurrentShift(ssLeft), pos.x, pos.y);
-            clickStart_ = true;
-            if (leftPopup_) PopupAtCursor();
-            break;
-        case TTrayAction::LeftUp:
-            if (clickStart_) clickReady_ = true;
-            if (clickStart_ && !clickTimer_->Active()) {
-                clickStart_ = false;
-                clickReady_ = false;
-                Click();
-            }
-            clickStart_ = false;
-            MouseUp(TMouseButton::mbLeft, CurrentShift(ssLeft), pos.x, pos.y);
-            break;
-        case TTrayAction::LeftDoubleClick:
-            clickReady_ = false;
-            dblClicked_ = true;
-            DblClick();
-            InvokeDefaultMenuItem();
-            break;
-        case TTrayAction::RightDown:
-            MouseDown(TMouseButton::mbRight, CurrentShift(ssRight), pos.x, pos.y);
-            PopupAtCursor();
-            break;
-        case TTrayAction::RightUp:
-            MouseUp(TMouseButton::mbRight, CurrentShift(ssRight), pos.x, pos.y);
-            break;
-        case TTrayAction::MiddleDown:
-            MouseDown(TMouseButton::mbMiddle, CurrentShift(ssMiddle), pos.x, pos.y);
-            break;
-        case TTrayAction::MiddleUp:
-            MouseUp(TMouseButton::mbMiddle, CurrentShift(ssMiddle), pos.x, pos.y);
-            break;
-        case TTrayAction::BalloonHide:
-            OnBalloonHintHide(this);
-            break;
-        case TTrayAction::BalloonTimeout:
-            OnBalloonHintTimeout(this);
-            break;
-        case TTrayAction::BalloonClick:
-            OnBalloonHintClick(this);
-            break;
-        case TTrayAction::None:
-            break;
-    }
-}
-
-void TTrayIcon::InvokeDefaultMenuItem() {
-    if (!popupMenu_ || !popupMenu_->AutoPopup() || leftPopup_) return;
-    TMenuItem* items = popupMenu_->Items();
-    for (int i = 0; i < items->Count(); ++i) {
-        if (items->Items(i)->Default()) {
-            items->Items(i)->Click();
-            return;
-        }
-    }
-}
-
-void TTrayIcon::PopupAtCursor() {
-    if (!popupMenu_ || !popupMenu_->AutoPopup()) return;
-    // The shell's callbacks are handled inside the menu's own loop while it is
-    // open: a second press must not open a menu inside the first.
-    if (TPopupMenu::AnyOpen()) return;
-    POINT p;
-    if (!GetCursorPos(&p)) return;
-    if (Application) {
-        SetForegroundWindow(Application->Handle());
-        Application->ProcessMessages();
-    }
-    popupMenu_->SetPopupComponent(this);
-    popupMenu_->Popup(p.x, p.y);
-    if (TWinControl* owner = OwnerControl()) PostMessageW(owner->Handle(), WM_NULL, 0, 0);
-}
-
-// --- the application window in the tray ------------------------------------------
-
-LRESULT TTrayIcon::HookAppProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SIZE && wParam == SIZE_MINIMIZED) {
-        if (minimizeToTray_) DoMinimizeToTray();
-    }
-    if (message == WM_WINDOWPOSCHANGED && startupPending_ && Application && Application->MainForm()) {
-        TForm* main = Application->MainForm();
-        // Only an MDI frame (a main window holding an MDI client) asks again.
-        if (main->HandleAllocated() && FindWindowExW(main->Handle(), nullptr, L"MDICLIENT", nullptr)) {
-            bool showMainForm = true;
-            OnStartup(this, showMainForm);
-            if (!showMainForm) HideTaskbarButton();
-        }
-        startupPending_ = false;
-    }
-    if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) ShowIcon();
-    return appHook_->CallNext(message, wParam, lParam);
-}
-
-LRESULT TTrayIcon::HookOwnerProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0) {
-        if (Application) SetForegroundWindow(Application->Handle());
-        SetForegroundWindow(ownerHook_->Window());
-    }
-    return ownerHook_->CallNext(message, wParam, lParam);
-}
-
-void TTrayIcon::DoMinimizeToTray() {
-    HideApplicationWindow();
-    SetIconVisible(true);
-}
-
-void TTrayIcon::HideApplicationWindow() {
-    if (!OwnerControl() || !Application || !Application->MainForm()) return;
-    Application->MainForm()->SetVisible(false);
-    HideTaskbarButton();
-}
-
-void TTrayIcon::HideTaskbarButton() {
-    if (Application && IsWindowVisible(Application->Handle())) ShowWindow(Application->Handle(), SW_HIDE);
-}
-
-void TTrayIcon::ShowApplicationWindow() {
-    if (!OwnerControl() || !Application || !Application->MainForm()) return;
-    TForm* main = Application->MainForm();
-    Application->Restore();
-    if (main->WindowState() == TWindowState::wsMinimized) main->SetWindowState(TWindowState::wsNormal);
-    main->SetVisible(true);
-    SetForegroundWindow(Application->Handle());
 }

@@ -156,6 +156,7 @@ private:
     void ApplyDesignPreview(bool value);
     void HideTaskbarButton();
     TWinControl* OwnerControl() const;
+    void HookWindows();
     LRESULT HookAppProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HookOwnerProc(UINT message, WPARAM wParam, LPARAM lParam);
     void InvokeDefaultMenuItem();
