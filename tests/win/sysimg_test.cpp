@@ -497,7 +497,6 @@ TEST(SysImageListBinding, ConstructionBindsTheSmallSystemList) {
     TOwned<TSysImageList> list(new TSysImageList(nullptr));
     EXPECT_EQ(list->IconSize(), TIconSize::isSmallIcons);
     EXPECT_EQ(list->DrawingStyle(), TDrawingStyle::dsTransparent);
-    EXPECT_TRUE(list->ShareImages());
     EXPECT_EQ(list->BkColor(), clNone);
     EXPECT_EQ(list->BlendColor(), clNone);
     ASSERT_NE(list->Handle(), nullptr);
