@@ -192,6 +192,25 @@ struct EventLog : TObject {
     TMenuCloser* closer = nullptr;
 };
 
+// A tray icon with a one-item popup menu; its presses and popups are logged.
+struct TTrayWithMenu {
+    explicit TTrayWithMenu(EventLog& log)
+        : owner(new TComponent(nullptr)),
+          tray(new TTrayIcon(owner.Get())),
+          menu(new TPopupMenu(owner.Get())),
+          item(new TMenuItem(owner.Get())) {
+        item->SetCaption("Item");
+        menu->Items()->Add(item);
+        menu->OnPopup = TNotifyEvent(&log, &EventLog::Popup);
+        tray->SetPopupMenu(menu);
+        tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
+    }
+    TOwned<TComponent> owner;
+    TTrayIcon* tray;
+    TPopupMenu* menu;
+    TMenuItem* item;
+};
+
 class TrayIconTest : public ::testing::Test {
 protected:
     TTestApplication app;
@@ -358,17 +377,12 @@ TEST_F(TrayIconTest, WithADoubleClickHandlerTheClickWaitsForTheDoubleClickTime) 
 }
 
 TEST_F(TrayIconTest, PressesOpenTheMenuAfterMouseDownAndDoubleClicksInvokeTheDefaultItem) {
-    TOwned<TComponent> owner(new TComponent(nullptr));
-    auto* tray = new TTrayIcon(owner.Get());
-    auto* menu = new TPopupMenu(owner.Get());
-    auto* item = new TMenuItem(owner.Get());
-    item->SetCaption("Default thing");
-    menu->Items()->Add(item);
     EventLog log;
-    menu->OnPopup = TNotifyEvent(&log, &EventLog::Popup);
+    TTrayWithMenu withMenu(log);
+    TTrayIcon* tray = withMenu.tray;
+    TPopupMenu* menu = withMenu.menu;
+    TMenuItem* item = withMenu.item;
     item->OnClick = TNotifyEvent(&log, &EventLog::DefaultItem);
-    tray->SetPopupMenu(menu);
-    tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
     TMenuCloser closer;
     log.closer = &closer;
 
@@ -400,22 +414,15 @@ TEST_F(TrayIconTest, PressesOpenTheMenuAfterMouseDownAndDoubleClicksInvokeTheDef
 }
 
 TEST_F(TrayIconTest, ACallbackArrivingWhileTheMenuIsOpenOpensNoSecondMenu) {
-    TOwned<TComponent> owner(new TComponent(nullptr));
-    auto* tray = new TTrayIcon(owner.Get());
-    auto* menu = new TPopupMenu(owner.Get());
-    auto* item = new TMenuItem(owner.Get());
-    item->SetCaption("Item");
-    menu->Items()->Add(item);
     EventLog log;
-    menu->OnPopup = TNotifyEvent(&log, &EventLog::Popup);
-    tray->SetPopupMenu(menu);
+    TTrayWithMenu withMenu(log);
+    TTrayIcon* tray = withMenu.tray;
     // While the first menu is open, the shell reports another right press;
     // then the menu is closed.
     TMenuCloser closer([tray] {
         PostMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, tray->IconId(), WM_RBUTTONDOWN);
     });
     log.closer = &closer;
-    tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
     Send(tray, WM_RBUTTONDOWN);
     // The second press was handled inside the open menu, without a menu of its own.
     EXPECT_EQ(log.events, (std::vector<std::string>{"down1:16", "popup", "down1:16"}));
