@@ -25,15 +25,17 @@
 #define ABOUT_BITMAP_WIDTH 400
 #define ABOUT_BITMAP_HEIGHT 263
 
-/* The link cursor is a named resource (not a number): load it with
-   LoadCursorW(instance, IDC_HARROW_NAME_W). Its hot spot is (12, 1). */
+/* The link cursor is a named resource (not a number). Its owner loads a copy
+   of its own with LoadImageW(instance, IDC_HARROW_NAME_W, IMAGE_CURSOR, 0, 0,
+   LR_DEFAULTSIZE), which it may destroy; LoadCursorW hands out the module's
+   shared copy, which must never be destroyed. Its hot spot is (12, 1). */
 #define IDC_HARROW_NAME "HArrow"
 #define IDC_HARROW_NAME_W L"HArrow"
 #define HARROW_HOTSPOT_X 12
 #define HARROW_HOTSPOT_Y 1
 
 /* Version resource. */
-#define BRIVANE_VERSION_BINARY 3,1,1,9
+#define BRIVANE_VERSION_BINARY 3, 1, 1, 9
 #define BRIVANE_VERSION_TEXT "3.1.1.9"
 #define BRIVANE_VERSION_MAJOR 3
 #define BRIVANE_VERSION_MINOR 1

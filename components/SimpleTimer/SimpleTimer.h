@@ -5,29 +5,13 @@
 
 #include <windows.h>
 
-#include <memory>
-
 #include "core/Events.h"
-#include "win/Window.h"
+#include "win/SharedWindow.h"
 
-class TSimpleTimerHandler : public TObject {
-public:
-    TSimpleTimerHandler();
-    ~TSimpleTimerHandler() override;
+class TSimpleTimer;
 
-    unsigned RefCount() const { return refCount_; }
-    HWND Window() const { return window_.Handle(); }
-    void AddRef() { ++refCount_; }
-    // Subtracts one unless already zero.
-    void Release() {
-        if (refCount_ > 0) --refCount_;
-    }
-
-private:
-    LRESULT MessageRoutine(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    unsigned refCount_ = 0;
-    TUtilWindow window_;
-};
+// The hidden window that all simple timers share.
+using TSimpleTimerHandler = TSharedWindow<TSimpleTimer>;
 
 class TSimpleTimer : public TObject {
 public:
@@ -57,7 +41,7 @@ public:
 
 private:
     void* data_;
-    UINT_PTR id_;
+    UINT_PTR id_ = 0;
     bool active_ = false;
     unsigned interval_ = 0;
     TCallback callback_;

@@ -9,6 +9,7 @@
 #include "SysImg/SysImgNames.h"
 #include "core/Utf.h"
 #include "win/Application.h"
+#include "win/ComHandles.h"
 
 static_assert(kCsidlDesktop == CSIDL_DESKTOP && kCsidlControls == CSIDL_CONTROLS &&
                   kCsidlPrinters == CSIDL_PRINTERS && kCsidlPersonal == CSIDL_PERSONAL &&
@@ -17,38 +18,6 @@ static_assert(kCsidlDesktop == CSIDL_DESKTOP && kCsidlControls == CSIDL_CONTROLS
               "special-folder identifiers");
 
 namespace {
-
-// A COM interface pointer, released when it goes.
-template <class Interface>
-class TComRef {
-public:
-    TComRef() = default;
-    TComRef(const TComRef&) = delete;
-    TComRef& operator=(const TComRef&) = delete;
-    ~TComRef() { Reset(); }
-
-    Interface* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
-    // The out-parameter for a call that hands back a new reference.
-    Interface** Receive() {
-        Reset();
-        return &pointer_;
-    }
-    void Reset() {
-        if (pointer_) pointer_->Release();
-        pointer_ = nullptr;
-    }
-
-private:
-    Interface* pointer_ = nullptr;
-};
-
-// An item identifier list from the shell, which allocates it with the COM
-// task allocator (the same allocator SHGetMalloc hands out).
-struct TPidlFree {
-    void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
-};
-using TUniquePidl = std::unique_ptr<ITEMIDLIST, TPidlFree>;
 
 // The shell's identifier list for `name`: a special folder by its display
 // name, otherwise whatever the desktop folder makes of the name. That parse is
@@ -95,9 +64,6 @@ TSysImageList::TSysImageList(TComponent* owner)
       random_(static_cast<std::minstd_rand::result_type>(GetTickCount64() ^ GetCurrentProcessId() ^
                                                          reinterpret_cast<uintptr_t>(this))) {
     SetDrawingStyle(TDrawingStyle::dsTransparent);
-    // The list is the shell's: releasing or replacing the handle must never
-    // destroy it.
-    SetShareImages(true);
     Bind();
 }
 
@@ -114,7 +80,8 @@ unsigned TSysImageList::SizeFlag() const {
 void TSysImageList::Bind() {
     SHFILEINFOW info{};
     const DWORD_PTR list = SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SizeFlag());
-    SetHandle(reinterpret_cast<HIMAGELIST>(list));
+    // The list is the shell's: releasing or replacing it never destroys it.
+    SetHandle(TBorrowedImageList(reinterpret_cast<HIMAGELIST>(list)));
 }
 
 int TSysImageList::FileIconIndex(const std::string& name, bool open) { return Lookup(name, open, true); }

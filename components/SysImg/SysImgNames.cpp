@@ -1,20 +1,12 @@
 #include "SysImg/SysImgNames.h"
 
-namespace {
+#include "core/AsciiCase.h"
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+namespace {
 
 bool IsComponentEnd(char c) { return c == '\\' || c == '/' || c == ':'; }
 
 }  // namespace
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-    }
-    return true;
-}
 
 int32_t SpecialFolderId(std::string_view name) {
     for (const TSpecialFolder& folder : SpecialFolders) {

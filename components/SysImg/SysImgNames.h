@@ -36,10 +36,6 @@ inline constexpr std::array<TSpecialFolder, 7> SpecialFolders{{
     {"Network Neighborhood", kCsidlNetwork},
 }};
 
-// True when the two texts are equal with the ASCII letters folded; every
-// other byte (UTF-8 sequences included) must match exactly.
-bool SameTextAscii(std::string_view a, std::string_view b);
-
 // The folder identifier of the first table entry whose display name equals
 // `name` without regard to ASCII letter case; -1 when none does.
 int32_t SpecialFolderId(std::string_view name);

@@ -1,8 +1,10 @@
+// TTrayIcon: the shared window, the component's life, its properties and the
+// notification record it keeps and re-sends to the shell. The shell's mouse
+// callbacks and click timing are in TrayIconClicks.cpp, the application
+// window's hooks and minimising to the tray in TrayIconAppWindow.cpp.
 #include "TrayIcon/TrayIcon.h"
 
 #include <cwchar>
-#include <map>
-#include <vector>
 
 #include "core/Utf.h"
 #include "win/Application.h"
@@ -10,15 +12,13 @@
 #include "win/ImgList.h"
 #include "win/Menus.h"
 
+LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 namespace {
 
-TTrayIconHandler* gHandler = nullptr;
-UINT gTaskbarCreated = 0;
-UINT gNextIconId = 1;
-
-std::map<UINT, TTrayIcon*>& LiveIcons() {
-    static std::map<UINT, TTrayIcon*> icons;
-    return icons;
+TTrayIconHandler& Shared() {
+    static TTrayIconHandler shared(&HandleTrayMessage);
+    return shared;
 }
 
 TTrayIcon::TNotifyFunction& NotifyFunction() {
@@ -26,64 +26,16 @@ TTrayIcon::TNotifyFunction& NotifyFunction() {
     return function;
 }
 
-// The common-controls version from comctl32's version resource (major in the
-// high word, minor in the low word); 0 when it can't be read.
-DWORD CommonControlsVersion() {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(L"comctl32.dll", &handle);
-    if (size == 0) return 0;
-    std::vector<BYTE> block(size);
-    if (!GetFileVersionInfoW(L"comctl32.dll", handle, size, block.data())) return 0;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
-        length < sizeof(VS_FIXEDFILEINFO)) {
-        return 0;
-    }
-    return fixed->dwFileVersionMS;
-}
-
-// Module initialisation: the shell broadcasts "TaskbarCreated" when its
-// taskbar is re-created (Explorer restarted); common controls 4.71 and later
-// come with shells that do.
-struct TrayModule {
-    TrayModule() {
-        if (CommonControlsVersion() >= 0x40047) gTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    }
-    ~TrayModule() {
-        delete gHandler;
-        gHandler = nullptr;
-    }
-} gTrayModule;
-
-POINT CursorPos() {
-    POINT p{0, 0};
-    GetCursorPos(&p);
-    return p;
-}
-
-TShiftState CurrentShift(TShiftState button) {
-    return ShiftStateFromKeys(GetAsyncKeyState(VK_SHIFT), GetAsyncKeyState(VK_CONTROL),
-                              GetAsyncKeyState(VK_MENU), button);
-}
-
 }  // namespace
 
 // --- shared window -----------------------------------------------------------
 
-TTrayIconHandler::TTrayIconHandler()
-    : window_([this](HWND, UINT m, WPARAM wp, LPARAM lp) { return HandleTrayMessage(m, wp, lp); }) {}
-
-TTrayIconHandler::~TTrayIconHandler() = default;
-
-LRESULT TTrayIconHandler::HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TRAYICON:
             // wParam is the icon's uID as the shell sends it back; any process
             // can send this message, so it is looked up, never trusted.
-            if (TTrayIcon* icon = TTrayIcon::FindIcon(static_cast<UINT>(wParam))) {
-                icon->HandleCallback(static_cast<UINT>(lParam));
-            }
+            if (TTrayIcon* icon = Shared().Find(wParam)) icon->HandleCallback(static_cast<UINT>(lParam));
             return 0;
         case WM_DESTROY:
         case WM_CLOSE:
@@ -91,21 +43,21 @@ LRESULT TTrayIconHandler::HandleTrayMessage(UINT message, WPARAM wParam, LPARAM 
         case WM_QUIT:
         case WM_ENDSESSION:
         case WM_NCDESTROY:
-            // The window stays alive and never objects to the end of the logon.
+            // Not passed on: a WM_CLOSE from anyone leaves the window alive, and
+            // it never objects to the end of the logon. (The result of
+            // WM_DESTROY and WM_NCDESTROY changes nothing: once they arrive the
+            // window is going, and only its owner destroys it.)
             return 1;
         default:
-            return DefWindowProcW(Window(), message, wParam, lParam);
+            return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
 // --- construction and destruction --------------------------------------------
 
 TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
-    if (!gHandler) gHandler = new TTrayIconHandler();
-    gHandler->AddRef();
-
-    iconId_ = gNextIconId++;
-    LiveIcons()[iconId_] = this;
+    // Identifiers stay far below 2^32, as uID is a UINT.
+    iconId_ = static_cast<UINT>(Shared().Join(this));
     startupPending_ = true;
     enabled_ = true;
     showHint_ = true;
@@ -116,7 +68,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
 
     iconData_ = NOTIFYICONDATAW{};
     iconData_.cbSize = NOTIFYICONDATAW_V2_SIZE;
-    iconData_.hWnd = gHandler->Window();
+    iconData_.hWnd = Shared().Window();
     iconData_.uID = iconId_;
     iconData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     iconData_.uCallbackMessage = WM_TRAYICON;
@@ -128,18 +80,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     mouseOutside_ = true;
     ApplyDesignPreview(designPreview_);
 
-    if (!Designing()) {
-        if (Application && Application->Handle()) {
-            appHook_ = std::make_unique<TWindowProcHook>(
-                Application->Handle(),
-                [this](UINT m, WPARAM wp, LPARAM lp) { return HookAppProc(m, wp, lp); });
-        }
-        if (TWinControl* ownerControl = OwnerControl()) {
-            ownerHook_ = std::make_unique<TWindowProcHook>(
-                ownerControl->Handle(),
-                [this](UINT m, WPARAM wp, LPARAM lp) { return HookOwnerProc(m, wp, lp); });
-        }
-    }
+    if (!Designing()) HookWindows();
 }
 
 TTrayIcon::~TTrayIcon() {
@@ -158,28 +99,14 @@ TTrayIcon::~TTrayIcon() {
     }
     appHook_.reset();
     ownerHook_.reset();
-    LiveIcons().erase(iconId_);
-    if (gHandler) {
-        gHandler->Release();
-        if (gHandler->RefCount() == 0) {
-            delete gHandler;
-            gHandler = nullptr;
-        }
-    }
+    Shared().Leave(iconId_);
 }
 
-TTrayIconHandler* TTrayIcon::SharedHandler() { return gHandler; }
-UINT TTrayIcon::TaskbarCreatedMessage() { return gTaskbarCreated; }
+TTrayIconHandler* TTrayIcon::SharedHandler() { return Shared().Window() ? &Shared() : nullptr; }
 
-TTrayIcon* TTrayIcon::FindIcon(UINT id) {
-    auto it = LiveIcons().find(id);
-    return it == LiveIcons().end() ? nullptr : it->second;
-}
+TTrayIcon* TTrayIcon::FindIcon(UINT id) { return Shared().Find(id); }
 
 void TTrayIcon::SetNotifyFunction(TNotifyFunction function) { NotifyFunction() = std::move(function); }
-
-WNDPROC TTrayIcon::SavedAppProc() const { return appHook_ ? appHook_->SavedProc() : nullptr; }
-WNDPROC TTrayIcon::SavedOwnerProc() const { return ownerHook_ ? ownerHook_->SavedProc() : nullptr; }
 
 TWinControl* TTrayIcon::OwnerControl() const { return dynamic_cast<TWinControl*>(Owner()); }
 
@@ -345,7 +272,7 @@ void TTrayIcon::Notification(TComponent* component, TOperation operation) {
     if (component == popupMenu_) popupMenu_ = nullptr;
 }
 
-// --- timers --------------------------------------------------------------------
+// --- icon cycling --------------------------------------------------------------------
 
 void TTrayIcon::CycleTick(void* data) {
     auto* self = static_cast<TTrayIcon*>(data);
@@ -354,167 +281,4 @@ void TTrayIcon::CycleTick(void* data) {
     const int next = self->iconIndex_ < self->iconList_->Count() - 1 ? self->iconIndex_ + 1 : 0;
     self->CycleIcon(next);
     self->SetIconIndex(next);
-}
-
-void TTrayIcon::ClickTick(void* data) {
-    auto* self = static_cast<TTrayIcon*>(data);
-    self->clickTimer_->Stop();
-    if (!self->dblClicked_ && self->clickReady_) {
-        self->clickReady_ = false;
-        self->Click();
-    }
-    self->dblClicked_ = false;
-}
-
-void TTrayIcon::ExitTick(void* data) {
-    auto* self = static_cast<TTrayIcon*>(data);
-    if (self->mouseOutside_) return;
-    const POINT p = CursorPos();
-    if (p.x != self->lastMousePos_.x || p.y != self->lastMousePos_.y) {
-        self->mouseOutside_ = true;
-        self->MouseExit();
-    }
-}
-
-// --- the shell's callbacks ---------------------------------------------------------
-
-void TTrayIcon::HandleCallback(UINT notification) {
-    const TTrayDecoded decoded = DecodeTrayMessage(notification, callbackVersion_);
-    if (decoded.gatedByEnabled && !enabled_) return;
-    const POINT pos = CursorPos();
-    switch (decoded.action) {
-        case TTrayAction::MouseMove:
-            if (wantEnterExitEvents_ && mouseOutside_) {
-                MouseEnter();
-                mouseOutside_ = false;
-            }
-            MouseMove(CurrentShift(0), pos.x, pos.y);
-            lastMousePos_ = pos;
-            break;
-        case TTrayAction::LeftDown:
-            if (OnDblClick) clickTimer_->Start(GetDoubleClickTime());
-            MouseDown(TMouseButton::mbLeft, CurrentShift(ssLeft), pos.x, pos.y);
-            clickStart_ = true;
-            if (leftPopup_) PopupAtCursor();
-            break;
-        case TTrayAction::LeftUp:
-            if (clickStart_) clickReady_ = true;
-            if (clickStart_ && !clickTimer_->Active()) {
-                clickStart_ = false;
-                clickReady_ = false;
-                Click();
-            }
-            clickStart_ = false;
-            MouseUp(TMouseButton::mbLeft, CurrentShift(ssLeft), pos.x, pos.y);
-            break;
-        case TTrayAction::LeftDoubleClick:
-            clickReady_ = false;
-            dblClicked_ = true;
-            DblClick();
-            InvokeDefaultMenuItem();
-            break;
-        case TTrayAction::RightDown:
-            MouseDown(TMouseButton::mbRight, CurrentShift(ssRight), pos.x, pos.y);
-            PopupAtCursor();
-            break;
-        case TTrayAction::RightUp:
-            MouseUp(TMouseButton::mbRight, CurrentShift(ssRight), pos.x, pos.y);
-            break;
-        case TTrayAction::MiddleDown:
-            MouseDown(TMouseButton::mbMiddle, CurrentShift(ssMiddle), pos.x, pos.y);
-            break;
-        case TTrayAction::MiddleUp:
-            MouseUp(TMouseButton::mbMiddle, CurrentShift(ssMiddle), pos.x, pos.y);
-            break;
-        case TTrayAction::BalloonHide:
-            OnBalloonHintHide(this);
-            break;
-        case TTrayAction::BalloonTimeout:
-            OnBalloonHintTimeout(this);
-            break;
-        case TTrayAction::BalloonClick:
-            OnBalloonHintClick(this);
-            break;
-        case TTrayAction::None:
-            break;
-    }
-}
-
-void TTrayIcon::InvokeDefaultMenuItem() {
-    if (!popupMenu_ || !popupMenu_->AutoPopup() || leftPopup_) return;
-    TMenuItem* items = popupMenu_->Items();
-    for (int i = 0; i < items->Count(); ++i) {
-        if (items->Items(i)->Default()) {
-            items->Items(i)->Click();
-            return;
-        }
-    }
-}
-
-void TTrayIcon::PopupAtCursor() {
-    if (!popupMenu_ || !popupMenu_->AutoPopup()) return;
-    // The shell's callbacks are handled inside the menu's own loop while it is
-    // open: a second press must not open a menu inside the first.
-    if (TPopupMenu::AnyOpen()) return;
-    POINT p;
-    if (!GetCursorPos(&p)) return;
-    if (Application) {
-        SetForegroundWindow(Application->Handle());
-        Application->ProcessMessages();
-    }
-    popupMenu_->SetPopupComponent(this);
-    popupMenu_->Popup(p.x, p.y);
-    if (TWinControl* owner = OwnerControl()) PostMessageW(owner->Handle(), WM_NULL, 0, 0);
-}
-
-// --- the application window in the tray ------------------------------------------
-
-LRESULT TTrayIcon::HookAppProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SIZE && wParam == SIZE_MINIMIZED) {
-        if (minimizeToTray_) DoMinimizeToTray();
-    }
-    if (message == WM_WINDOWPOSCHANGED && startupPending_ && Application && Application->MainForm()) {
-        TForm* main = Application->MainForm();
-        // Only an MDI frame (a main window holding an MDI client) asks again.
-        if (main->HandleAllocated() && FindWindowExW(main->Handle(), nullptr, L"MDICLIENT", nullptr)) {
-            bool showMainForm = true;
-            OnStartup(this, showMainForm);
-            if (!showMainForm) HideTaskbarButton();
-        }
-        startupPending_ = false;
-    }
-    if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) ShowIcon();
-    return appHook_->CallSaved(message, wParam, lParam);
-}
-
-LRESULT TTrayIcon::HookOwnerProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0) {
-        if (Application) SetForegroundWindow(Application->Handle());
-        SetForegroundWindow(ownerHook_->Window());
-    }
-    return ownerHook_->CallSaved(message, wParam, lParam);
-}
-
-void TTrayIcon::DoMinimizeToTray() {
-    HideApplicationWindow();
-    SetIconVisible(true);
-}
-
-void TTrayIcon::HideApplicationWindow() {
-    if (!OwnerControl() || !Application || !Application->MainForm()) return;
-    Application->MainForm()->SetVisible(false);
-    HideTaskbarButton();
-}
-
-void TTrayIcon::HideTaskbarButton() {
-    if (Application && IsWindowVisible(Application->Handle())) ShowWindow(Application->Handle(), SW_HIDE);
-}
-
-void TTrayIcon::ShowApplicationWindow() {
-    if (!OwnerControl() || !Application || !Application->MainForm()) return;
-    TForm* main = Application->MainForm();
-    Application->Restore();
-    if (main->WindowState() == TWindowState::wsMinimized) main->SetWindowState(TWindowState::wsNormal);
-    main->SetVisible(true);
-    SetForegroundWindow(Application->Handle());
 }

@@ -17,6 +17,7 @@
 #include "TrayIcon/TrayMessage.h"
 #include "core/Component.h"
 #include "win/Graphics.h"
+#include "win/SharedWindow.h"
 #include "win/Window.h"
 
 class TCustomImageList;
@@ -31,25 +32,11 @@ using TStartupEvent = TEvent<TObject*, bool&>;
 // The callback message the shell sends to the shared window.
 constexpr UINT WM_TRAYICON = 0x0800;
 
-class TTrayIconHandler : public TObject {
-public:
-    TTrayIconHandler();
-    ~TTrayIconHandler() override;
+class TTrayIcon;
 
-    unsigned RefCount() const { return refCount_; }
-    HWND Window() const { return window_.Handle(); }
-    void AddRef() { ++refCount_; }
-    void Release() {
-        if (refCount_ > 0) --refCount_;
-    }
-
-    // The shared window's procedure.
-    LRESULT HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
-private:
-    unsigned refCount_ = 0;
-    TUtilWindow window_;
-};
+// The hidden window that all tray icons share; the shell sends it their
+// callbacks.
+using TTrayIconHandler = TSharedWindow<TTrayIcon>;
 
 class TTrayIcon : public TComponent {
 public:
@@ -130,9 +117,9 @@ public:
     TSimpleTimer& CycleTimer() const { return *cycleTimer_; }
     TSimpleTimer& ClickTimer() const { return *clickTimer_; }
     TSimpleTimer& ExitTimer() const { return *exitTimer_; }
-    // The window procedures that the hooks saved (nullptr when not hooked).
-    WNDPROC SavedAppProc() const;
-    WNDPROC SavedOwnerProc() const;
+    // Whether the application window and the owner's window are hooked.
+    bool AppHooked() const { return appHook_ && appHook_->Installed(); }
+    bool OwnerHooked() const { return ownerHook_ && ownerHook_->Installed(); }
 
     // The process's shared handler (nullptr while no tray icon exists) and the
     // registered "TaskbarCreated" message (0 when not registered).
@@ -161,7 +148,7 @@ protected:
     virtual void DoMinimizeToTray();
 
 private:
-    friend class TTrayIconHandler;
+    friend LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCallback(UINT notification);
     bool PrepareIconData();
     BOOL Notify(DWORD message);
@@ -169,6 +156,7 @@ private:
     void ApplyDesignPreview(bool value);
     void HideTaskbarButton();
     TWinControl* OwnerControl() const;
+    void HookWindows();
     LRESULT HookAppProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HookOwnerProc(UINT message, WPARAM wParam, LPARAM lParam);
     void InvokeDefaultMenuItem();
@@ -199,6 +187,6 @@ private:
     TCustomImageList* iconList_ = nullptr;
     bool cycleIcons_ = false;
     unsigned cycleInterval_ = 0;
-    std::unique_ptr<TWindowProcHook> appHook_, ownerHook_;
+    std::unique_ptr<TWindowSubclass> appHook_, ownerHook_;
     NOTIFYICONDATAW iconData_{};
 };

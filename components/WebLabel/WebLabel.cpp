@@ -9,9 +9,6 @@
 
 namespace {
 
-// The maker's web site: a bare host name, completed to http:// on click.
-const char kMakerAddress[] = "www.example.com";
-
 TWebLabel::TShellExecuteFunction& ShellExecuteFunction() {
     static TWebLabel::TShellExecuteFunction function;
     return function;
@@ -25,15 +22,15 @@ void TWebLabel::SetShellExecuteFunction(TShellExecuteFunction function) {
 
 TWebLabel::TWebLabel(TComponent* owner) : TLabel(owner) {
     if (Application) {
-        // LoadCursorW would hand out the module's shared copy, which
-        // DestroyCursor leaves alive (on Windows and on Wine alike); the label
-        // owns its cursor and destroys it, so it loads a copy of its own. The table takes it over (destroying
-        // what it held at that index); a missing resource leaves the index empty.
+        // LoadCursorW would hand out the module's shared copy, which must not
+        // be destroyed; the label owns its cursor and destroys it, so it loads
+        // a copy of its own. The table takes it over (destroying what it held
+        // at that index); a missing resource leaves the index empty.
         TUniqueCursor cursor(static_cast<HCURSOR>(
             LoadImageW(GetModuleHandleW(nullptr), L"HArrow", IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
         Application->SetCursor(kLinkCursor, cursor.Release());  // the table owns it from here
     }
-    SetCaption("Olmar on the Web");
+    // The look of a link; the caption and the address are the user's.
     Font().Color = RGB(255, 0, 0);
     Font().Name = "Arial";
     Font().Bold = true;
@@ -41,7 +38,6 @@ TWebLabel::TWebLabel(TComponent* owner) : TLabel(owner) {
     FontChanged();
     SetTransparent(true);
     useLink_ = true;
-    url_ = kMakerAddress;
 }
 
 TWebLabel::~TWebLabel() {

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "core/AsciiCase.h"
+
 namespace {
 
 // Keys of PredefinedValue, from index 1. "LegalTradeMarks" keeps its
@@ -12,16 +14,6 @@ constexpr std::array<std::string_view, 12> kPredefinedKeys = {
     "Comments",     "CompanyName",    "FileDescription", "FileVersion",
     "InternalName", "LegalCopyright", "LegalTradeMarks", "OriginalFilename",
     "ProductName",  "ProductVersion", "SpecialBuild",    "PrivateBuild"};
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -64,7 +56,7 @@ std::string TFileVersionInfo::PredefinedValue(int index) const {
 
 std::string TFileVersionInfo::Value(std::string_view key) const {
     for (const TVersionStringItem& item : items_) {
-        if (EqualsIgnoringAsciiCase(item.Key(), key)) return std::string(item.Value());
+        if (SameTextAscii(item.Key(), key)) return std::string(item.Value());
     }
     return {};
 }

@@ -93,10 +93,3 @@ private:
     std::vector<uint32_t> translations_;
     bool wideFormat_ = true;
 };
-
-#ifdef _WIN32
-// The exception for a failed Win32 call with last-error code: "Win32 Error.
-// Code: %d.\n%s" with the system's text for the code, or "A Win32 API
-// function failed" when the code is 0.
-EWin32Error Win32ErrorFromCode(unsigned long code);
-#endif

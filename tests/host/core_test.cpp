@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/AsciiCase.h"
 #include "core/Component.h"
 #include "core/Events.h"
 #include "core/Exception.h"
@@ -137,4 +138,28 @@ TEST(Component, LoadingFlagsAreClearedByLoaded) {
     child->Loaded();
     EXPECT_FALSE(child->Loading());
     EXPECT_EQ(log.back(), "loaded child");
+}
+
+TEST(AsciiCase, FoldsLettersOnly) {
+    std::string lower, upper;
+    for (char c = 'a'; c <= 'z'; ++c) lower += c;
+    for (char c = 'A'; c <= 'Z'; ++c) upper += c;
+    EXPECT_TRUE(SameTextAscii(lower, upper));
+    EXPECT_TRUE(SameTextAscii(upper, lower));
+    EXPECT_TRUE(SameTextAscii("", ""));
+    EXPECT_FALSE(SameTextAscii("a", ""));
+    EXPECT_FALSE(SameTextAscii("abc", "abcd"));
+
+    // Pairs that differ in bit 0x20 but are no letters.
+    const std::pair<char, char> notLetters[] = {{'@', '`'}, {'[', '{'},    {'\\', '|'}, {']', '}'},
+                                                {'^', '~'}, {'0', '\x10'}, {' ', '\0'}};
+    for (const auto& [a, b] : notLetters) {
+        EXPECT_FALSE(SameTextAscii(std::string(1, a), std::string(1, b))) << int(a) << ' ' << int(b);
+    }
+    // UTF-8 letters are compared as bytes: "É" is not "é".
+    EXPECT_FALSE(SameTextAscii("\xC3\x89", "\xC3\xA9"));
+    EXPECT_TRUE(SameTextAscii("\xC3\xA9t\xC3\xA9", "\xC3\xA9T\xC3\xA9"));
+    EXPECT_TRUE(StartsWithTextAscii("HTTPS://example.org", "http"));
+    EXPECT_FALSE(StartsWithTextAscii("htt", "http"));
+    EXPECT_FALSE(StartsWithTextAscii("ftp://http", "http"));
 }

@@ -58,27 +58,6 @@ TEST(SysImgSpecialFolders, OtherNamesAreNoSpecialFolder) {
     EXPECT_EQ(SpecialFolderId("Pr\xC4\xB1nters"), -1);  // dotless i
 }
 
-TEST(SysImgSameTextAscii, FoldsLettersOnly) {
-    std::string lower, upper;
-    for (char c = 'a'; c <= 'z'; ++c) lower += c;
-    for (char c = 'A'; c <= 'Z'; ++c) upper += c;
-    EXPECT_TRUE(SameTextAscii(lower, upper));
-    EXPECT_TRUE(SameTextAscii(upper, lower));
-    EXPECT_TRUE(SameTextAscii("", ""));
-    EXPECT_FALSE(SameTextAscii("a", ""));
-    EXPECT_FALSE(SameTextAscii("abc", "abcd"));
-
-    // Pairs that differ in bit 0x20 but are no letters.
-    const std::pair<char, char> notLetters[] = {{'@', '`'}, {'[', '{'},    {'\\', '|'}, {']', '}'},
-                                                {'^', '~'}, {'0', '\x10'}, {' ', '\0'}};
-    for (const auto& [a, b] : notLetters) {
-        EXPECT_FALSE(SameTextAscii(std::string(1, a), std::string(1, b))) << int(a) << ' ' << int(b);
-    }
-    // UTF-8 letters are compared as bytes: "É" is not "é".
-    EXPECT_FALSE(SameTextAscii("\xC3\x89", "\xC3\xA9"));
-    EXPECT_TRUE(SameTextAscii("\xC3\xA9t\xC3\xA9", "\xC3\xA9T\xC3\xA9"));
-}
-
 TEST(SysImgFileExtension, FromTheLastDotOfTheLastComponent) {
     const std::pair<const char*, const char*> cases[] = {
         {"readme.txt", ".txt"},

@@ -208,7 +208,7 @@ TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
     EXPECT_FALSE(IsWindowVisible(window));
 
     form->About1click(nullptr);
-    capture::Pump(50);
+    PumpMessages(50);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_FALSE(IsIconic(appWindow));
 
@@ -220,7 +220,7 @@ TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
     // A click on the picture elsewhere: the lines go, the window goes and the
     // application is minimised into the notification area.
     ClickPanel(30, 30);
-    capture::Pump(50);
+    PumpMessages(50);
     ExpectLinesHidden();
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_TRUE(IsIconic(appWindow));
@@ -230,7 +230,7 @@ TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
     // "About" again: the window comes back with the lines hidden, ready to
     // show them.
     form->About1click(nullptr);
-    capture::Pump(50);
+    PumpMessages(50);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_FALSE(IsIconic(appWindow));
     ExpectLinesHidden();
@@ -288,7 +288,7 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     const int dpi = _wtoi(value);
 
     form->About1click(nullptr);
-    capture::Pump(200);
+    PumpMessages(200);
     ASSERT_EQ(form->Dpi(), dpi);
     HWND window = form->Handle();
     RECT client;

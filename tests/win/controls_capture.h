@@ -1,17 +1,19 @@
-// Test helpers for what a window shows: pumping messages until it has painted,
-// copying its client area into memory, reading a bitmap's pixels, and saving
-// a capture as a PNG file for a person to look at.
+// Test helpers for what a window shows: copying its client area into memory, reading a bitmap's pixels, and
+// saving a capture as a PNG file for a person to look at.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "support/Pump.h"
+#include "win/Graphics.h"
+#include "win/Handles.h"
 
 namespace capture {
 
@@ -30,62 +32,24 @@ struct TPixels {
     bool Empty() const { return data.empty(); }
 };
 
-inline void Pump(int milliseconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    } while (std::chrono::steady_clock::now() < end);
-}
-
-// Polls `done`, pumping messages, for up to `milliseconds`.
-template <class Predicate>
-bool PumpUntil(int milliseconds, Predicate done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) return false;
-        Pump(20);
-    }
-    return true;
-}
-
-inline HBITMAP CreateDib32(int width, int height, uint32_t** bits) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* raw = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &raw, nullptr, 0);
-    *bits = static_cast<uint32_t*>(raw);
-    return bitmap;
-}
-
 // Runs `draw` on a 32-bit memory surface of the given size and returns what
 // it drew.
 template <class Draw>
 TPixels Render(int width, int height, Draw draw) {
     TPixels out;
     uint32_t* bits = nullptr;
-    HBITMAP surface = CreateDib32(width, height, &bits);
+    const TUniqueBitmap surface = CreateTopDownDib(width, height, &bits);
     if (!surface) return out;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, surface);
-    draw(dc);
-    GdiFlush();
+    const TUniqueDc dc(CreateCompatibleDC(nullptr));
+    {
+        const TSelectObject select(dc.Get(), surface.Get());
+        draw(dc.Get());
+        GdiFlush();
+    }
     out.width = width;
     out.height = height;
     out.data.assign(bits, bits + static_cast<size_t>(width) * static_cast<size_t>(height));
     for (uint32_t& p : out.data) p &= 0x00FFFFFF;
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(surface);
     return out;
 }
 
@@ -93,7 +57,7 @@ TPixels Render(int width, int height, Draw draw) {
 // the screen shows it.
 inline TPixels CaptureWindow(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Pump(150);
+    PumpMessages(150);
     RECT client;
     GetClientRect(window, &client);
     HDC windowDc = GetDC(window);

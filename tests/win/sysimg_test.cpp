@@ -15,6 +15,7 @@
 #include "SysImg/NewFile.h"
 #include "SysImg/SysImg.h"
 #include "SysImg/SysImgNames.h"
+#include "controls_capture.h"
 #include "core/Utf.h"
 #include "win/Handles.h"
 
@@ -497,7 +498,6 @@ TEST(SysImageListBinding, ConstructionBindsTheSmallSystemList) {
     TOwned<TSysImageList> list(new TSysImageList(nullptr));
     EXPECT_EQ(list->IconSize(), TIconSize::isSmallIcons);
     EXPECT_EQ(list->DrawingStyle(), TDrawingStyle::dsTransparent);
-    EXPECT_TRUE(list->ShareImages());
     EXPECT_EQ(list->BkColor(), clNone);
     EXPECT_EQ(list->BlendColor(), clNone);
     ASSERT_NE(list->Handle(), nullptr);
@@ -531,6 +531,30 @@ TEST(SysImageListBinding, IconSizeRebindsOnlyOnChange) {
     EXPECT_EQ(changes.count, 2);
     EXPECT_EQ(list->Handle(), small);
     EXPECT_EQ(list->Width(), GetSystemMetrics(SM_CXSMICON));
+}
+
+TEST(SysImageListBinding, DrawingFollowsTheStyleAndLeavesTheSharedListAlone) {
+    TOwned<TSysImageList> list(new TSysImageList(nullptr));
+    const int index = list->FileIconIndex("My Computer", false);
+    ASSERT_GT(index, 0);
+    const COLORREF sharedBackground = ImageList_GetBkColor(list->Handle());
+    const auto draw = [&] {
+        return capture::Render(list->Width(), list->Height(),
+                               [&](HDC dc) {
+                                   const RECT all{0, 0, list->Width(), list->Height()};
+                                   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+                                   list->Draw(dc, 0, 0, index);
+                               })
+            .data;
+    };
+    const auto transparent = draw();
+    // A transparent drawing ignores the background colour; a normal one
+    // fills the icon's transparent parts with it.
+    list->SetBkColor(RGB(255, 0, 0));
+    EXPECT_EQ(draw(), transparent);
+    list->SetDrawingStyle(TDrawingStyle::dsNormal);
+    EXPECT_NE(draw(), transparent);
+    EXPECT_EQ(ImageList_GetBkColor(list->Handle()), sharedBackground);
 }
 
 TEST(SysImageListBinding, ReleasingTheHandleNeverDestroysTheShellsList) {

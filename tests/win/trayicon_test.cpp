@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SimpleTimer/SimpleTimer.h"
 #include "TrayIcon/TrayIcon.h"
+#include "controls_capture.h"
 #include "core/Exception.h"
 #include "resource.h"
 #include "support/WinTestSupport.h"
@@ -21,6 +25,15 @@ namespace {
 
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
 
+// Moves the cursor and waits until the system reports it there.
+void MoveCursor(int x, int y) {
+    SetCursorPos(x, y);
+    EXPECT_TRUE(PumpUntil([&] {
+        POINT p{};
+        return GetCursorPos(&p) && p.x == x && p.y == y;
+    }));
+}
+
 void Send(TTrayIcon* icon, UINT notification) {
     SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, icon->IconId(), notification);
 }
@@ -29,14 +42,89 @@ void Tick(const TSimpleTimer& timer) {
     SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, timer.Id(), 0);
 }
 
-// Ends the popup menu once it is really open (the timer may fire earlier,
-// while the tray icon still processes pending messages).
-void CloseMenuSoon() {
-    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
-        if (!TPopupMenu::AnyOpen()) return;
-        KillTimer(nullptr, id);
+// Ends a popup menu from inside its own loop. Arm(), called as the menu
+// opens (from its OnPopup), posts a message to a window of the closer's own;
+// the menu's loop dispatches it, and the menu is ended. `whileOpen` runs once
+// in the open menu first; what it posts is handled before the menu ends. The
+// window, with anything still posted to it, goes with the closer at the end
+// of its test.
+class TMenuCloser {
+public:
+    explicit TMenuCloser(std::function<void()> whileOpen = nullptr)
+        : whileOpen_(std::move(whileOpen)),
+          window_([this](HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+              return Handle(window, message, wParam, lParam);
+          }) {}
+    void Arm() { PostMessageW(window_.Handle(), WM_APP, 0, 0); }
+
+private:
+    LRESULT Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+        if (!TPopupMenu::AnyOpen()) return 0;
+        if (whileOpen_) {
+            std::exchange(whileOpen_, nullptr)();
+            Arm();
+            return 0;
+        }
         EndMenu();
-    });
+        return 0;
+    }
+    std::function<void()> whileOpen_;
+    TUtilWindow window_;
+};
+
+// The notification area as the shell keeps it: one entry per window and
+// identifier; a second add, and a change or removal of an icon it doesn't
+// hold, are refused.
+class TNotificationArea {
+public:
+    struct TEntry {
+        HICON icon = nullptr;
+        std::wstring tip;
+        UINT callback = 0;
+    };
+    using TKey = std::pair<HWND, UINT>;
+
+    TNotificationArea() {
+        TTrayIcon::SetNotifyFunction(
+            [this](DWORD message, NOTIFYICONDATAW& data) -> BOOL { return Apply(message, data); });
+    }
+    ~TNotificationArea() { TTrayIcon::SetNotifyFunction(nullptr); }
+
+    std::map<TKey, TEntry> icons;
+
+private:
+    BOOL Apply(DWORD message, const NOTIFYICONDATAW& data) {
+        const TKey key{data.hWnd, data.uID};
+        const auto it = icons.find(key);
+        switch (message) {
+            case NIM_ADD:
+                if (it != icons.end()) return FALSE;
+                Update(icons[key], data);
+                return TRUE;
+            case NIM_MODIFY:
+                if (it == icons.end()) return FALSE;
+                Update(it->second, data);
+                return TRUE;
+            case NIM_DELETE:
+                if (it == icons.end()) return FALSE;
+                icons.erase(it);
+                return TRUE;
+            default:
+                return it != icons.end();
+        }
+    }
+    static void Update(TEntry& entry, const NOTIFYICONDATAW& data) {
+        if (data.uFlags & NIF_ICON) entry.icon = data.hIcon;
+        if (data.uFlags & NIF_TIP) entry.tip = data.szTip;
+        if (data.uFlags & NIF_MESSAGE) entry.callback = data.uCallbackMessage;
+    }
+};
+
+// An icon as it draws, for comparing images rather than handles.
+capture::TPixels IconPixels(HICON icon) {
+    return capture::Render(16, 16,
+                           [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL); });
 }
 
 TImageList* MakeImages(TComponent* owner, int count) {
@@ -91,13 +179,36 @@ struct EventLog : TObject {
     void Move(TObject*, TShiftState, int, int) { events.push_back("move"); }
     void Enter(TObject*) { events.push_back("enter"); }
     void Exit(TObject*) { events.push_back("exit"); }
-    void Popup(TObject*) { events.push_back("popup"); }
+    void Popup(TObject*) {
+        events.push_back("popup");
+        if (closer) closer->Arm();
+    }
     void BalloonClick(TObject*) { events.push_back("balloon-click"); }
     void BalloonHide(TObject*) { events.push_back("balloon-hide"); }
     void BalloonTimeout(TObject*) { events.push_back("balloon-timeout"); }
     void Cycle(TObject*, int next) { cycled.push_back(next); }
     void Throw(TObject*) { throw Exception("Boom"); }
     void DefaultItem(TObject*) { events.push_back("default-item"); }
+    TMenuCloser* closer = nullptr;
+};
+
+// A tray icon with a one-item popup menu; its presses and popups are logged.
+struct TTrayWithMenu {
+    explicit TTrayWithMenu(EventLog& log)
+        : owner(new TComponent(nullptr)),
+          tray(new TTrayIcon(owner.Get())),
+          menu(new TPopupMenu(owner.Get())),
+          item(new TMenuItem(owner.Get())) {
+        item->SetCaption("Item");
+        menu->Items()->Add(item);
+        menu->OnPopup = TNotifyEvent(&log, &EventLog::Popup);
+        tray->SetPopupMenu(menu);
+        tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
+    }
+    TOwned<TComponent> owner;
+    TTrayIcon* tray;
+    TPopupMenu* menu;
+    TMenuItem* item;
 };
 
 class TrayIconTest : public ::testing::Test {
@@ -107,44 +218,40 @@ protected:
 
 }  // namespace
 
-TEST_F(TrayIconTest, StartupSendsTheRecordInTheOrderTheStoredDescriptionGives) {
-    TNotifyRecorder recorder;
+TEST_F(TrayIconTest, AfterStartupTheAreaHoldsOneIconWithTheListsFirstImageAndTheHint) {
+    TNotificationArea area;
     TOwned<TTrayForm> form(new TTrayForm(&app.app, true));
     TTrayIcon* tray = form->Tray;
-    // Construction deletes (nothing there yet); the stored icon is modified
-    // before the add; the image list, resolved last, is copied in; Loaded
-    // modifies, adds again and sets the callback version.
-    EXPECT_EQ(recorder.Messages(),
-              (std::vector<DWORD>{NIM_DELETE, NIM_MODIFY, NIM_ADD, NIM_MODIFY, NIM_MODIFY, NIM_MODIFY,
-                                  NIM_MODIFY, NIM_ADD, NIM_SETVERSION}));
-    const TNotifyCall& add = recorder.calls[2];
-    EXPECT_EQ(add.size, static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE));
-    EXPECT_EQ(add.window, TTrayIcon::SharedHandler()->Window());
-    EXPECT_EQ(add.id, tray->IconId());
-    EXPECT_EQ(add.flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-    EXPECT_EQ(add.callback, 0x0800u);
-    EXPECT_NE(add.icon, nullptr);
-    EXPECT_TRUE(add.tipAllZero);
-    EXPECT_EQ(recorder.calls.back().version, 0u);
     EXPECT_EQ(form->startups, 1);
     EXPECT_FALSE(app.app.ShowMainForm());
+
+    // The image list, resolved after the stored icon, gives the image.
+    ASSERT_EQ(area.icons.size(), 1u);
+    const TNotificationArea::TKey key{TTrayIcon::SharedHandler()->Window(), tray->IconId()};
+    ASSERT_EQ(area.icons.count(key), 1u);
+    const TNotificationArea::TEntry& entry = area.icons[key];
+    EXPECT_EQ(entry.callback, WM_TRAYICON);
+    EXPECT_TRUE(entry.tip.empty());
+    TIcon first;
+    form->Images->GetIcon(0, first);
+    ASSERT_NE(entry.icon, nullptr);
+    EXPECT_EQ(IconPixels(entry.icon).data, IconPixels(first.Handle()).data);
+
+    // Adding it again is refused and changes nothing.
+    EXPECT_FALSE(tray->ShowIcon());
+    EXPECT_EQ(area.icons.size(), 1u);
     EXPECT_TRUE(tray->IconVisible());
 
-    recorder.calls.clear();
     tray->SetHint("Click to hide desktop");
-    ASSERT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_MODIFY});
-    EXPECT_EQ(recorder.calls[0].tip, L"Click to hide desktop");
-    recorder.calls.clear();
+    EXPECT_EQ(area.icons[key].tip, L"Click to hide desktop");
     tray->SetShowHint(false);
-    EXPECT_TRUE(recorder.calls.at(0).tipAllZero);
+    EXPECT_TRUE(area.icons[key].tip.empty());
     tray->SetShowHint(true);
     tray->SetHint("");
-    EXPECT_TRUE(recorder.calls.back().tipAllZero);
+    EXPECT_TRUE(area.icons[key].tip.empty());
 
-    recorder.calls.clear();
     form.Reset();
-    ASSERT_FALSE(recorder.calls.empty());
-    EXPECT_EQ(recorder.calls.front().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_TRUE(area.icons.empty());
 }
 
 TEST_F(TrayIconTest, TheRealShellRefusesASecondAddAndForgetsTheIconOnDestruction) {
@@ -270,19 +377,15 @@ TEST_F(TrayIconTest, WithADoubleClickHandlerTheClickWaitsForTheDoubleClickTime) 
 }
 
 TEST_F(TrayIconTest, PressesOpenTheMenuAfterMouseDownAndDoubleClicksInvokeTheDefaultItem) {
-    TOwned<TComponent> owner(new TComponent(nullptr));
-    auto* tray = new TTrayIcon(owner.Get());
-    auto* menu = new TPopupMenu(owner.Get());
-    auto* item = new TMenuItem(owner.Get());
-    item->SetCaption("Default thing");
-    menu->Items()->Add(item);
     EventLog log;
-    menu->OnPopup = TNotifyEvent(&log, &EventLog::Popup);
+    TTrayWithMenu withMenu(log);
+    TTrayIcon* tray = withMenu.tray;
+    TPopupMenu* menu = withMenu.menu;
+    TMenuItem* item = withMenu.item;
     item->OnClick = TNotifyEvent(&log, &EventLog::DefaultItem);
-    tray->SetPopupMenu(menu);
-    tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
+    TMenuCloser closer;
+    log.closer = &closer;
 
-    CloseMenuSoon();
     Send(tray, WM_RBUTTONDOWN);
     EXPECT_EQ(log.events, (std::vector<std::string>{"down1:16", "popup"}));
     EXPECT_EQ(menu->PopupComponent(), tray);
@@ -293,7 +396,6 @@ TEST_F(TrayIconTest, PressesOpenTheMenuAfterMouseDownAndDoubleClicksInvokeTheDef
     EXPECT_EQ(log.events, std::vector<std::string>{"down0:8"});
     tray->SetLeftPopup(true);
     log.events.clear();
-    CloseMenuSoon();
     Send(tray, WM_LBUTTONDOWN);
     EXPECT_EQ(log.events, (std::vector<std::string>{"down0:8", "popup"}));
 
@@ -312,34 +414,16 @@ TEST_F(TrayIconTest, PressesOpenTheMenuAfterMouseDownAndDoubleClicksInvokeTheDef
 }
 
 TEST_F(TrayIconTest, ACallbackArrivingWhileTheMenuIsOpenOpensNoSecondMenu) {
-    TOwned<TComponent> owner(new TComponent(nullptr));
-    auto* tray = new TTrayIcon(owner.Get());
-    auto* menu = new TPopupMenu(owner.Get());
-    auto* item = new TMenuItem(owner.Get());
-    item->SetCaption("Item");
-    menu->Items()->Add(item);
     EventLog log;
-    menu->OnPopup = TNotifyEvent(&log, &EventLog::Popup);
-    tray->SetPopupMenu(menu);
-    static TTrayIcon* current;
-    static int step;
-    current = tray;
-    step = 0;
+    TTrayWithMenu withMenu(log);
+    TTrayIcon* tray = withMenu.tray;
     // While the first menu is open, the shell reports another right press;
-    // a few ticks later the menu is closed.
-    SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
-        if (!TPopupMenu::AnyOpen()) return;
-        if (step++ == 0) {
-            PostMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, current->IconId(),
-                         WM_RBUTTONDOWN);
-        } else if (step > 3) {
-            KillTimer(nullptr, id);
-            EndMenu();
-        }
+    // then the menu is closed.
+    TMenuCloser closer([tray] {
+        PostMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, tray->IconId(), WM_RBUTTONDOWN);
     });
-    tray->OnMouseDown = TMouseEvent(&log, &EventLog::Down);
+    log.closer = &closer;
     Send(tray, WM_RBUTTONDOWN);
-    PumpMessages(50);
     // The second press was handled inside the open menu, without a menu of its own.
     EXPECT_EQ(log.events, (std::vector<std::string>{"down1:16", "popup", "down1:16"}));
 }
@@ -377,7 +461,7 @@ TEST_F(TrayIconTest, DisabledIconsDropAllButBalloonEventsAndShell5DecodesContext
     EXPECT_EQ(log.events, (std::vector<std::string>{"up1", "down2:32"}));
 }
 
-TEST_F(TrayIconTest, EnterAndExitFollowTheCursorThroughThe20msPoll) {
+TEST_F(TrayIconTest, EnterAndExitFollowTheCursorThroughThePoll) {
     TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
     EventLog log;
     tray->OnMouseEnter = TNotifyEvent(&log, &EventLog::Enter);
@@ -386,18 +470,16 @@ TEST_F(TrayIconTest, EnterAndExitFollowTheCursorThroughThe20msPoll) {
     EXPECT_TRUE(tray->ExitTimer().Active());
     EXPECT_EQ(tray->ExitTimer().Interval(), 20u);
 
-    SetCursorPos(300, 300);
-    PumpMessages(30);
+    MoveCursor(300, 300);
     Send(tray.Get(), WM_MOUSEMOVE);
     Send(tray.Get(), WM_MOUSEMOVE);
     EXPECT_EQ(log.events, std::vector<std::string>{"enter"});
     Tick(tray->ExitTimer());
     EXPECT_EQ(log.events, std::vector<std::string>{"enter"});  // the cursor stayed
 
-    SetCursorPos(340, 310);
-    // The real 20 ms poll reports the exit.
-    EXPECT_TRUE(PumpUntil([&] { return log.events.size() == 2; }, 2000));
-    EXPECT_EQ(log.events.back(), "exit");
+    MoveCursor(340, 310);
+    Tick(tray->ExitTimer());
+    EXPECT_EQ(log.events, (std::vector<std::string>{"enter", "exit"}));
     EXPECT_TRUE(tray->MouseOutside());
     Send(tray.Get(), WM_MOUSEMOVE);
     EXPECT_EQ(log.events.back(), "enter");
@@ -478,14 +560,14 @@ TEST_F(TrayIconTest, MinimisingToTheTrayAndShowingTheApplicationWindowAgain) {
 
     recorder.calls.clear();
     app.app.Minimize();
-    PumpMessages(20);
+    PumpPosted();
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     EXPECT_FALSE(IsWindowVisible(app.app.Handle()));
     EXPECT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_ADD});
     EXPECT_TRUE(IsIconic(app.app.Handle()));
 
     tray->ShowApplicationWindow();
-    PumpMessages(20);
+    PumpPosted();
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
     EXPECT_FALSE(IsIconic(app.app.Handle()));
     EXPECT_EQ(form->WindowState(), TWindowState::wsNormal);
@@ -499,7 +581,7 @@ TEST_F(TrayIconTest, MinimisingToTheTrayAndShowingTheApplicationWindowAgain) {
     form->SetVisible(true);
     recorder.calls.clear();
     app.app.Minimize();
-    PumpMessages(20);
+    PumpPosted();
     EXPECT_TRUE(recorder.calls.empty());
 }
 
@@ -515,18 +597,59 @@ TEST_F(TrayIconTest, BeforeTheMainWindowIsKnownShowAndHideDoNothing) {
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
 
-TEST_F(TrayIconTest, DestructionPutsBothWindowProceduresBack) {
-    TOwned<TTrayForm> form(new TTrayForm(&app.app, false));
-    const LONG_PTR formProc = GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC);
-    const LONG_PTR appProc = GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC);
-    auto* tray = new TTrayIcon(form.Get());
-    EXPECT_NE(GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC), formProc);
-    EXPECT_NE(GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC), appProc);
-    EXPECT_EQ(reinterpret_cast<LONG_PTR>(tray->SavedOwnerProc()), formProc);
-    TComponent::Free(tray);
-    EXPECT_EQ(GetWindowLongPtrW(form->Handle(), GWLP_WNDPROC), formProc);
-    EXPECT_EQ(GetWindowLongPtrW(app.app.Handle(), GWLP_WNDPROC), appProc);
+// Two tray icons hook the application window and their owner's window; the
+// hooks are removed in either order.
+class TrayHookOrderTest : public TrayIconTest, public ::testing::WithParamInterface<bool> {
+protected:
+    // Minimises the application through its own WM_SYSCOMMAND handling (the
+    // hooks then see WM_SIZE), announces a new taskbar, and restores: returns
+    // the icons that were added again, by identifier.
+    std::vector<UINT> AddsAfterMinimiseAndNewTaskbar(TNotifyRecorder& recorder) {
+        recorder.calls.clear();
+        SendMessageW(app.app.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        EXPECT_TRUE(IsIconic(app.app.Handle()));
+        SendMessageW(app.app.Handle(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
+        SendMessageW(app.app.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+        EXPECT_FALSE(IsIconic(app.app.Handle()));
+        std::vector<UINT> added;
+        for (const TNotifyCall& call : recorder.calls)
+            if (call.message == NIM_ADD) added.push_back(call.id);
+        return added;
+    }
+};
+
+TEST_P(TrayHookOrderTest, EachRemainingHookAndTheWindowsOwnRoutingKeepWorking) {
+    ASSERT_NE(TTrayIcon::TaskbarCreatedMessage(), 0u);
+    TNotifyRecorder recorder;
+    TOwned<TForm> form(new TForm(&app.app));
+    TTrayIcon* icons[2] = {new TTrayIcon(form.Get()), new TTrayIcon(form.Get())};
+    for (TTrayIcon* icon : icons) {
+        icon->SetMinimizeToTray(true);
+        icon->SetIconVisible(true);
+        EXPECT_TRUE(icon->AppHooked());
+        EXPECT_TRUE(icon->OwnerHooked());
+    }
+    const UINT ids[2] = {icons[0]->IconId(), icons[1]->IconId()};
+    EXPECT_EQ(AddsAfterMinimiseAndNewTaskbar(recorder), (std::vector<UINT>{ids[1], ids[0], ids[1], ids[0]}));
+
+    const int firstGone = GetParam() ? 1 : 0;
+    const UINT remaining = ids[1 - firstGone];
+    TComponent::Free(icons[firstGone]);
+    EXPECT_EQ(AddsAfterMinimiseAndNewTaskbar(recorder), (std::vector<UINT>{remaining, remaining}));
+    // The owner's window still reaches the form.
+    SendMessageW(form->Handle(), WM_SHOWWINDOW, TRUE, 0);
+    EXPECT_TRUE(icons[1 - firstGone]->OwnerHooked());
+
+    TComponent::Free(icons[1 - firstGone]);
+    EXPECT_TRUE(AddsAfterMinimiseAndNewTaskbar(recorder).empty());
+    EXPECT_TRUE(recorder.calls.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(BothOrders, TrayHookOrderTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("LastMadeFirstGone")
+                                               : std::string("FirstMadeFirstGone");
+                         });
 
 TEST(SimpleTimer, TheSharedWindowLivesExactlyAsLongAsTheLastTimer) {
     EXPECT_EQ(TSimpleTimer::SharedHandler(), nullptr);
@@ -559,23 +682,33 @@ TEST(SimpleTimer, StartRestartsStopReportsAndTicksReachOnlyLiveTimers) {
     EXPECT_TRUE(PumpUntil([] { return ticks >= 2; }));
     EXPECT_EQ(data, ticks);
     EXPECT_TRUE(timer->Start(100000));  // restart with a long period
-    const int before = ticks;
-    PumpMessages(60);
-    EXPECT_EQ(ticks, before);
+    EXPECT_TRUE(timer->Active());
+    EXPECT_EQ(timer->Interval(), 100000u);
     EXPECT_TRUE(timer->Stop());
     EXPECT_FALSE(timer->Active());
 
-    // A timer without a callback ticks without effect.
+    // A timer without a callback ticks without effect: its real ticks reach
+    // no other timer.
+    const int before = ticks;
     TSimpleTimer silent(nullptr, nullptr);
-    EXPECT_TRUE(silent.Start(5));
-    PumpMessages(30);
-    SendMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, silent.Id(), 0);
+    EXPECT_NE(silent.Id(), timer->Id());
+    EXPECT_TRUE(silent.Start(1));
+    const HWND shared = TSimpleTimer::SharedHandler()->Window();
+    int silentTicks = 0;
+    MSG msg;
+    while (silentTicks < 2 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == shared && msg.message == WM_TIMER && msg.wParam == silent.Id()) ++silentTicks;
+        DispatchMessageW(&msg);
+    }
+    EXPECT_EQ(silentTicks, 2);
+    EXPECT_EQ(ticks, before);
+    EXPECT_EQ(data, before);
+    EXPECT_TRUE(silent.Active());
 
     // A tick posted for a timer that has since been destroyed reaches nothing.
     const UINT_PTR id = timer->Id();
     PostMessageW(TSimpleTimer::SharedHandler()->Window(), WM_TIMER, id, 0);
     timer.reset();
-    const int after = ticks;
-    PumpMessages(30);
-    EXPECT_EQ(ticks, after);
+    PumpPosted();
+    EXPECT_EQ(ticks, before);
 }

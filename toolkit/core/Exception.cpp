@@ -1,5 +1,13 @@
 #include "Exception.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <iterator>
+
+#include "Utf.h"
+#endif
+
 std::string Format(std::string_view pattern, std::initializer_list<std::string_view> args) {
     std::string out;
     auto next = args.begin();
@@ -21,3 +29,19 @@ std::string Format(std::string_view pattern, std::initializer_list<std::string_v
     }
     return out;
 }
+
+#ifdef _WIN32
+EWin32Error Win32ErrorFromCode(unsigned long code) {
+    if (code == 0) return EWin32Error("A Win32 API function failed");
+    wchar_t text[1024] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                                  0, text, static_cast<DWORD>(std::size(text)), nullptr);
+    // The system's texts end in a line break.
+    while (length > 0 &&
+           (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) {
+        --length;
+    }
+    return EWin32Error(Format("Win32 Error.  Code: %d.\n%s",
+                              {std::to_string(code), Narrow(std::wstring_view(text, length))}));
+}
+#endif

@@ -39,6 +39,13 @@ public:
     using Exception::Exception;
 };
 
+#ifdef _WIN32
+// The exception for a failed Win32 call with last-error code: "Win32 Error.
+// Code: %d.\n%s" with the system's text for the code, or "A Win32 API
+// function failed" when the code is 0.
+EWin32Error Win32ErrorFromCode(unsigned long code);
+#endif
+
 // Fills "%s" and "%d" placeholders in order with the given texts ("%%" is a
 // literal percent sign). Missing arguments leave the placeholder out.
 std::string Format(std::string_view pattern, std::initializer_list<std::string_view> args);

@@ -167,14 +167,11 @@ void TWinControl::PaintControls(HDC dc) {
     }
 }
 
-void TWinControl::DefaultHandler(TMessage& m) {
-    m.Result = classProc_ ? CallWindowProcW(classProc_, WindowHandle(), m.Msg, m.WParam, m.LParam)
-                          : DefWindowProcW(WindowHandle(), m.Msg, m.WParam, m.LParam);
-}
+void TWinControl::DefaultHandler(TMessage& m) { m.Result = DefaultWindowProc(m.Msg, m.WParam, m.LParam); }
 
 void TWinControl::WndProc(TMessage& m) {
     if (Dispatch(m)) return;
-    if (classProc_) {
+    if (Subclassed()) {
         DefaultHandler(m);
         return;
     }

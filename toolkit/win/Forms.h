@@ -133,9 +133,6 @@ protected:
     void SetDpi(int dpi);
 
     LRESULT HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    // Subclassed common controls pass unhandled messages to their own class
-    // procedure instead of DefWindowProc.
-    WNDPROC classProc_ = nullptr;
 
 private:
     TControl* ControlAt(POINT clientPoint) const;

@@ -1,11 +1,23 @@
 #include "win/ImgList.h"
 
+#include <utility>
+
 TCustomImageList::TCustomImageList(TComponent* owner) : TComponent(owner) {}
 
-TCustomImageList::~TCustomImageList() { SetHandle(nullptr); }
+TCustomImageList::~TCustomImageList() = default;
 
-void TCustomImageList::SetHandle(HIMAGELIST handle) {
-    if (handle_ && !shareImages_ && handle_ != handle) ImageList_Destroy(handle_);
+void TCustomImageList::SetHandle(TUniqueImageList list) {
+    const HIMAGELIST handle = list.Get();
+    owned_ = std::move(list);
+    Adopt(handle);
+}
+
+void TCustomImageList::SetHandle(TBorrowedImageList list) {
+    owned_.Reset();
+    Adopt(list.Get());
+}
+
+void TCustomImageList::Adopt(HIMAGELIST handle) {
     handle_ = handle;
     if (handle_) {
         int cx = 0, cy = 0;
@@ -15,11 +27,6 @@ void TCustomImageList::SetHandle(HIMAGELIST handle) {
 }
 
 int TCustomImageList::Count() const { return handle_ ? ImageList_GetImageCount(handle_) : 0; }
-
-void TCustomImageList::SetBkColor(COLORREF color) {
-    bkColor_ = color;
-    if (handle_) ImageList_SetBkColor(handle_, color == clNone ? CLR_NONE : color);
-}
 
 void TCustomImageList::GetIcon(int index, TIcon& icon) const {
     icon.SetHandle(handle_ && index >= 0 && index < Count() ? ImageList_GetIcon(handle_, index, ILD_NORMAL)
@@ -36,11 +43,17 @@ void TCustomImageList::GetBitmap(int index, TBitmap& bitmap) const {
 }
 
 void TCustomImageList::Draw(HDC dc, int x, int y, int index) const {
-    if (handle_) ImageList_Draw(handle_, index, dc, x, y, ILD_TRANSPARENT);
+    if (!handle_) return;
+    static constexpr UINT kStyleFlags[] = {ILD_FOCUS, ILD_SELECTED, ILD_NORMAL, ILD_TRANSPARENT};
+    const auto listColour = [](COLORREF c) { return c == clNone ? CLR_NONE : c; };
+    // The colours are passed to each draw rather than set on the list: a
+    // borrowed list is shared with everyone else in the process.
+    ImageList_DrawEx(handle_, index, dc, x, y, 0, 0, listColour(bkColor_), listColour(blendColor_),
+                     kStyleFlags[static_cast<int>(drawingStyle_)]);
 }
 
 TImageList::TImageList(TComponent* owner, int width, int height) : TCustomImageList(owner) {
-    SetHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 5, 5));
+    SetHandle(TUniqueImageList(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 5, 5)));
 }
 
 int TImageList::AddIcon(HICON icon) {

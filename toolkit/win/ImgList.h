@@ -1,5 +1,6 @@
-// Image lists over comctl32's HIMAGELIST. A list either owns its handle or,
-// with ShareImages, only borrows it (the shell's system image list).
+// Image lists over comctl32's HIMAGELIST. Whether a list owns its handle is
+// said by the handle's type: a TUniqueImageList is destroyed with the
+// component, a TBorrowedImageList (the shell's system image list) never is.
 #pragma once
 
 #include <windows.h>
@@ -7,10 +8,21 @@
 
 #include "core/Component.h"
 #include "win/Graphics.h"
+#include "win/Handles.h"
 
 enum class TDrawingStyle { dsFocus, dsSelected, dsNormal, dsTransparent };
 
 constexpr COLORREF clNone = 0x1FFFFFFF;
+
+// An image list that someone else owns and destroys; this side only uses it.
+class TBorrowedImageList {
+public:
+    explicit TBorrowedImageList(HIMAGELIST handle) : handle_(handle) {}
+    HIMAGELIST Get() const { return handle_; }
+
+private:
+    HIMAGELIST handle_;
+};
 
 class TCustomImageList : public TComponent {
 public:
@@ -19,18 +31,14 @@ public:
 
     HIMAGELIST Handle() const { return handle_; }
     bool HandleAllocated() const { return handle_ != nullptr; }
-    // Releases the previous handle (destroyed unless shared), adopts the new
-    // one, takes its image size and signals a change.
-    void SetHandle(HIMAGELIST handle);
-    bool ShareImages() const { return shareImages_; }
-    void SetShareImages(bool share) { shareImages_ = share; }
 
     int Width() const { return width_; }
     int Height() const { return height_; }
     int Count() const;
 
+    // Background, blend colour and style of Draw (clNone: none).
     COLORREF BkColor() const { return bkColor_; }
-    void SetBkColor(COLORREF color);
+    void SetBkColor(COLORREF color) { bkColor_ = color; }
     COLORREF BlendColor() const { return blendColor_; }
     void SetBlendColor(COLORREF color) { blendColor_ = color; }
     TDrawingStyle DrawingStyle() const { return drawingStyle_; }
@@ -47,10 +55,16 @@ public:
 
 protected:
     void Change() { OnChange(this); }
+    // Release the previous list (destroyed only if it was owned), adopt the
+    // new one, take its image size and signal a change.
+    void SetHandle(TUniqueImageList list);
+    void SetHandle(TBorrowedImageList list);
 
 private:
-    HIMAGELIST handle_ = nullptr;
-    bool shareImages_ = false;
+    void Adopt(HIMAGELIST handle);
+
+    TUniqueImageList owned_;
+    HIMAGELIST handle_ = nullptr;  // owned_'s list, or a borrowed one
     int width_ = 16, height_ = 16;
     COLORREF bkColor_ = clNone;
     COLORREF blendColor_ = clNone;

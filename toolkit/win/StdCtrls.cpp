@@ -176,7 +176,7 @@ void TListBox::CreateHandle() {
         CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"", style, r.left, r.top, r.right - r.left,
                         r.bottom - r.top, params.Parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window) throw EWin32Error("Could not create the window of " + Name());
-    classProc_ = SubclassRoutedWindow(window);
+    SubclassRoutedWindow(window);
     ApplyFontAndHeight();
     for (const std::string& line : items_.lines_) {
         SendMessageW(window, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(line).c_str()));

@@ -1,6 +1,7 @@
 #include "win/Window.h"
 
-#include <array>
+#include <commctrl.h>
+
 #include <set>
 #include <string>
 #include <utility>
@@ -56,13 +57,19 @@ void TWindowTarget::DestroyRoutedWindow() {
             window_ = nullptr;
         }
     }
+    subclass_.reset();
 }
 
-WNDPROC TWindowTarget::SubclassRoutedWindow(HWND window) {
+void TWindowTarget::SubclassRoutedWindow(HWND window) {
     window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWindowTarget::RouterProc)));
+    subclass_ = std::make_unique<TWindowSubclass>(window, [this](UINT message, WPARAM wParam, LPARAM lParam) {
+        return Route(message, wParam, lParam);
+    });
+}
+
+LRESULT TWindowTarget::DefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) const {
+    if (subclass_) return subclass_->CallNext(message, wParam, lParam);
+    return DefWindowProcW(window_, message, wParam, lParam);
 }
 
 LRESULT CALLBACK TWindowTarget::RouterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -74,18 +81,16 @@ LRESULT CALLBACK TWindowTarget::RouterProc(HWND window, UINT message, WPARAM wPa
     }
     auto* target = reinterpret_cast<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!target) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    return target->Route(message, wParam, lParam);
+}
 
+LRESULT TWindowTarget::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
-    bool handled = false;
-    GuardBoundary([&] {
-        result = target->HandleWindowMessage(message, wParam, lParam);
-        handled = true;
-    });
-    if (!handled) result = 0;
+    GuardBoundary([&] { result = HandleWindowMessage(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        target->window_ = nullptr;
-        target->WindowDestroyed();
+        window_ = nullptr;
+        WindowDestroyed();
     }
     return result;
 }
@@ -103,70 +108,44 @@ LRESULT TUtilWindow::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(WindowHandle(), message, wParam, lParam);
 }
 
-// --- window procedure hooks -------------------------------------------------
+// --- window subclassing ----------------------------------------------------
 
 namespace {
-constexpr int kHookSlots = 32;
-std::array<TWindowProcHook*, kHookSlots> gHookSlots{};
+// Each hook's identifier in its window's chain; never reused.
+UINT_PTR gNextSubclassId = 1;
 }  // namespace
 
-struct HookDispatch {
-    static LRESULT Call(int slot, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        TWindowProcHook* hook = gHookSlots[static_cast<size_t>(slot)];
-        if (!hook) return DefWindowProcW(window, message, wParam, lParam);
-        LRESULT result = 0;
-        bool handled = false;
-        GuardBoundary([&] {
-            result = hook->handler_(message, wParam, lParam);
-            handled = true;
-        });
-        // A handler that failed still lets the window see its message.
-        if (!handled) result = hook->CallSaved(message, wParam, lParam);
-        return result;
+TWindowSubclass::TWindowSubclass(HWND window, Handler handler)
+    : window_(window), id_(gNextSubclassId++), handler_(std::move(handler)) {
+    installed_ = SetWindowSubclass(window_, &TWindowSubclass::SubclassProc, id_,
+                                   reinterpret_cast<DWORD_PTR>(this)) != 0;
+    if (!installed_) throw EWin32Error("Could not hook a window's messages");
+}
+
+TWindowSubclass::~TWindowSubclass() {
+    if (installed_) RemoveWindowSubclass(window_, &TWindowSubclass::SubclassProc, id_);
+}
+
+LRESULT TWindowSubclass::CallNext(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return DefSubclassProc(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TWindowSubclass::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                               UINT_PTR id, DWORD_PTR data) {
+    auto* self = reinterpret_cast<TWindowSubclass*>(data);
+    if (message == WM_NCDESTROY) {
+        // A subclass must leave the chain before the window is gone; the
+        // message still goes down the chain (documented for SetWindowSubclass).
+        RemoveWindowSubclass(window, &TWindowSubclass::SubclassProc, id);
+        self->installed_ = false;
     }
-};
-
-namespace {
-
-template <int N>
-LRESULT CALLBACK HookSlotProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return HookDispatch::Call(N, window, message, wParam, lParam);
-}
-
-template <int... N>
-constexpr std::array<WNDPROC, sizeof...(N)> MakeSlotProcs(std::integer_sequence<int, N...>) {
-    return {&HookSlotProc<N>...};
-}
-
-const std::array<WNDPROC, kHookSlots> kSlotProcs =
-    MakeSlotProcs(std::make_integer_sequence<int, kHookSlots>{});
-
-}  // namespace
-
-TWindowProcHook::TWindowProcHook(HWND window, Handler handler)
-    : window_(window), handler_(std::move(handler)) {
-    for (int i = 0; i < kHookSlots; ++i) {
-        if (!gHookSlots[static_cast<size_t>(i)]) {
-            slot_ = i;
-            break;
-        }
-    }
-    if (slot_ < 0) throw Exception("Too many window procedure hooks");
-    gHookSlots[static_cast<size_t>(slot_)] = this;
-    saved_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window_, GWLP_WNDPROC));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC,
-                      reinterpret_cast<LONG_PTR>(kSlotProcs[static_cast<size_t>(slot_)]));
-}
-
-TWindowProcHook::~TWindowProcHook() {
-    if (saved_ && IsWindow(window_))
-        SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(saved_));
-    gHookSlots[static_cast<size_t>(slot_)] = nullptr;
-}
-
-WNDPROC TWindowProcHook::Replacement() const { return kSlotProcs[static_cast<size_t>(slot_)]; }
-
-LRESULT TWindowProcHook::CallSaved(UINT message, WPARAM wParam, LPARAM lParam) const {
-    if (!saved_) return DefWindowProcW(window_, message, wParam, lParam);
-    return CallWindowProcW(saved_, window_, message, wParam, lParam);
+    LRESULT result = 0;
+    bool handled = false;
+    GuardBoundary([&] {
+        result = self->handler_(message, wParam, lParam);
+        handled = true;
+    });
+    // A handler that failed still lets the window see its message.
+    if (!handled) result = DefSubclassProc(window, message, wParam, lParam);
+    return result;
 }

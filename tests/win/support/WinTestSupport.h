@@ -5,37 +5,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "TrayIcon/TrayIcon.h"
 #include "core/Utf.h"
+#include "support/Pump.h"
 #include "win/Application.h"
-
-// Handles every waiting message for about `ms` milliseconds.
-inline void PumpMessages(int ms = 0) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (ms > 0) Sleep(5);
-    } while (std::chrono::steady_clock::now() < until);
-}
-
-// Pumps until `done` holds or `ms` pass; returns whether it held.
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= until) return false;
-        PumpMessages(10);
-    }
-    return true;
-}
 
 // An application object for one test, whose error boxes are recorded rather
 // than shown.

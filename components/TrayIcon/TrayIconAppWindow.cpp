@@ -1,0 +1,107 @@
+// TTrayIcon: the hooks on the application window and the owner's window, which
+// hide the application in the notification area when it is minimised and add
+// the icon again when the shell's taskbar is re-created.
+#include "TrayIcon/TrayIcon.h"
+
+#include <vector>
+
+#include "win/Application.h"
+#include "win/Forms.h"
+
+namespace {
+
+UINT gTaskbarCreated = 0;
+
+// The common-controls version from comctl32's version resource (major in the
+// high word, minor in the low word); 0 when it can't be read.
+DWORD CommonControlsVersion() {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(L"comctl32.dll", &handle);
+    if (size == 0) return 0;
+    std::vector<BYTE> block(size);
+    if (!GetFileVersionInfoW(L"comctl32.dll", handle, size, block.data())) return 0;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
+        length < sizeof(VS_FIXEDFILEINFO)) {
+        return 0;
+    }
+    return fixed->dwFileVersionMS;
+}
+
+// Module initialisation: the shell broadcasts "TaskbarCreated" when its
+// taskbar is re-created (Explorer restarted); common controls 4.71 and later
+// come with shells that do.
+struct TrayModule {
+    TrayModule() {
+        if (CommonControlsVersion() >= 0x40047) gTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    }
+} gTrayModule;
+
+}  // namespace
+
+UINT TTrayIcon::TaskbarCreatedMessage() { return gTaskbarCreated; }
+
+void TTrayIcon::HookWindows() {
+    if (Application && Application->Handle()) {
+        appHook_ = std::make_unique<TWindowSubclass>(
+            Application->Handle(), [this](UINT m, WPARAM wp, LPARAM lp) { return HookAppProc(m, wp, lp); });
+    }
+    if (TWinControl* ownerControl = OwnerControl()) {
+        ownerHook_ = std::make_unique<TWindowSubclass>(
+            ownerControl->Handle(),
+            [this](UINT m, WPARAM wp, LPARAM lp) { return HookOwnerProc(m, wp, lp); });
+    }
+}
+
+// --- the application window in the tray ------------------------------------------
+
+LRESULT TTrayIcon::HookAppProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED) {
+        if (minimizeToTray_) DoMinimizeToTray();
+    }
+    if (message == WM_WINDOWPOSCHANGED && startupPending_ && Application && Application->MainForm()) {
+        TForm* main = Application->MainForm();
+        // Only an MDI frame (a main window holding an MDI client) asks again.
+        if (main->HandleAllocated() && FindWindowExW(main->Handle(), nullptr, L"MDICLIENT", nullptr)) {
+            bool showMainForm = true;
+            OnStartup(this, showMainForm);
+            if (!showMainForm) HideTaskbarButton();
+        }
+        startupPending_ = false;
+    }
+    if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) ShowIcon();
+    return appHook_->CallNext(message, wParam, lParam);
+}
+
+LRESULT TTrayIcon::HookOwnerProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_SHOWWINDOW && wParam == 1 && lParam == 0) {
+        if (Application) SetForegroundWindow(Application->Handle());
+        SetForegroundWindow(ownerHook_->Window());
+    }
+    return ownerHook_->CallNext(message, wParam, lParam);
+}
+
+void TTrayIcon::DoMinimizeToTray() {
+    HideApplicationWindow();
+    SetIconVisible(true);
+}
+
+void TTrayIcon::HideApplicationWindow() {
+    if (!OwnerControl() || !Application || !Application->MainForm()) return;
+    Application->MainForm()->SetVisible(false);
+    HideTaskbarButton();
+}
+
+void TTrayIcon::HideTaskbarButton() {
+    if (Application && IsWindowVisible(Application->Handle())) ShowWindow(Application->Handle(), SW_HIDE);
+}
+
+void TTrayIcon::ShowApplicationWindow() {
+    if (!OwnerControl() || !Application || !Application->MainForm()) return;
+    TForm* main = Application->MainForm();
+    Application->Restore();
+    if (main->WindowState() == TWindowState::wsMinimized) main->SetWindowState(TWindowState::wsNormal);
+    main->SetVisible(true);
+    SetForegroundWindow(Application->Handle());
+}
