@@ -128,9 +128,7 @@ void TForm1::ReadStoredDescription() {
     // picks the matching one rather than stretching the 16-pixel drawing.
     const int smallIconSize = GetSystemMetrics(SM_CXSMICON);
     ImageList2 = loader.Create<TImageList>("ImageList2");
-    // The new list passes to ImageList2, which destroys the one it made.
-    ImageList2->SetHandle(ImageList_Create(smallIconSize, smallIconSize, ILC_COLOR32 | ILC_MASK,
-                                           IDI_IMAGELIST2_COUNT, IDI_IMAGELIST2_COUNT));
+    ImageList2->SetSize(smallIconSize, smallIconSize);
     for (int i = 0; i < IDI_IMAGELIST2_COUNT; ++i) {
         ImageList2->AddIconResource(module, MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
     }

@@ -53,6 +53,10 @@ void TCustomImageList::Draw(HDC dc, int x, int y, int index) const {
 }
 
 TImageList::TImageList(TComponent* owner, int width, int height) : TCustomImageList(owner) {
+    SetSize(width, height);
+}
+
+void TImageList::SetSize(int width, int height) {
     SetHandle(TUniqueImageList(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 5, 5)));
 }
 

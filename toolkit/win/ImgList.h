@@ -75,6 +75,8 @@ private:
 class TImageList : public TCustomImageList {
 public:
     explicit TImageList(TComponent* owner, int width = 16, int height = 16);
+    // Starts the list afresh, empty, with images of the given size.
+    void SetSize(int width, int height);
     // Adds a copy of `icon`; returns its index.
     int AddIcon(HICON icon);
     // Adds the icon resource `name` of `module` at the list's size.
