@@ -2,6 +2,8 @@
 // the main window, the message loop.
 #include <windows.h>
 
+#include <exception>
+
 #include "Unit1.h"
 #include "win/Application.h"
 #include "win/Handles.h"
@@ -19,7 +21,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     TApplication application;
     application.Initialize();
     application.SetTitle("Brivane");
-    application.CreateForm<TForm1>();
+    // An error while the main window is made (a resource missing from a
+    // damaged copy, a window that can't be created) gets the error box, and
+    // the program ends: without a main window there is nothing to run.
+    try {
+        application.CreateForm<TForm1>();
+    } catch (const std::exception& error) {
+        application.HandleException(error);
+        return 1;
+    }
     application.Run();
     return 0;
 }
