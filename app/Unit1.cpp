@@ -5,9 +5,11 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <string>
 
 #include "DesktopEntries.h"
 #include "SysImg/SysImg.h"
+#include "core/Exception.h"
 #include "core/Utf.h"
 #include "resource.h"
 #include "win/Application.h"
@@ -22,15 +24,45 @@ const char kHintHidden[] = "Click to show desktop. Right click For menu";
 
 HWND ShellDesktopWindow() { return FindWindowW(L"ProgMan", nullptr); }
 
-// On Windows 10 and 11 the shell may keep the icons' "SHELLDLL_DefView" in a
-// top-level "WorkerW" window beside "Progman" (after a wallpaper slideshow or
-// a peek at the desktop). Hiding "Progman" alone would leave the icons up.
-HWND IconsWorkerWindow() {
+// Every lookup below passes a null window name: the shell's list view is
+// named "FolderView", and an empty name would match only untitled windows.
+HWND DefViewIn(HWND parent) {
+    return parent ? FindWindowExW(parent, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+}
+
+// The top-level window that holds the desktop icons' "SHELLDLL_DefView".
+// It is "Progman" on classic desktops and on Windows 11 24H2 and later
+// (which keep a child "WorkerW" beside it); on Windows 10 and 11 after a
+// wallpaper slideshow or a peek at the desktop it is a top-level "WorkerW",
+// with Progman left empty. Hiding Progman alone would then leave the icons up.
+HWND DesktopIconHost() {
+    HWND progman = ShellDesktopWindow();
+    if (DefViewIn(progman)) return progman;
     HWND worker = nullptr;
     while ((worker = FindWindowExW(nullptr, worker, L"WorkerW", nullptr)) != nullptr) {
-        if (FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", nullptr)) return worker;
+        if (DefViewIn(worker)) return worker;
     }
     return nullptr;
+}
+
+// Hides or shows the shell's desktop window and, where it is another one,
+// the window that holds the icons.
+void ShowDesktopWindows(bool show) {
+    HWND progman = ShellDesktopWindow();
+    HWND host = DesktopIconHost();
+    ShowWindow(progman, show ? SW_RESTORE : SW_HIDE);
+    if (host && host != progman) ShowWindow(host, show ? SW_SHOWNA : SW_HIDE);
+}
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+// How long the shell may take to answer a list-view message.
+UINT& ShellAnswerLimit() {
+    static UINT limit = 2000;
+    return limit;
 }
 
 TForm1::TDesktopParameterFunction& DesktopParameterFunction() {
@@ -96,11 +128,28 @@ int FullScreenHeightAt(HMONITOR monitor) {
     return height;
 }
 
+// The resources the stored description reads. LoadImageW answers a missing
+// one with a null handle; a damaged program is reported, not drawn blank.
+void RequireStoredResources(HINSTANCE module) {
+    auto require = [module](const wchar_t* name, const wchar_t* type, const std::string& label) {
+        if (!FindResourceW(module, name, type)) throw EReadError(Format("Resource %s not found", {label}));
+    };
+    require(MAKEINTRESOURCEW(IDI_MAINICON), RT_GROUP_ICON, "IDI_MAINICON");
+    for (int i = 0; i < IDI_IMAGELIST2_COUNT; ++i) {
+        require(MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i), RT_GROUP_ICON,
+                "IDI_IMAGELIST2_" + std::to_string(i));
+    }
+    require(MAKEINTRESOURCEW(IDB_ABOUT), RT_BITMAP, "IDB_ABOUT");
+    require(IDC_HARROW_NAME_W, RT_GROUP_CURSOR, IDC_HARROW_NAME);
+}
+
 }  // namespace
 
 void TForm1::SetDesktopParameterFunction(TDesktopParameterFunction function) {
     DesktopParameterFunction() = std::move(function);
 }
+
+void TForm1::SetShellAnswerLimit(UINT milliseconds) { ShellAnswerLimit() = milliseconds; }
 
 // --- the stored description -----------------------------------------------------
 
@@ -110,6 +159,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::ReadStoredDescription() {
     const HINSTANCE module = GetModuleHandleW(nullptr);
+    RequireStoredResources(module);
     TFormLoader loader(this);
     SetName("Form1");
     SetClientSize(405, 262);
@@ -243,6 +293,8 @@ bool TForm1::Dispatch(TMessage& message) {
             WMCopyData(message);
             return true;
         default:
+            // Broadcast to every top-level window; default handling follows.
+            if (message.Msg == TaskbarCreatedMessage() && message.Msg != 0) ShellRestarted();
             return false;
     }
 }
@@ -272,10 +324,24 @@ void TForm1::EnterHiddenInterface() {
     Show1->SetVisible(true);
 }
 
+bool TForm1::DesktopHidden() { return TrayIcon1->OnClick == TNotifyEvent(this, &TForm1::ShowClick); }
+
+void TForm1::ShellRestarted() {
+    // Explorer has made its desktop windows anew, shown and with its own
+    // caption colours: the list view is another window now. A desktop that
+    // was hidden is hidden again, so that the tray's state still holds.
+    DesktopListView = FindDesktopListView();
+    ColourCheckPending = true;
+    if (DesktopHidden()) {
+        ShowDesktopWindows(false);
+        SetDesktopParameter(SPI_SETDESKPATTERN, "");
+        SetDesktopParameter(SPI_SETDESKWALLPAPER, "");
+    }
+    LoadIconColours();
+}
+
 void TForm1::HideClick(TObject*) {
-    HWND worker = IconsWorkerWindow();
-    ShowWindow(ShellDesktopWindow(), SW_HIDE);
-    if (worker) ShowWindow(worker, SW_HIDE);
+    ShowDesktopWindows(false);
     SetDesktopParameter(SPI_SETDESKPATTERN, "");
     SetDesktopParameter(SPI_SETDESKWALLPAPER, "");
     EnterHiddenInterface();
@@ -292,8 +358,7 @@ void TForm1::ShowClick(TObject*) {
     }
     SetDesktopParameter(SPI_SETDESKPATTERN, pattern);
     SetDesktopParameter(SPI_SETDESKWALLPAPER, wallpaper);
-    ShowWindow(ShellDesktopWindow(), SW_RESTORE);
-    if (HWND worker = IconsWorkerWindow()) ShowWindow(worker, SW_SHOWNA);
+    ShowDesktopWindows(true);
     LoadIconColours();
     Exit1->SetEnabled(true);
     TrayIcon1->OnClick = TNotifyEvent(this, &TForm1::HideClick);
@@ -306,17 +371,9 @@ void TForm1::ShowClick(TObject*) {
 }
 
 HWND TForm1::FindDesktopListView() const {
-    HWND progman = FindWindowW(L"Progman", L"Program Manager");
-    HWND view = FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", L"");
-    HWND list = FindWindowExW(view, nullptr, L"SysListView32", L"");
-    if (!list && progman) {
-        // The icons live in a "WorkerW" window on some Windows 10/11 desktops.
-        if (HWND worker = IconsWorkerWindow()) {
-            view = FindWindowExW(worker, nullptr, L"SHELLDLL_DefView", L"");
-            list = FindWindowExW(view, nullptr, L"SysListView32", L"");
-        }
-    }
-    return list;
+    HWND host = DesktopIconHost();
+    HWND view = DefViewIn(host);
+    return view ? FindWindowExW(view, nullptr, L"SysListView32", nullptr) : nullptr;
 }
 
 HWND TForm1::ListView() {
@@ -324,22 +381,33 @@ HWND TForm1::ListView() {
     return DesktopListView;
 }
 
-LRESULT TForm1::SendToListView(UINT message, WPARAM wParam, LPARAM lParam) {
+bool TForm1::SendToListView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     HWND list = ListView();
-    if (!list) return 0;
+    if (!list) return false;
     // The list view belongs to the shell's process: a hung shell must not
     // hang the tray icon with it.
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(list, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result)) return 0;
-    return static_cast<LRESULT>(result);
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(list, message, wParam, lParam, SMTO_ABORTIFHUNG, ShellAnswerLimit(), &answer))
+        return false;
+    if (result) *result = static_cast<LRESULT>(answer);
+    return true;
+}
+
+LRESULT TForm1::SendToListView(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    SendToListView(message, wParam, lParam, &result);
+    return result;
 }
 
 void TForm1::ApplyIconColours(COLORREF textColour, COLORREF backColour, bool transparent) {
     SendToListView(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(transparent ? CLR_NONE : backColour));
     SendToListView(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(textColour));
-    const LRESULT count = SendToListView(LVM_GETITEMCOUNT, 0, 0);
+    LRESULT count = 0;
+    // UpdateWindow waits for the shell's paint without a time limit: only
+    // for a shell that has just answered.
+    if (!SendToListView(LVM_GETITEMCOUNT, 0, 0, &count)) return;
     SendToListView(LVM_REDRAWITEMS, 0, count - 1);
-    if (HWND list = ListView()) UpdateWindow(list);
+    UpdateWindow(ListView());
 }
 
 void TForm1::LoadIconColours() {
@@ -404,14 +472,22 @@ void TForm1::CheckColourTimerTimer(TObject*) {
     // box raised here is open, further ticks do nothing.
     if (watchdogBoxOpen_) return;
     try {
+        // A colour that could not be read (the shell did not answer in time,
+        // or its list view is gone) is no colour: nothing is captured and
+        // nothing repainted until a read succeeds.
+        LRESULT read = 0;
+        const bool answered = SendToListView(LVM_GETTEXTCOLOR, 0, 0, &read);
+        const COLORREF current = static_cast<COLORREF>(read);
         if (ColourCheckPending) {
-            CapturedTextColour = static_cast<COLORREF>(SendToListView(LVM_GETTEXTCOLOR, 0, 0));
-            ColourCheckPending = false;
+            if (answered) {
+                CapturedTextColour = current;
+                ColourCheckPending = false;
+            }
             Application->Minimize();
             CheckColourTimer->SetInterval(1000);
             return;
         }
-        const COLORREF current = static_cast<COLORREF>(SendToListView(LVM_GETTEXTCOLOR, 0, 0));
+        if (!answered) return;
         if (current != CapturedTextColour) LoadIconColours();
     } catch (const std::exception& error) {
         watchdogBoxOpen_ = true;

@@ -111,6 +111,13 @@ public:
     // function restores the real call.
     using TDesktopParameterFunction = std::function<void(UINT action, const std::string& value)>;
     static void SetDesktopParameterFunction(TDesktopParameterFunction function);
+    // How long a list-view message to the shell may wait for its answer
+    // (2000 ms); tests shorten it.
+    static void SetShellAnswerLimit(UINT milliseconds);
+
+    // The shell was restarted ("TaskbarCreated"): its desktop windows are new.
+    void ShellRestarted();
+    bool DesktopHidden();
 
 protected:
     bool Dispatch(TMessage& message) override;
@@ -121,6 +128,8 @@ private:
     // The desktop list view, looked up again when the handle has gone stale
     // (the shell was restarted since).
     HWND ListView();
+    // False when there is no list view or it did not answer in time.
+    bool SendToListView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     LRESULT SendToListView(UINT message, WPARAM wParam, LPARAM lParam);
     // The interface steps of hiding: tray slot, hint, image, menu handler and
     // menu items, in that order.

@@ -2,6 +2,8 @@
 // titled "Brivane", the main window, the message loop.
 #include <windows.h>
 
+#include <exception>
+
 #include "RemoteCommand.h"
 #include "Unit1.h"
 #include "win/Application.h"
@@ -24,7 +26,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     TApplication application;
     application.Initialize();
     application.SetTitle("Brivane");
-    TForm1* form = application.CreateForm<TForm1>();
+    // An error while the main window is made (a resource missing from a
+    // damaged copy, a window that can't be created) gets the error box, and
+    // the program ends: without a main window there is nothing to run.
+    TForm1* form = nullptr;
+    try {
+        form = application.CreateForm<TForm1>();
+    } catch (const std::exception& error) {
+        application.HandleException(error);
+        return 1;
+    }
     // A copy started for a command does it once its main window exists.
     if (command != TCommand::Run) GuardBoundary([&] { form->ExecuteCommand(command); });
     application.Run();

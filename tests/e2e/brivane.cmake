@@ -15,9 +15,9 @@ if(NOT TARGET brivane)
 endif()
 
 # One test per group; each driver runs its unittest cases one after another.
-foreach(group startup toggle lifecycle)
+foreach(group startup toggle lifecycle desktop)
   brivane_e2e_test(NAME e2e_${group}
     COMMAND ${BRIVANE_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/${group}_test.py
             $<TARGET_FILE:brivane> $<TARGET_FILE:desktop_fixture_exe> $<TARGET_FILE:brivane_e2e_probe>
-    TIMEOUT 150)
+    TIMEOUT 300)
 endforeach()

@@ -27,6 +27,11 @@ TRAY_CALLBACK = 0x0800
 WM_CLOSE = 0x0010
 WM_ENDSESSION = 0x0016
 WM_HOTKEY = 0x0312
+WM_NULL = 0x0000
+WM_COMMAND = 0x0111
+IDOK = 1
+SM_CXDOUBLECLK = 36
+WS_MINIMIZE = 0x20000000
 WM_RBUTTONDOWN = 0x0204
 HOTKEY_ID = 100000  # and MOD_CONTROL + VK_F12 in WM_HOTKEY's lParam:
 HOTKEY_LPARAM = 0x007B0002
@@ -40,6 +45,9 @@ VOLATILE_DESKTOP_KEY = r"Software\Wine\Temporary System Parameters\Control Panel
 # The test wallpaper: one colour over the whole 1024x768 screen.
 WALLPAPER_RGB = (200, 40, 120)
 PATTERN = "170 85 170 85 170 85 170 85"
+
+# The window trees of the shell's desktop that the fixture can build.
+LAYOUTS = ("classic", "workerw", "24h2")
 
 Window = namedtuple("Window", "hwnd pid tid cls title visible owner rect")
 TrayIcon = namedtuple("TrayIcon", "rect tip")
@@ -87,7 +95,7 @@ class Session:
                     self.env[key] = value
         self.display = self.env["DISPLAY"]
         self.prefix = self.env["WINEPREFIX"]
-        self.last_click = {}
+        self.click_side = 1
 
     @staticmethod
     def windows_path(path):
@@ -105,13 +113,7 @@ class Session:
                        stdin=subprocess.DEVNULL)
 
     def click(self, x, y, button):
-        # Two presses on the same spot within the double-click time make a
-        # double click; these tests want single clicks.
-        since = time.monotonic() - self.last_click.get(button, 0.0)
-        if since < 0.6:
-            time.sleep(0.6 - since)
         self.xdotool("mousemove", x, y, "click", button)
-        self.last_click[button] = time.monotonic()
         # Away from the icon, so that its tooltip does not linger on screen.
         self.xdotool("mousemove", 512, 300)
 
@@ -289,20 +291,37 @@ class Probe:
 
 
 class DesktopFixture:
-    """desktop-fixture.exe: the shell's "Progman" desktop with its list view."""
+    """desktop-fixture.exe: the shell's desktop windows with their list view,
+    in one of the LAYOUTS."""
 
-    def __init__(self, probe, exe, hidden=False):
+    def __init__(self, probe, exe, hidden=False, layout="classic"):
         self.probe = probe
-        args = ["--for", "600"] + (["--hidden"] if hidden else [])
+        self.layout = layout
+        args = ["--for", "600", "--layout", layout] + (["--hidden"] if hidden else [])
         self.pid = probe.launch(exe, *args)
-        self.progman = wait_until(lambda: self._own_progman(), 20, what="the fixture's Progman window")
-        self.defview = wait_until(lambda: self._child(self.progman, "SHELLDLL_DefView"), 10, what="SHELLDLL_DefView")
-        self.listview = wait_until(lambda: self._child(self.defview, "SysListView32"), 10, what="the list view")
+        self.progman = 0
+        self._find_windows(0)
 
-    def _own_progman(self):
+    def _find_windows(self, old_progman):
+        """Waits for a Progman of the fixture other than old_progman, then
+        finds the list view ("FolderView") wherever the layout keeps it."""
+        self.progman = wait_until(lambda: self._own("Progman", "Program Manager", old_progman), 20,
+                                  what="the fixture's Progman window")
+        self.listview = wait_until(self._find_listview, 10, what="the fixture's list view")
+
+    def _own(self, cls, title, other_than=0):
         for w in self.probe.windows():
-            if w.pid == self.pid and w.cls == "Progman" and w.title == "Program Manager":
+            if w.pid == self.pid and w.cls == cls and w.title == title and w.hwnd != other_than:
                 return w.hwnd
+        return 0
+
+    def _find_listview(self):
+        hosts = [w.hwnd for w in self.probe.windows() if w.pid == self.pid and w.cls in ("Progman", "WorkerW")]
+        for host in hosts:
+            defview = self._child(host, "SHELLDLL_DefView")
+            if defview:
+                self.defview = defview
+                return self._child(defview, "SysListView32")
         return 0
 
     def _child(self, parent, cls):
@@ -313,7 +332,21 @@ class DesktopFixture:
         return 0
 
     def visible(self):
-        return self.probe.visible(self.progman)
+        """The desktop and its icons are on screen."""
+        return self.probe.visible(self.progman) and self.probe.visible(self.listview)
+
+    def hidden(self):
+        """Neither the desktop window nor its icons are on screen."""
+        return not self.probe.visible(self.progman) and not self.probe.visible(self.listview)
+
+    def text_colour(self):
+        return int(self.probe.one("lvcolour", "%x" % self.listview, 1).split("\t")[0], 16)
+
+    def restart(self):
+        """Restarts as Explorer does: new desktop windows, then "TaskbarCreated"."""
+        old = self.progman
+        self.probe.post(old, int(self.probe.one("regmsg", "BrivaneDesktopFixtureRestart")))
+        self._find_windows(old)
 
     def close(self):
         if self.probe.wait_exit(self.pid, 0) is not None:
@@ -377,16 +410,31 @@ class Brivane:
     def wait_tip(self, tip, timeout=10):
         wait_until(lambda: self.tip() == tip, timeout, what=lambda: "the tray tip %r (it is %r)" % (tip, self.tip()))
 
-    def icon_centre(self):
+    def click_icon(self, session, button=1):
+        """A real click through the X server on the icon in the taskbar.
+        Successive clicks alternate between two points of the icon further
+        apart than the double-click rectangle (SM_CXDOUBLECLK), so that two
+        clicks never make a double click however close in time."""
+        self.probe.taskbar_up()
         icon = wait_until(self.icon, 10, what="the tray icon")
         left, top, right, bottom = icon.rect
-        return (left + right) // 2, (top + bottom) // 2
+        x, y = (left + right) // 2, (top + bottom) // 2
+        offset = int(self.probe.one("metric", SM_CXDOUBLECLK)) // 2 + 1
+        if 2 * offset >= right - left:
+            raise AssertionError("the icon is too narrow to keep two clicks apart")
+        session.click_side = -session.click_side
+        session.click(x + session.click_side * offset, y, button)
 
-    def click_icon(self, session, button=1):
-        """A real click through the X server on the icon in the taskbar."""
-        self.probe.taskbar_up()
-        x, y = self.icon_centre()
-        session.click(x, y, button)
+    def still_running(self):
+        """Whether the program still runs once it has handled everything sent
+        or posted to it before: two round trips through its message queue
+        (a quit posted meanwhile ends the loop before the second)."""
+        try:
+            for _ in range(2):
+                self.probe.send(self.main_window, WM_NULL)
+        except ProbeError:
+            return False
+        return not self.exited()
 
     def open_menu(self, session):
         """Opens the tray menu with a real right click; returns its window."""
@@ -450,7 +498,7 @@ class E2ETestCase(unittest.TestCase):
 
     session = None
     probe = None
-    brivane_exe = fixture_exe = probe_exe = None
+    brivane_path = brivane_exe = fixture_exe = probe_exe = None
     fixture_hidden = False
 
     @classmethod
@@ -484,8 +532,14 @@ class E2ETestCase(unittest.TestCase):
         for (key, name), value in self.saved.items():
             self.probe.reg_set(key, name, value)
 
-    def start_brivane(self, wait_ready=True):
-        app = Brivane(self.probe, self.brivane_exe, wait_ready)
+    def use_layout(self, layout, hidden=False):
+        """Replaces the test's desktop fixture by one with that layout."""
+        self.fixture.close()
+        self.fixture = DesktopFixture(self.probe, self.fixture_exe, hidden=hidden, layout=layout)
+        self.addCleanup(self.fixture.close)
+
+    def start_brivane(self, wait_ready=True, exe=None):
+        app = Brivane(self.probe, exe or self.brivane_exe, wait_ready)
         self.started.append(app)
         self.addCleanup(app.stop)
         return app
@@ -520,7 +574,7 @@ class E2ETestCase(unittest.TestCase):
     def assert_hidden(self, app):
         """The desktop hidden with wallpaper and pattern cleared for the logon,
         the stored settings untouched, the tray offering to show it."""
-        wait_until(lambda: not self.fixture.visible(), 10, what="the desktop window to be hidden")
+        wait_until(self.fixture.hidden, 10, what="the desktop window to be hidden")
         app.wait_tip(SHOW_TIP)
         self.assertEqual(self.in_force(), {"Wallpaper": "", "Pattern": ""})
         self.assertEqual(self.stored_settings(), self.stored)
@@ -540,6 +594,7 @@ def main(case_module_name="__main__"):
     """Entry point of a driver: the three programs from the command line."""
     if len(sys.argv) < 4:
         sys.exit("usage: %s <brivane.exe> <desktop-fixture.exe> <probe.exe> [unittest arguments]" % sys.argv[0])
+    E2ETestCase.brivane_path = os.path.abspath(sys.argv[1])
     E2ETestCase.brivane_exe = Session.windows_path(sys.argv[1])
     E2ETestCase.fixture_exe = Session.windows_path(sys.argv[2])
     E2ETestCase.probe_exe = os.path.abspath(sys.argv[3])

@@ -30,9 +30,10 @@ class Exit(harness.E2ETestCase):
         self.assert_hidden(app)
         menu = app.open_menu(self.session)
         self.probe.keys(menu, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN)
-        self.assertIsNone(app.exit_code(1500), "Exit worked while the desktop was hidden")
+        # Once the menu has closed, its keys have been handled.
         if self.probe.visible(menu):
             app.choose(menu, harness.VK_ESCAPE)
+        self.assertTrue(app.still_running(), "Exit worked while the desktop was hidden")
         self.session.key("ctrl+F12")
         self.assert_shown(app)
 

@@ -1,7 +1,42 @@
 """Start-up: with the desktop shown, with it hidden, and a second copy."""
 
+import os
+import struct
+
 import harness
-from harness import HIDE_TIP, SHOW_TIP, VK_DOWN, VK_ESCAPE, VK_RETURN
+from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_ESCAPE, VK_RETURN, WM_COMMAND, Session, wait_until
+
+RT_GROUP_ICON = 14
+IDI_IMAGELIST2_4 = 105
+
+
+def copy_without_resource(source, target, resource_type, resource_id):
+    """Copies a program and renumbers one resource in the copy's resource
+    directory to the next number, so that a lookup of it finds nothing. The
+    directory's entries stay sorted when the resource is the type's last."""
+    data = bytearray(open(source, "rb").read())
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
+    table = pe + 24 + optional
+    base = next(struct.unpack_from("<I", data, table + 40 * i + 20)[0] for i in range(sections)
+                if data[table + 40 * i:table + 40 * i + 5] == b".rsrc")
+
+    def entries(directory):
+        named, numbered = struct.unpack_from("<HH", data, base + directory + 12)
+        return [base + directory + 16 + 8 * k for k in range(named + numbered)]
+
+    for type_entry in entries(0):
+        if struct.unpack_from("<I", data, type_entry)[0] != resource_type:
+            continue
+        ids = entries(struct.unpack_from("<I", data, type_entry + 4)[0] & 0x7FFFFFFF)
+        last = ids[-1]
+        if struct.unpack_from("<I", data, last)[0] != resource_id:
+            raise AssertionError("resource %d is not the last of its type" % resource_id)
+        struct.pack_into("<I", data, last, resource_id + 1)
+        with open(target, "wb") as f:
+            f.write(data)
+        return
+    raise AssertionError("no resources of type %d" % resource_type)
 
 
 class StartWithDesktopShown(harness.E2ETestCase):
@@ -68,9 +103,10 @@ class StartWithDesktopHidden(harness.E2ETestCase):
         # disabled while the desktop is hidden.
         menu = app.open_menu(self.session)
         self.probe.keys(menu, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN)
-        self.assertIsNone(app.exit_code(1500), "Exit worked while the desktop was hidden")
+        # Once the menu has closed, its keys have been handled.
         if self.probe.visible(menu):
             app.choose(menu, VK_ESCAPE)
+        self.assertTrue(app.still_running(), "Exit worked while the desktop was hidden")
 
         # "Show Desktop" is the first item and brings everything back.
         menu = app.open_menu(self.session)
@@ -82,6 +118,32 @@ class StartWithDesktopHidden(harness.E2ETestCase):
         app.wait_tip(SHOW_TIP)
         app.click_icon(self.session)
         self.assert_shown(app)
+
+
+class StartUpFailure(harness.E2ETestCase):
+    def test_a_missing_resource_gets_the_error_box_and_a_clean_exit(self):
+        # A copy of the program without one of its image-list images.
+        folder = os.path.join(self.session.build_tree, "e2e-damaged")
+        os.makedirs(folder, exist_ok=True)
+        copy_without_resource(self.brivane_path, os.path.join(folder, "brivane.exe"), RT_GROUP_ICON,
+                              IDI_IMAGELIST2_4)
+        damaged = Session.windows_path(os.path.join(folder, "brivane.exe"))
+        icons_before = self.probe.tray()
+
+        app = self.start_brivane(wait_ready=False, exe=damaged)
+
+        def error_box():
+            boxes = [w for w in app.own_windows() if w.cls == "#32770" and w.title == "Brivane" and w.visible]
+            return boxes[0].hwnd if boxes else 0
+        box = wait_until(error_box, 30, what="the error box")
+        texts = [line.split("\t")[4] for line in self.probe.call("children", "%x" % box)]
+        self.assertIn("Resource IDI_IMAGELIST2_4 not found.", texts)
+        self.probe.post(box, WM_COMMAND, IDOK, 0)
+        self.assertEqual(app.exit_code(), 1)
+        self.assertEqual(self.probe.tray(), icons_before, "no icon left in the tray")
+        self.assertEqual(self.probe.hotkey("test"), "free")
+        self.assertTrue(self.fixture.visible())
+        self.assertEqual(self.in_force()["Wallpaper"], self.wallpaper_path)
 
 
 if __name__ == "__main__":

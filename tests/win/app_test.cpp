@@ -3,7 +3,12 @@
 // settings of the wrong type do.
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "DesktopFixture.h"
 #include "support/FormTestSupport.h"
@@ -290,17 +295,100 @@ TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\BrivaneTestSaved");
 }
 
-TEST_F(AppTest, TheWorkerWLayoutHidesAndShowsTheIconsToo) {
-    fixture.reset();
-    fixture = std::make_unique<TDesktopFixture>(TDesktopFixture::Layout::WorkerW);
+// The same program on each window tree the shell builds.
+class LayoutTest : public AppTest, public ::testing::WithParamInterface<TDesktopFixture::Layout> {
+protected:
+    void SetUp() override {
+        fixture.reset();
+        fixture = std::make_unique<TDesktopFixture>(GetParam());
+        SetRegistryDword(kDesktopKey, L"TessikIconColour", kColour);
+    }
+    COLORREF TextColour() const {
+        return static_cast<COLORREF>(SendMessageW(fixture->ListView(), LVM_GETTEXTCOLOR, 0, 0));
+    }
+    // The icons are on screen: the list view and every window above it shown.
+    bool IconsVisible() const {
+        return IsWindowVisible(fixture->ListView()) && IsWindowVisible(fixture->Progman());
+    }
+    void Click(TForm1* form) {
+        for (LPARAM button : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
+            SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(),
+                         button);
+        }
+    }
+    static constexpr COLORREF kColour = RGB(10, 200, 30);
+};
+
+TEST_P(LayoutTest, HideShowColoursAndTheWatchdogReachTheFolderView) {
     TForm1* form = Start();
-    EXPECT_EQ(form->DesktopListView, fixture->ListView());
+    ASSERT_EQ(form->DesktopListView, fixture->ListView());
+    EXPECT_EQ(WindowText(form->DesktopListView), "FolderView");
+    EXPECT_EQ(TextColour(), kColour);
     form->HideClick(form);
+    EXPECT_FALSE(IsWindowVisible(fixture->ListView()));
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
-    EXPECT_FALSE(IsWindowVisible(fixture->WorkerW()));
     form->ShowClick(form);
-    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
-    EXPECT_TRUE(IsWindowVisible(fixture->WorkerW()));
+    EXPECT_TRUE(IconsVisible());
+    if (fixture->WallpaperWorkerW()) {
+        EXPECT_TRUE(IsWindowVisible(fixture->WallpaperWorkerW()));
+    }
+    // The shell puts its colours back on a settings change; the watchdog's
+    // next compare puts ours back.
+    form->CheckColourTimer->Tick();
+    SendMessageW(fixture->IconHost(), WM_SETTINGCHANGE, 0, 0);
+    ASSERT_EQ(TextColour(), TDesktopFixture::kShellTextColour);
+    form->CheckColourTimer->Tick();
+    EXPECT_EQ(TextColour(), kColour);
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+TEST_P(LayoutTest, AShellRestartIsFollowedWhetherTheDesktopIsShownOrHidden) {
+    TForm1* form = Start();
+    for (bool hidden : {false, true}) {
+        SCOPED_TRACE(hidden ? "restart while hidden" : "restart while shown");
+        form->CheckColourTimer->Tick();
+        ASSERT_FALSE(form->ColourCheckPending);
+        parameters.calls.clear();
+        tray.calls.clear();
+        // The new windows come up shown, with the shell's colours; the
+        // broadcast reaches this thread's windows before Restart returns.
+        fixture->Restart();
+        EXPECT_EQ(form->DesktopListView, fixture->ListView());
+        EXPECT_EQ(TextColour(), kColour);
+        EXPECT_TRUE(form->ColourCheckPending);
+        EXPECT_EQ(IconsVisible(), !hidden);
+        using Calls = std::vector<std::pair<UINT, std::string>>;
+        const Calls cleared{{SPI_SETDESKPATTERN, ""}, {SPI_SETDESKWALLPAPER, ""}};
+        EXPECT_EQ(parameters.calls, hidden ? cleared : Calls{});
+        // The icon is added to the new notification area.
+        ASSERT_FALSE(tray.calls.empty());
+        EXPECT_EQ(tray.calls.front().message, static_cast<DWORD>(NIM_ADD));
+        ExpectInterfaceState(form, hidden);
+        // The next click does the other thing.
+        Click(form);
+        EXPECT_EQ(IconsVisible(), hidden);
+        ExpectInterfaceState(form, !hidden);
+    }
+    EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, LayoutTest, ::testing::ValuesIn(TDesktopFixture::kLayouts),
+                         [](const auto& info) {
+                             std::string name = TDesktopFixture::LayoutName(info.param);
+                             return name == "24h2" ? std::string("Win24H2") : name;
+                         });
+
+TEST(ComApartmentTest, TheApplicationKeepsTheThreadInASingleThreadedApartmentForItsLife) {
+    auto multiThreaded = [] {
+        const HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(result)) CoUninitialize();
+        return result;
+    };
+    {
+        TTestApplication app;
+        EXPECT_EQ(multiThreaded(), RPC_E_CHANGED_MODE);
+    }
+    EXPECT_EQ(multiThreaded(), S_OK);
 }
 
 TEST_F(AppTest, AListViewThatWentAwayIsLookedUpAgain) {

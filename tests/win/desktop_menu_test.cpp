@@ -115,7 +115,6 @@ void CloseWindowsTitled(const std::wstring& text) {
 class DesktopMenuTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CoInitialize(nullptr);
         desktop = UserDesktop();
         fs::create_directories(desktop);
         for (const auto& entry : fs::directory_iterator(desktop)) before.insert(entry.path().filename());
@@ -130,7 +129,6 @@ protected:
             }
         }
         fs::remove_all(elsewhere);
-        CoUninitialize();
     }
     TForm1* StartHidden() {
         TForm1* form = app.app.CreateForm<TForm1>();

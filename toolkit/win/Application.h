@@ -5,6 +5,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 
 #include <functional>
 #include <map>
@@ -16,6 +17,23 @@
 #include "win/Window.h"
 
 class TForm;
+
+// COM for the thread, single-threaded apartment, for as long as this lives:
+// SHGetFileInfoW and ShellExecuteW need it (shell extensions run in it).
+// OLE1 DDE is off, as ShellExecute's documentation advises.
+class TComApartment {
+public:
+    TComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    TComApartment(const TComApartment&) = delete;
+    TComApartment& operator=(const TComApartment&) = delete;
+    // Every successful CoInitializeEx (S_FALSE included) is paired.
+    ~TComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+
+private:
+    HRESULT result_;
+};
 
 class TApplication : public TComponent, private TWindowTarget {
 public:
@@ -80,6 +98,8 @@ protected:
     LRESULT HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // First member: the apartment outlives everything the application owns.
+    TComApartment apartment_;
     std::string title_;
     TForm* mainForm_ = nullptr;
     bool showMainForm_ = true;

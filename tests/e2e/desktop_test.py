@@ -1,0 +1,77 @@
+"""The shell's desktop as Windows builds it, in each of its layouts: hiding and
+showing, the stored caption colour and its watchdog, and a shell restart with
+the desktop shown and hidden."""
+
+import struct
+
+import harness
+from harness import HIDE_TIP, LAYOUTS, SHOW_TIP, WS_MINIMIZE, wait_until
+
+COLOUR = 0x0030C80A  # RGB(10, 200, 48)
+REG_DWORD = 4
+
+
+class DesktopLayouts(harness.E2ETestCase):
+    def setUp(self):
+        super().setUp()
+        saved = self.probe.reg_get(harness.DESKTOP_KEY, "TessikIconColour")
+        self.addCleanup(self.probe.reg_set, harness.DESKTOP_KEY, "TessikIconColour", saved)
+        self.probe.reg_set(harness.DESKTOP_KEY, "TessikIconColour", (REG_DWORD, struct.pack("<I", COLOUR)))
+
+    def on_each_layout(self, check):
+        """Runs check(app) as a subtest on each layout, with a program started
+        on that desktop (its stored colour applied) and ended after it."""
+        for layout in LAYOUTS:
+            with self.subTest(layout=layout):
+                self.use_layout(layout)
+                app = self.start_brivane()
+                try:
+                    app.wait_tip(HIDE_TIP)
+                    self.wait_colour("the stored caption colour")
+                    check(app)
+                finally:
+                    app.stop()
+
+    def wait_colour(self, what):
+        wait_until(lambda: self.fixture.text_colour() == COLOUR, 20, what=what)
+
+    def wait_for_capture(self, app):
+        """The watchdog's first capture minimises the application window."""
+        wait_until(lambda: int(self.probe.one("style", "%x" % app.app_window).split("\t")[0], 16) & WS_MINIMIZE,
+                   20, what="the watchdog's first capture")
+
+    def test_hide_show_colour_and_watchdog(self):
+        def check(app):
+            self.session.key("ctrl+F12")
+            self.assert_hidden(app)
+            self.session.key("ctrl+F12")
+            self.assert_shown(app)
+            self.assertEqual(self.fixture.text_colour(), COLOUR)
+            # The shell puts its own colour back; the watchdog puts ours back.
+            self.wait_for_capture(app)
+            self.probe.call("syscolours")
+            self.wait_colour("the watchdog to re-apply the colour")
+        self.on_each_layout(check)
+
+    def test_a_shell_restart_with_the_desktop_shown_and_hidden(self):
+        def check(app):
+            icons = len(self.probe.tray())
+            # Shown: the new desktop stays shown and gets the colour.
+            self.fixture.restart()
+            self.wait_colour("the colour on the new list view")
+            self.assertTrue(self.fixture.visible())
+            app.wait_tip(HIDE_TIP)
+            self.assertEqual(len(self.probe.tray()), icons)
+            self.session.key("ctrl+F12")
+            self.assert_hidden(app)
+            # Hidden: the program hides the new windows again.
+            self.fixture.restart()
+            self.wait_colour("the colour on the new list view")
+            self.assert_hidden(app)
+            self.session.key("ctrl+F12")
+            self.assert_shown(app)
+        self.on_each_layout(check)
+
+
+if __name__ == "__main__":
+    harness.main()
