@@ -117,7 +117,6 @@ public:
 
     // The shell was restarted ("TaskbarCreated"): its desktop windows are new.
     void ShellRestarted();
-    bool DesktopHidden();
 
 protected:
     bool Dispatch(TMessage& message) override;

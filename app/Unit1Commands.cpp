@@ -5,8 +5,6 @@
 #include "Unit1.h"
 #include "win/Application.h"
 
-bool TForm1::DesktopHidden() { return TrayIcon1->OnClick == TNotifyEvent(this, &TForm1::ShowClick); }
-
 void TForm1::WMCopyData(TMessage& message) {
     // Anything may arrive here from any program: all that is not a well-formed
     // command from this desktop is ignored, with the answer 0.
