@@ -30,13 +30,8 @@
 #define HARROW_HOTSPOT_X 12
 #define HARROW_HOTSPOT_Y 1
 
-/* Version resource. */
-#define BRIVANE_VERSION_BINARY 3,1,1,9
-#define BRIVANE_VERSION_TEXT "3.1.1.9"
-#define BRIVANE_VERSION_MAJOR 3
-#define BRIVANE_VERSION_MINOR 1
-#define BRIVANE_VERSION_RELEASE 1
-#define BRIVANE_VERSION_BUILD 9
+/* Version resource: the numbers come from the build (brivane_version.h). */
+#include "brivane_version.h"
 /* Language and code page of the string table: UK English, Windows-1252. */
 #define BRIVANE_VERSION_LANGUAGE 0x0809
 #define BRIVANE_VERSION_CODEPAGE 0x04E4

@@ -50,9 +50,11 @@ std::wstring Wide(const std::string& text) {
 
 std::string Narrow(const std::wstring& text) {
     if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
     return out;
 }
 
@@ -134,7 +136,8 @@ std::string TitleOf(HWND window) {
     wchar_t title[512] = {};
     // Asking with a time-out: a hung window must not hang the probe.
     DWORD_PTR length = 0;
-    if (SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 500, &length)) {
+    if (SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG, 500,
+                            &length)) {
         return Clean(Narrow(std::wstring(title, std::min<size_t>(length, 511))));
     }
     return {};
@@ -145,10 +148,10 @@ std::string Describe(HWND window) {
     const DWORD tid = GetWindowThreadProcessId(window, &pid);
     RECT r{};
     GetWindowRect(window, &r);
-    return HwndText(window) + "\t" + std::to_string(pid) + "\t" + std::to_string(tid) + "\t" + ClassOf(window) + "\t" +
-           TitleOf(window) + "\t" + (IsWindowVisible(window) ? "1" : "0") + "\t" +
-           HwndText(GetWindow(window, GW_OWNER)) + "\t" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-           std::to_string(r.right) + "," + std::to_string(r.bottom);
+    return HwndText(window) + "\t" + std::to_string(pid) + "\t" + std::to_string(tid) + "\t" +
+           ClassOf(window) + "\t" + TitleOf(window) + "\t" + (IsWindowVisible(window) ? "1" : "0") + "\t" +
+           HwndText(GetWindow(window, GW_OWNER)) + "\t" + std::to_string(r.left) + "," +
+           std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom);
 }
 
 std::vector<HWND> TopLevelWindows() {
@@ -196,7 +199,8 @@ std::vector<HWND> TrayTooltips() {
     std::vector<HWND> tooltips;
     HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
     if (!tray) return tooltips;
-    for (HWND after = nullptr; (after = FindWindowExW(nullptr, after, L"tooltips_class32", nullptr)) != nullptr;) {
+    for (HWND after = nullptr;
+         (after = FindWindowExW(nullptr, after, L"tooltips_class32", nullptr)) != nullptr;) {
         if (GetWindow(after, GW_OWNER) == tray) tooltips.push_back(after);
     }
     return tooltips;
@@ -236,17 +240,19 @@ std::vector<TrayIcon> TrayIcons() {
             std::vector<wchar_t> text(kTextChars, L'\0');
             SIZE_T done = 0;
             if (!WriteProcessMemory(process.get(), remote, &info, sizeof info, &done) ||
-                !WriteProcessMemory(process.get(), remoteText, text.data(), text.size() * sizeof(wchar_t), &done)) {
+                !WriteProcessMemory(process.get(), remoteText, text.data(), text.size() * sizeof(wchar_t),
+                                    &done)) {
                 throw ProbeError("WriteProcessMemory failed");
             }
             DWORD_PTR found = 0;
-            if (!SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote),
-                                     SMTO_ABORTIFHUNG, 2000, &found) ||
+            if (!SendMessageTimeoutW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                                     reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &found) ||
                 !found) {
                 continue;
             }
             if (!ReadProcessMemory(process.get(), remote, &info, sizeof info, &done) ||
-                !ReadProcessMemory(process.get(), remoteText, text.data(), (text.size() - 1) * sizeof(wchar_t), &done)) {
+                !ReadProcessMemory(process.get(), remoteText, text.data(),
+                                   (text.size() - 1) * sizeof(wchar_t), &done)) {
                 throw ProbeError("ReadProcessMemory failed");
             }
             if (IsRectEmpty(&info.rect)) continue;  // a deleted or hidden icon
@@ -256,7 +262,8 @@ std::vector<TrayIcon> TrayIcons() {
             icons.push_back(icon);
         }
     }
-    std::sort(icons.begin(), icons.end(), [](const TrayIcon& x, const TrayIcon& y) { return x.rect.left < y.rect.left; });
+    std::sort(icons.begin(), icons.end(),
+              [](const TrayIcon& x, const TrayIcon& y) { return x.rect.left < y.rect.left; });
     return icons;
 }
 
@@ -306,7 +313,8 @@ std::string HexBytes(const std::vector<BYTE>& data) {
 std::vector<BYTE> BytesFromHex(const std::string& text) {
     if (text.size() % 2) throw ProbeError("odd number of hex digits");
     std::vector<BYTE> out;
-    for (size_t i = 0; i < text.size(); i += 2) out.push_back(static_cast<BYTE>(std::stoul(text.substr(i, 2), nullptr, 16)));
+    for (size_t i = 0; i < text.size(); i += 2)
+        out.push_back(static_cast<BYTE>(std::stoul(text.substr(i, 2), nullptr, 16)));
     return out;
 }
 
@@ -364,7 +372,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
     c["find"] = [this](const Args& a) {
         Need(a, 3, "find <class|-> <title|->");
         const std::wstring cls = Wide(a[1]), title = Wide(a[2]);
-        Out(HwndText(FindWindowW(a[1] == "-" ? nullptr : cls.c_str(), a[2] == "-" ? nullptr : title.c_str())));
+        Out(HwndText(
+            FindWindowW(a[1] == "-" ? nullptr : cls.c_str(), a[2] == "-" ? nullptr : title.c_str())));
     };
     c["describe"] = [this](const Args& a) {
         Need(a, 2, "describe <hwnd>");
@@ -403,8 +412,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
     };
     c["post"] = [](const Args& a) {
         Need(a, 5, "post <hwnd> <msg> <wparam> <lparam>");
-        if (!PostMessageW(HwndArg(a[1]), static_cast<UINT>(Number(a[2])), static_cast<WPARAM>(SignedNumber(a[3])),
-                          static_cast<LPARAM>(SignedNumber(a[4])))) {
+        if (!PostMessageW(HwndArg(a[1]), static_cast<UINT>(Number(a[2])),
+                          static_cast<WPARAM>(SignedNumber(a[3])), static_cast<LPARAM>(SignedNumber(a[4])))) {
             throw ProbeError("PostMessage failed: " + std::to_string(GetLastError()));
         }
     };
@@ -412,7 +421,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         Need(a, 5, "send <hwnd> <msg> <wparam> <lparam> [timeout-ms]");
         DWORD_PTR result = 0;
         const UINT timeout = a.size() > 5 ? static_cast<UINT>(Number(a[5])) : 10000;
-        if (!SendMessageTimeoutW(HwndArg(a[1]), static_cast<UINT>(Number(a[2])), static_cast<WPARAM>(SignedNumber(a[3])),
+        if (!SendMessageTimeoutW(HwndArg(a[1]), static_cast<UINT>(Number(a[2])),
+                                 static_cast<WPARAM>(SignedNumber(a[3])),
                                  static_cast<LPARAM>(SignedNumber(a[4])), SMTO_NORMAL, timeout, &result)) {
             throw ProbeError("SendMessageTimeout failed: " + std::to_string(GetLastError()));
         }
@@ -496,8 +506,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         Need(a, 5, "regset <key> <name> <type> <hex>");
         const RegistryPath path = ParseKey(a[1]);
         HKEY raw = nullptr;
-        if (RegCreateKeyExW(path.root, path.subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr) !=
-            ERROR_SUCCESS) {
+        if (RegCreateKeyExW(path.root, path.subkey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw,
+                            nullptr) != ERROR_SUCCESS) {
             throw ProbeError("cannot create the key");
         }
         UniqueKey key(raw);
@@ -522,7 +532,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
     // wallpaper: SPI_GETDESKWALLPAPER, the wallpaper in force.
     c["wallpaper"] = [this](const Args&) {
         wchar_t path[MAX_PATH + 1] = {};
-        if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, path, 0)) throw ProbeError("SPI_GETDESKWALLPAPER failed");
+        if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, path, 0))
+            throw ProbeError("SPI_GETDESKWALLPAPER failed");
         Out(Clean(Narrow(path)));
     };
     // spi wallpaper|pattern <text> <flags>: SPI_SETDESKWALLPAPER / SPI_SETDESKPATTERN.
@@ -550,7 +561,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
                 Out("taken");
             }
         } else if (a[1] == "hold") {
-            if (!holdingHotKey_ && !RegisterHotKey(nullptr, kId, MOD_CONTROL, VK_F12)) throw ProbeError("taken");
+            if (!holdingHotKey_ && !RegisterHotKey(nullptr, kId, MOD_CONTROL, VK_F12))
+                throw ProbeError("taken");
             holdingHotKey_ = true;
             hotKeyMessages_ = 0;
         } else if (a[1] == "release") {
@@ -569,7 +581,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+             more = Process32NextW(snapshot.get(), &entry)) {
             Out(std::to_string(entry.th32ProcessID) + "\t" + Narrow(entry.szExeFile));
         }
     };
@@ -577,10 +590,12 @@ std::map<std::string, Probe::Command> Probe::Commands() {
     c["memory"] = [this](const Args& a) {
         Need(a, 2, "memory <pid>");
         UniqueHandle owned;
-        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])), PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, owned);
+        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])),
+                                       PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, owned);
         PROCESS_MEMORY_COUNTERS_EX counters{};
         counters.cb = sizeof counters;
-        if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters)) {
+        if (!GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                  sizeof counters)) {
             throw ProbeError("GetProcessMemoryInfo failed");
         }
         Out(std::to_string(counters.PagefileUsage) + "\t" + std::to_string(counters.WorkingSetSize) + "\t" +
@@ -592,7 +607,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         UniqueHandle owned;
         HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])), PROCESS_QUERY_INFORMATION, owned);
         FILETIME creation, exit, kernel, user;
-        if (!GetProcessTimes(process, &creation, &exit, &kernel, &user)) throw ProbeError("GetProcessTimes failed");
+        if (!GetProcessTimes(process, &creation, &exit, &kernel, &user))
+            throw ProbeError("GetProcessTimes failed");
         auto ms = [](const FILETIME& t) {
             return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 10000.0;
         };
@@ -607,7 +623,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
         const double t0 = NowMs();
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info)) {
             throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
         }
         CloseHandle(info.hThread);
@@ -630,7 +647,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
         const double t0 = NowMs();
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info)) {
             throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
         }
         CloseHandle(info.hThread);
@@ -649,7 +667,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
     c["wait"] = [this](const Args& a) {
         Need(a, 3, "wait <pid> <timeout-ms>");
         UniqueHandle owned;
-        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])), SYNCHRONIZE | PROCESS_QUERY_INFORMATION, owned);
+        HANDLE process =
+            ProcessHandle(static_cast<DWORD>(Number(a[1])), SYNCHRONIZE | PROCESS_QUERY_INFORMATION, owned);
         if (WaitForSingleObject(process, static_cast<DWORD>(Number(a[2]))) != WAIT_OBJECT_0) {
             Out("running");
             return;
@@ -664,7 +683,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
     c["idle"] = [this](const Args& a) {
         Need(a, 3, "idle <pid> <timeout-ms>");
         UniqueHandle owned;
-        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])), SYNCHRONIZE | PROCESS_QUERY_INFORMATION, owned);
+        HANDLE process =
+            ProcessHandle(static_cast<DWORD>(Number(a[1])), SYNCHRONIZE | PROCESS_QUERY_INFORMATION, owned);
         const DWORD result = WaitForInputIdle(process, static_cast<DWORD>(Number(a[2])));
         Out(result == 0 ? "idle" : result == WAIT_TIMEOUT ? "timeout" : "failed");
     };

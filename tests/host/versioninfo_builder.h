@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "brivane_version.h"
 #include "core/Utf.h"
 
 namespace vitest {
@@ -148,7 +149,7 @@ inline Node Root(const FixedInfo& info = {}) {
 }
 
 // "Translation" with (language, code page) pairs, each stored as two words.
-inline Node VarSection(std::vector<uint32_t> translations) {
+inline Node VarSection(const std::vector<uint32_t>& translations) {
     std::vector<uint8_t> bytes;
     for (const uint32_t t : translations) PutDWord(bytes, t);
     Node var = Section("VarFileInfo");
@@ -164,7 +165,7 @@ inline Node OwnRoot() {
     Node table = Section("080904E4");
     table.Child(String("CompanyName", "Olmar"))
         .Child(String("FileDescription", "Desktop clearing utility"))
-        .Child(String("FileVersion", "3.1.1.9"))
+        .Child(String("FileVersion", BRIVANE_VERSION_TEXT))
         .Child(String("InternalName", "Brivane"))
         .Child(String("LegalCopyright", "\xC2\xA9 Olmar. All rights reserved."))
         .Child(EmptyString("LegalTrademarks"))

@@ -1,6 +1,7 @@
 // The version-block walk and TFileVersionInfo on blocks built byte by byte.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "FileVersionInfo.h"
+#include "brivane_version.h"
 #include "versioninfo_builder.h"
 
 using namespace vitest;
@@ -54,7 +56,7 @@ TEST(VersionInfoOwnBlock, ReadsLanguageTranslationAndTheNineItems) {
 
     const std::vector<std::string> expected = {"CompanyName=Olmar",
                                                "FileDescription=Desktop clearing utility",
-                                               "FileVersion=3.1.1.9",
+                                               std::string("FileVersion=") + BRIVANE_VERSION_TEXT,
                                                "InternalName=Brivane",
                                                "LegalCopyright=\xC2\xA9 Olmar. All rights reserved.",
                                                "LegalTrademarks=",
@@ -75,7 +77,7 @@ TEST(VersionInfoOwnBlock, ReadsLanguageTranslationAndTheNineItems) {
 TEST(VersionInfoOwnBlock, PredefinedValuesOfTheAboutWindow) {
     const TFileVersionInfo info(OwnBlock());
     EXPECT_EQ(info.PredefinedValue(9), "Olmar Brivane");
-    EXPECT_EQ(info.PredefinedValue(4), "3.1.1.9");
+    EXPECT_EQ(info.PredefinedValue(4), BRIVANE_VERSION_TEXT);
     EXPECT_EQ(info.PredefinedValue(3), "Desktop clearing utility");
     EXPECT_EQ(info.PredefinedValue(6), "\xC2\xA9 Olmar. All rights reserved.");
     EXPECT_EQ(info.PredefinedValue(2), "Olmar");
@@ -388,7 +390,7 @@ TEST(VersionInfoRejects, EveryTruncationOfARealBlock) {
         const uint16_t rootLength = static_cast<uint16_t>(block[0] | (block[1] << 8));
         ASSERT_EQ(rootLength, block.size());
         for (size_t size = 0; size < block.size(); ++size) {
-            const std::vector<uint8_t> cut(block.begin(), block.begin() + size);
+            const std::vector<uint8_t> cut(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size));
             EXPECT_EQ(RejectionOf(cut), kNoInfo) << "size " << size;
         }
         EXPECT_EQ(RejectionOf(block), "");
