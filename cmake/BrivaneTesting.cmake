@@ -2,6 +2,8 @@
 # arguments). The including project sets, before it calls them:
 #   BRIVANE_GTEST_MAIN      the library that gives a test program its main()
 #   BRIVANE_TEST_LIBS       libraries every test program links (may be empty)
+# and may define the target brivane_wine_test_pch, whose precompiled headers the
+# Windows test programs then share.
 #   BRIVANE_WINE_SESSION    ON when Windows programs run in the Wine session
 #   BRIVANE_WINE_ENV_FILE, BRIVANE_WINE_EXEC   (Wine session only)
 #
@@ -96,6 +98,9 @@ function(brivane_wine_test)
       message(FATAL_ERROR "${arg_NAME} asks for RESOURCES but there is no target brivane_resources")
     endif()
     target_link_libraries(${arg_NAME} PRIVATE brivane_resources)
+  endif()
+  if(TARGET brivane_wine_test_pch)
+    target_precompile_headers(${arg_NAME} REUSE_FROM brivane_wine_test_pch)
   endif()
   _brivane_session_properties(session)
   if(BRIVANE_WINE_SESSION)
