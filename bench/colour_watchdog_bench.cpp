@@ -32,14 +32,14 @@ double MedianMicroseconds(std::vector<double> samples) {
 int main() {
     // Keep the user's stored colour as it was.
     HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                    nullptr);
+    RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
     DWORD saved = 0, size = sizeof(saved), type = 0;
-    const bool hadColour =
-        RegQueryValueExW(key, L"TessikIconColour", nullptr, &type, reinterpret_cast<BYTE*>(&saved), &size) ==
-        ERROR_SUCCESS;
+    const bool hadColour = RegQueryValueExW(key, L"TessikIconColour", nullptr, &type,
+                                            reinterpret_cast<BYTE*>(&saved), &size) == ERROR_SUCCESS;
     const DWORD colour = RGB(0, 128, 255);
-    RegSetValueExW(key, L"TessikIconColour", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&colour), sizeof(colour));
+    RegSetValueExW(key, L"TessikIconColour", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&colour),
+                   sizeof(colour));
 
     {
         TApplication application;
@@ -52,18 +52,21 @@ int main() {
         for (int i = 0; i < 200; ++i) {
             const auto start = std::chrono::steady_clock::now();
             form->CheckColourTimer->Tick();
-            ticks.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+            ticks.push_back(
+                std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
         }
-        std::printf("watchdog compare tick: median %.1f us over %zu ticks\n", MedianMicroseconds(ticks), ticks.size());
+        std::printf("watchdog compare tick: median %.1f us over %zu ticks\n", MedianMicroseconds(ticks),
+                    ticks.size());
 
         for (int i = 0; i < 10; ++i) form->LoadIconColours();
         const SIZE_T after10 = CommittedBytes();
         for (int i = 10; i < 1000; ++i) form->LoadIconColours();
         const SIZE_T after1000 = CommittedBytes();
-        std::printf("committed memory: %zu KB after 10 colour applications, %zu KB after 1000 (growth %lld KB; "
-                    "target: no growth)\n",
-                    after10 / 1024, after1000 / 1024,
-                    (static_cast<long long>(after1000) - static_cast<long long>(after10)) / 1024);
+        std::printf(
+            "committed memory: %zu KB after 10 colour applications, %zu KB after 1000 (growth %lld KB; "
+            "target: no growth)\n",
+            after10 / 1024, after1000 / 1024,
+            (static_cast<long long>(after1000) - static_cast<long long>(after10)) / 1024);
     }
 
     if (hadColour) {

@@ -12,20 +12,20 @@ constexpr UINT kIconId = 1;
 
 LRESULT CALLBACK MinimalTrayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
-    case WM_DESTROY: {
-        NOTIFYICONDATAW icon{};
-        icon.cbSize = sizeof icon;
-        icon.hWnd = window;
-        icon.uID = kIconId;
-        Shell_NotifyIconW(NIM_DELETE, &icon);
-        PostQuitMessage(0);
-        return 0;
-    }
-    default:
-        return DefWindowProcW(window, message, wParam, lParam);
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY: {
+            NOTIFYICONDATAW icon{};
+            icon.cbSize = sizeof icon;
+            icon.hWnd = window;
+            icon.uID = kIconId;
+            Shell_NotifyIconW(NIM_DELETE, &icon);
+            PostQuitMessage(0);
+            return 0;
+        }
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -37,8 +37,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = L"BrivaneBenchMinimalTray";
     if (!RegisterClassW(&windowClass)) return 1;
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Minimal tray", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Minimal tray", WS_OVERLAPPED, 0, 0, 0, 0,
+                                  nullptr, nullptr, instance, nullptr);
     if (!window) return 2;
 
     NOTIFYICONDATAW icon{};

@@ -8,6 +8,8 @@ PACKAGES=(
     cmake ninja-build git procps python3
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     clang-14 libclang-rt-14-dev googletest
+    # checks: clang-tidy on the host build, formatting in the test run
+    clang-tidy-14 clang-format-14
     # tests under Wine: Wine, a headless X server, input, screenshots
     wine wine64 xvfb xauth xdotool imagemagick
     # what Wine's X11 driver loads at run time, and the fonts it falls back to

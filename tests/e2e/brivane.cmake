@@ -9,10 +9,11 @@ if(MINGW)
   target_link_options(brivane_e2e_probe PRIVATE -municode)
 endif()
 
-if(NOT TARGET brivane)
-  message(STATUS "e2e tests: waiting for brivane.exe")
-  return()
-endif()
+foreach(program brivane desktop_fixture_exe)
+  if(NOT TARGET ${program})
+    message(FATAL_ERROR "the e2e tests need the target ${program}, which this build does not define")
+  endif()
+endforeach()
 
 # One test per group; each driver runs its unittest cases one after another.
 foreach(group startup toggle lifecycle desktop)

@@ -32,7 +32,7 @@ _versioninfo_compiled_block(order-var-first ${CMAKE_CURRENT_LIST_DIR}/versioninf
   OPTIONS -DVARFILEINFO_FIRST)
 file(GLOB _versioninfo_resource_files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*)
 _versioninfo_compiled_block(brivane ${PROJECT_SOURCE_DIR}/resources/brivane.rc
-  OPTIONS -I ${PROJECT_SOURCE_DIR}/resources
+  OPTIONS -I ${PROJECT_SOURCE_DIR}/resources -I ${BRIVANE_GENERATED_DIR}
   DEPENDS ${_versioninfo_resource_files})
 
 get_property(_versioninfo_block_files GLOBAL PROPERTY _versioninfo_blocks)

@@ -29,21 +29,47 @@ namespace {
 
 using capture::TPixels;
 
-const std::vector<std::string> kVersionLines = {
-    "Olmar Brivane 3.1.1.9",
-    "",
-    "Desktop clearing utility",
-    "",
-    "Copyright: Copyright \xC2\xA9 Olmar",
-    "",
-    "Author: The Brivane team, Olmar",
-    "",
-    "With thanks to:",
-    "The testers of Olmar",
-    "The translators of Olmar",
-    "and to absent friends",
-    "",
-};
+// A string of this program's own version resource (the test program links
+// the same compiled .rc as brivane.exe), read through the version service
+// itself rather than through the reader the About window uses: the table of
+// UK English with code page 1252.
+std::string OwnVersionString(const wchar_t* name) {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    std::vector<unsigned char> block(size);
+    if (size == 0 || !GetFileVersionInfoW(path, 0, size, block.data())) {
+        ADD_FAILURE() << "no version resource in the test program";
+        return {};
+    }
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\080904E4\\") + name;
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || length == 0)
+        return {};
+    return Narrow(std::wstring(value, length - 1));
+}
+
+// The thirteen lines in their order: the resource's values between the fixed
+// texts, blank lines between the groups.
+std::vector<std::string> ExpectedVersionLines() {
+    return {
+        OwnVersionString(L"ProductName") + " " + OwnVersionString(L"FileVersion"),
+        "",
+        OwnVersionString(L"FileDescription"),
+        "",
+        "Copyright: " + OwnVersionString(L"LegalCopyright"),
+        "",
+        "Author: The Brivane team, " + OwnVersionString(L"CompanyName"),
+        "",
+        "With thanks to:",
+        "The testers of Olmar",
+        "The translators of Olmar",
+        "and to absent friends",
+        "",
+    };
+}
 
 // The child run that takes the screenshots at a given DPI.
 constexpr wchar_t kShotDpiVariable[] = L"BRIVANE_ABOUT_SHOT_DPI";
@@ -101,8 +127,9 @@ protected:
     void ExpectLinesShown() {
         EXPECT_TRUE(form->InfoBox->Visible());
         EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::Doneclick));
-        EXPECT_EQ(Lines(), kVersionLines);
-        EXPECT_EQ(ListBoxWindowLines(), kVersionLines);
+        const std::vector<std::string> expected = ExpectedVersionLines();
+        EXPECT_EQ(Lines(), expected);
+        EXPECT_EQ(ListBoxWindowLines(), expected);
     }
 
     TTestApplication app;
@@ -182,6 +209,9 @@ TEST_F(AboutWindow, ControlsAreReadInTheirStoredOrderPlacesAndProperties) {
 }
 
 TEST_F(AboutWindow, TheButtonShowsAndHidesExactlyThirteenVersionLines) {
+    // The expected lines are only as good as the resource read for them.
+    ASSERT_EQ(OwnVersionString(L"FileVersion"), BRIVANE_VERSION_TEXT);
+    ASSERT_FALSE(OwnVersionString(L"ProductName").empty());
     ExpectLinesHidden();
     form->AboutBtn->Click();
     {

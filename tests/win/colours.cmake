@@ -1,7 +1,5 @@
-if(TARGET brivane_app)
-  brivane_wine_test(NAME colours_test
-    SOURCES colours_test.cpp
-    LIBS brivane_app desktop_fixture
-    RESOURCES)
-  target_include_directories(colours_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-endif()
+brivane_wine_test(NAME colours_test
+  SOURCES colours_test.cpp
+  LIBS brivane_app desktop_fixture
+  RESOURCES)
+target_include_directories(colours_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})

@@ -19,6 +19,7 @@
 #include "support/FormTestSupport.h"
 #include "support/RegistryBackup.h"
 #include "support/WinTestSupport.h"
+#include "win/Handles.h"
 
 namespace fs = std::filesystem;
 
@@ -106,6 +107,29 @@ std::vector<HWND> WindowsTitled(const std::wstring& text) {
         reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
+
+// Counts the processes that this test program has started, ended ones too:
+// the program puts itself into a job object, which takes every process it
+// creates from then on, and the job's accounting keeps the total
+// (JOBOBJECT_BASIC_ACCOUNTING_INFORMATION.TotalProcesses). ShellExecuteW
+// creates its process before it returns, so the count tells at once, without
+// waiting, whether a menu click started anything.
+class StartedProcesses {
+public:
+    StartedProcesses() : job_(CreateJobObjectW(nullptr, nullptr)) {
+        EXPECT_TRUE(job_ && AssignProcessToJobObject(job_.Get(), GetCurrentProcess()))
+            << "job object: error " << GetLastError();
+    }
+    DWORD Count() const {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+        EXPECT_TRUE(QueryInformationJobObject(job_.Get(), JobObjectBasicAccountingInformation, &info,
+                                              sizeof(info), nullptr));
+        return info.TotalProcesses;
+    }
+
+private:
+    TUniqueKernelHandle job_;
+};
 
 void CloseWindowsTitled(const std::wstring& text) {
     for (HWND w : WindowsTitled(text)) PostMessageW(w, WM_CLOSE, 0, 0);
@@ -271,9 +295,12 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
     ASSERT_EQ(reports.size(), 2u);
     ASSERT_NE(brivane, nullptr);
     ASSERT_NE(mail, nullptr);
+    const StartedProcesses started;
 
     // A shortcut whose caption lost its extension opens through the shell.
+    const DWORD beforeMail = started.Count();
     mail->Click();
+    EXPECT_GT(started.Count(), beforeMail) << "opening a shortcut started no process";
     EXPECT_TRUE(PumpUntil([&] { return fs::exists(elsewhere / L"mail-link-opened.txt"); }, 15000));
 
     // The folder "Report" opens the folder; "Report.lnk" beside it opens the
@@ -283,9 +310,10 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
     EXPECT_TRUE(PumpUntil([] { return !WindowsTitled(L"Report").empty(); }, 15000));
     EXPECT_EQ(WindowsTitled(L"Report").size(), 1u);
 
-    // The program's own name does nothing.
+    // The program's own name does nothing: the click starts no process.
+    const DWORD beforeBrivane = started.Count();
     brivane->Click();
-    PumpMessages(1500);
+    EXPECT_EQ(started.Count(), beforeBrivane);
     EXPECT_FALSE(fs::exists(brivaneMarker));
     CloseWindowsTitled(L"Report");
 }

@@ -1,2 +1,4 @@
-# The harness's own check: a Win32 GoogleTest program in the Wine session.
-brivane_wine_test(NAME smoke_test SOURCES smoke_test.cpp LIBS user32 shell32)
+# The harness's own check: a Win32 GoogleTest program in the Wine session that
+# finds the program under test in the build directory.
+brivane_wine_test(NAME smoke_test SOURCES smoke_test.cpp LIBS user32 shell32 version)
+add_dependencies(smoke_test brivane)

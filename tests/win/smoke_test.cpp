@@ -1,11 +1,15 @@
 // Proves the test harness: a GoogleTest program runs in the run's one virtual
-// desktop, whose taskbar takes notification-area icons the way the shell does.
+// desktop, whose taskbar takes notification-area icons the way the shell does,
+// and finds the program under test in the build directory.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "brivane_version.h"
 
 namespace {
 
@@ -62,8 +66,16 @@ std::wstring Environment(const wchar_t* name) {
     return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
 }
 
-TEST(WineSession, RunsInTheSharedVirtualDesktop) {
-    if (!RunningUnderWine()) GTEST_SKIP() << "only the Wine test session has a desktop named \"shell\"";
+// The shell's taskbar, which another process owns, is in this program's
+// desktop: icons the program under test adds land where tests can see them.
+// In the Wine session that desktop is the run's one virtual desktop.
+TEST(Session, RunsInTheDesktopOfTheShellsTaskbar) {
+    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    ASSERT_NE(taskbar, nullptr) << "no taskbar in this desktop";
+    DWORD owner = 0;
+    GetWindowThreadProcessId(taskbar, &owner);
+    EXPECT_NE(owner, GetCurrentProcessId());
+    if (!RunningUnderWine()) return;
     wchar_t name[64] = {};
     ASSERT_TRUE(GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name,
                                           sizeof(name), nullptr));
@@ -72,13 +84,41 @@ TEST(WineSession, RunsInTheSharedVirtualDesktop) {
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
 }
 
-TEST(WineSession, ExportsTheBuildDirectory) {
-    if (!RunningUnderWine()) GTEST_SKIP() << "BRIVANE_BUILD_DIR comes from the Wine test session";
-    const std::wstring buildDir = Environment(L"BRIVANE_BUILD_DIR");
+// The build directory: the Wine session exports it; elsewhere it is two
+// folders above this program's own (<build>\tests\win\smoke_test.exe).
+std::wstring BuildDirectory() {
+    if (RunningUnderWine()) return Environment(L"BRIVANE_BUILD_DIR");
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+    for (int up = 0; up < 3 && !path.empty(); ++up) path.resize(path.find_last_of(L'\\'));
+    return path;
+}
+
+// A string of the file's version resource, UK English with code page 1252.
+std::wstring VersionString(const std::wstring& file, const wchar_t* name) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    if (size == 0) return L"(no version resource)";
+    std::vector<unsigned char> block(size);
+    if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return L"(unreadable)";
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\080904E4\\") + name;
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
+        return L"(none)";
+    return length > 0 ? std::wstring(value, length - 1) : std::wstring();
+}
+
+// The session hands tests the build directory, and the program built there is
+// Brivane of this version: its own version resource says so.
+TEST(Session, PointsTestsAtTheBuiltProgram) {
+    const std::wstring buildDir = BuildDirectory();
     ASSERT_FALSE(buildDir.empty());
-    const std::wstring cache = buildDir + L"\\CMakeCache.txt";
-    EXPECT_NE(GetFileAttributesW(cache.c_str()), INVALID_FILE_ATTRIBUTES)
-        << "no CMakeCache.txt in the build dir";
+    const std::wstring program = buildDir + L"\\app\\brivane.exe";
+    ASSERT_NE(GetFileAttributesW(program.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no brivane.exe in the build dir";
+    EXPECT_EQ(VersionString(program, L"ProductName"), L"Olmar Brivane");
+    EXPECT_EQ(VersionString(program, L"FileVersion"), L"" BRIVANE_VERSION_TEXT);
 }
 
 TEST(NotifyIcon, TaskbarTakesIconsByWindowAndId) {

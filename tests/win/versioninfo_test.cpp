@@ -9,6 +9,7 @@
 #include <string>
 
 #include "FileVersionInfo.h"
+#include "brivane_version.h"
 #include "core/Utf.h"
 
 namespace {
@@ -130,7 +131,7 @@ TEST(VersionInfoWin32, ReadsTheProgramsOwnResource) {
 
     const TFileVersionInfo info(exe);
     EXPECT_EQ(info.PredefinedValue(9), "Olmar Brivane");
-    EXPECT_EQ(info.PredefinedValue(4), "3.1.1.9");
+    EXPECT_EQ(info.PredefinedValue(4), BRIVANE_VERSION_TEXT);
     EXPECT_EQ(info.PredefinedValue(3), "Desktop clearing utility");
     EXPECT_EQ(info.PredefinedValue(2), "Olmar");
     EXPECT_FALSE(info.PredefinedValue(6).empty());

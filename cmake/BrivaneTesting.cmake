@@ -1,0 +1,208 @@
+# The functions that test fragments call (see tests/CMakeLists.txt for their
+# arguments). The including project sets, before it calls them:
+#   BRIVANE_GTEST_MAIN      the library that gives a test program its main()
+#   BRIVANE_TEST_LIBS       libraries every test program links (may be empty)
+# and may define the target brivane_wine_test_pch, whose precompiled headers the
+# Windows test programs then share.
+#   BRIVANE_WINE_SESSION    ON when Windows programs run in the Wine session
+#   BRIVANE_WINE_ENV_FILE, BRIVANE_WINE_EXEC   (Wine session only)
+#
+# A GoogleTest program is one ctest test: the whole program runs in one process
+# (under Wine, one Wine process instead of one per case) through
+# RunTestProgram.cmake, which fails the test when the program crashes, fails a
+# case, or runs no case at all. A single case runs with GTEST_FILTER set in the
+# environment, e.g. GTEST_FILTER='AboutWindow.*' ctest --preset windows -R about_test.
+include_guard(GLOBAL)
+
+set(BRIVANE_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+# A test program that has not told otherwise gets this long (seconds) in all.
+set(BRIVANE_TEST_TIMEOUT 300)
+
+function(_brivane_require prefix)
+  foreach(key IN LISTS ARGN)
+    if(NOT ${prefix}_${key})
+      message(FATAL_ERROR "${key} is required (in ${CMAKE_CURRENT_LIST_FILE})")
+    endif()
+  endforeach()
+endfunction()
+
+# Every entry of LIBS is a target of this build or a library the toolchain
+# has: a renamed or missing target is a configure error here, not a link error
+# later (or, worse, a test program quietly left out).
+function(_brivane_check_libraries test)
+  foreach(library IN LISTS ARGN)
+    if(TARGET ${library} OR library MATCHES "^-|^\\$<|/")
+      continue()
+    endif()
+    string(MAKE_C_IDENTIFIER "BRIVANE_LIBRARY_${library}" variable)
+    find_library(${variable} ${library})
+    if(NOT ${variable})
+      message(FATAL_ERROR "${test} links \"${library}\", which is neither a target of this build "
+                          "nor a library of the toolchain (in ${CMAKE_CURRENT_LIST_FILE})")
+    endif()
+  endforeach()
+endfunction()
+
+# One ctest test that runs a GoogleTest program as a whole.
+function(_brivane_add_program_test name timeout)
+  set(emulator)
+  if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+    set(emulator "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+  endif()
+  add_test(NAME ${name}
+    COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${name}> ${emulator} -DREPORT=${name}.xml
+            -P ${BRIVANE_CMAKE_DIR}/RunTestProgram.cmake
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout})
+endfunction()
+
+function(brivane_host_test)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;TIMEOUT" "SOURCES;LIBS;PROPERTIES")
+  _brivane_require(arg NAME SOURCES)
+  if(NOT arg_TIMEOUT)
+    set(arg_TIMEOUT ${BRIVANE_TEST_TIMEOUT})
+  endif()
+  _brivane_check_libraries(${arg_NAME} ${arg_LIBS})
+  add_executable(${arg_NAME} ${arg_SOURCES})
+  target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBS} ${BRIVANE_GTEST_MAIN} ${BRIVANE_TEST_LIBS})
+  _brivane_add_program_test(${arg_NAME} ${arg_TIMEOUT})
+  set_tests_properties(${arg_NAME} PROPERTIES LABELS host ${arg_PROPERTIES})
+endfunction()
+
+# Properties that put a test into the shared Wine desktop: the session fixture
+# (cross build only) and one lock, so that tests never overlap on the desktop,
+# the notification area or the registry.
+function(_brivane_session_properties out_var)
+  set(properties RESOURCE_LOCK brivane_desktop)
+  if(BRIVANE_WINE_SESSION)
+    list(APPEND properties FIXTURES_REQUIRED wine_session)
+  endif()
+  set(${out_var} ${properties} PARENT_SCOPE)
+endfunction()
+
+function(brivane_wine_test)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "RESOURCES" "NAME;TIMEOUT" "SOURCES;LIBS;PROPERTIES")
+  _brivane_require(arg NAME SOURCES)
+  if(NOT WIN32)
+    message(FATAL_ERROR "brivane_wine_test(${arg_NAME}) needs a Windows build")
+  endif()
+  if(NOT arg_TIMEOUT)
+    set(arg_TIMEOUT ${BRIVANE_TEST_TIMEOUT})
+  endif()
+  _brivane_check_libraries(${arg_NAME} ${arg_LIBS})
+  add_executable(${arg_NAME} ${arg_SOURCES})
+  target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBS} ${BRIVANE_GTEST_MAIN} ${BRIVANE_TEST_LIBS})
+  if(arg_RESOURCES)
+    if(NOT TARGET brivane_resources)
+      message(FATAL_ERROR "${arg_NAME} asks for RESOURCES but there is no target brivane_resources")
+    endif()
+    target_link_libraries(${arg_NAME} PRIVATE brivane_resources)
+  endif()
+  if(TARGET brivane_wine_test_pch)
+    target_precompile_headers(${arg_NAME} REUSE_FROM brivane_wine_test_pch)
+  endif()
+  _brivane_session_properties(session)
+  if(BRIVANE_WINE_SESSION)
+    add_dependencies(${arg_NAME} brivane_wine_keepalive)
+  endif()
+  _brivane_add_program_test(${arg_NAME} ${arg_TIMEOUT})
+  set_tests_properties(${arg_NAME} PROPERTIES LABELS win ${session} ${arg_PROPERTIES})
+endfunction()
+
+function(brivane_use_wine_session)
+  _brivane_session_properties(session)
+  set_tests_properties(${ARGN} PROPERTIES ${session})
+  set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT
+    "BRIVANE_WINE_ENV=${BRIVANE_WINE_ENV_FILE}"
+    "BRIVANE_WINE_EXEC=${BRIVANE_WINE_EXEC}"
+    "BRIVANE_BUILD_TREE=${CMAKE_BINARY_DIR}")
+endfunction()
+
+function(brivane_e2e_test)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;TIMEOUT" "COMMAND;PROPERTIES")
+  _brivane_require(arg NAME COMMAND)
+  if(NOT arg_TIMEOUT)
+    set(arg_TIMEOUT ${BRIVANE_TEST_TIMEOUT})
+  endif()
+  add_test(NAME ${arg_NAME} COMMAND ${arg_COMMAND} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${arg_NAME} PROPERTIES LABELS e2e TIMEOUT ${arg_TIMEOUT} ${arg_PROPERTIES})
+  brivane_use_wine_session(${arg_NAME})
+endfunction()
+
+# Static libraries of this project that <targets> link, directly or not.
+function(_brivane_project_libraries out_var)
+  set(pending ${ARGN})
+  set(found)
+  while(pending)
+    list(POP_FRONT pending item)
+    if(NOT TARGET ${item} OR item IN_LIST found)
+      continue()
+    endif()
+    get_target_property(imported ${item} IMPORTED)
+    get_target_property(type ${item} TYPE)
+    get_target_property(source_dir ${item} SOURCE_DIR)
+    string(FIND "${source_dir}/" "${PROJECT_SOURCE_DIR}/" at)
+    if(imported OR NOT type MATCHES "^(STATIC|OBJECT)_LIBRARY$" OR NOT at EQUAL 0
+       OR source_dir MATCHES "googletest")
+      continue()
+    endif()
+    list(APPEND found ${item})
+    get_target_property(links ${item} LINK_LIBRARIES)
+    if(links)
+      list(APPEND pending ${links})
+    endif()
+  endwhile()
+  set(${out_var} ${found} PARENT_SCOPE)
+endfunction()
+
+function(brivane_fuzz_target)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;CORPUS;SECONDS" "SOURCES;LIBS")
+  _brivane_require(arg NAME SOURCES CORPUS SECONDS)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "brivane_fuzz_target(${arg_NAME}) needs clang (libFuzzer)")
+  endif()
+  _brivane_check_libraries(${arg_NAME} ${arg_LIBS})
+  get_filename_component(corpus "${arg_CORPUS}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  if(NOT IS_DIRECTORY ${corpus})
+    message(FATAL_ERROR "brivane_fuzz_target(${arg_NAME}): no seed corpus at ${corpus}")
+  endif()
+  set(sanitizers -fsanitize=fuzzer,address,undefined)
+  add_executable(${arg_NAME} ${arg_SOURCES})
+  target_compile_options(${arg_NAME} PRIVATE ${sanitizers})
+  target_link_options(${arg_NAME} PRIVATE ${sanitizers})
+  target_link_libraries(${arg_NAME} PRIVATE ${arg_LIBS})
+  # Coverage feedback from the code under test, not only from the fuzz target
+  # itself. The instrumented libraries then need a sanitizer runtime in every
+  # program that links them, which BRIVANE_SANITIZE gives the whole host build.
+  if(BRIVANE_SANITIZE)
+    _brivane_project_libraries(libraries ${arg_LIBS})
+    foreach(library IN LISTS libraries)
+      get_target_property(options ${library} COMPILE_OPTIONS)
+      if(NOT "-fsanitize=fuzzer-no-link" IN_LIST options)
+        target_compile_options(${library} PRIVATE -fsanitize=fuzzer-no-link)
+      endif()
+    endforeach()
+  endif()
+
+  add_test(NAME ${arg_NAME}
+    COMMAND ${CMAKE_COMMAND}
+      -DFUZZER=$<TARGET_FILE:${arg_NAME}>
+      -DCORPUS=${corpus}
+      -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/${arg_NAME}.run
+      -DSECONDS=${arg_SECONDS}
+      -P ${BRIVANE_CMAKE_DIR}/RunFuzzTarget.cmake)
+  math(EXPR timeout "${arg_SECONDS} + 120")
+  # A quick run leaves the fuzzing out: ctest -LE fuzz.
+  set_tests_properties(${arg_NAME} PROPERTIES LABELS fuzz TIMEOUT ${timeout})
+endfunction()
+
+# Includes every *.cmake fragment of the calling folder, in name order.
+macro(brivane_include_fragments)
+  file(GLOB _brivane_fragments CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cmake)
+  list(SORT _brivane_fragments)
+  foreach(_brivane_fragment IN LISTS _brivane_fragments)
+    include(${_brivane_fragment})
+  endforeach()
+  unset(_brivane_fragments)
+endmacro()
