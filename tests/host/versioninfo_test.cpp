@@ -1,5 +1,6 @@
 // The version-block walk and TFileVersionInfo on blocks built byte by byte,
 // and on the real blocks kept as fuzzing seeds.
+#include <cstddef>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -376,7 +377,7 @@ TEST(VersionInfoRejects, EveryTruncationOfARealBlock) {
         const uint16_t rootLength = static_cast<uint16_t>(block[0] | (block[1] << 8));
         ASSERT_EQ(rootLength, block.size());
         for (size_t size = 0; size < block.size(); ++size) {
-            const std::vector<uint8_t> cut(block.begin(), block.begin() + size);
+            const std::vector<uint8_t> cut(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(size));
             EXPECT_EQ(RejectionOf(cut), kNoInfo) << "size " << size;
         }
         EXPECT_EQ(RejectionOf(block), "");
