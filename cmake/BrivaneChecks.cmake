@@ -3,7 +3,8 @@
 #
 #   BRIVANE_WERROR      warnings are errors (-Werror, MSVC /WX).
 #   BRIVANE_CLANG_TIDY  clang-tidy-14 runs beside the compiler with the
-#                       repository's .clang-tidy; its findings are errors.
+#                       repository's .clang-tidy on the program's code (not
+#                       on tests/ and bench/); its findings are errors.
 # The portable libraries (those that build for the host: no Win32 in them)
 # also build with the stricter warnings below.
 include_guard(GLOBAL)
@@ -51,7 +52,8 @@ function(brivane_apply_checks)
     if(NOT WIN32 AND NOT MSVC AND type MATCHES "LIBRARY$")
       target_compile_options(${target} PRIVATE ${BRIVANE_PORTABLE_WARNINGS})
     endif()
-    if(BRIVANE_CLANG_TIDY)
+    get_target_property(source_dir ${target} SOURCE_DIR)
+    if(BRIVANE_CLANG_TIDY AND NOT source_dir MATCHES "^${PROJECT_SOURCE_DIR}/(tests|bench)(/|$)")
       set_target_properties(${target} PROPERTIES CXX_CLANG_TIDY ${BRIVANE_CLANG_TIDY_PROGRAM})
     endif()
   endforeach()

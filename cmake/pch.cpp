@@ -1,2 +1,1 @@
-// The translation unit that the shared precompiled header of the Windows test
-// programs is built with.
+// The translation unit that a shared precompiled header is built with.

@@ -7,7 +7,7 @@ PACKAGES=(
     # build
     cmake ninja-build git procps python3
     g++-mingw-w64-x86-64-posix mingw-w64-tools
-    clang-14 libclang-rt-14-dev googletest
+    clang-14 libclang-rt-14-dev googletest libgtest-dev
     # checks: clang-tidy on the host build, formatting in the test run
     clang-tidy-14 clang-format-14
     # tests under Wine: Wine, a headless X server, input, screenshots
