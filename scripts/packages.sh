@@ -5,7 +5,7 @@
 
 PACKAGES=(
     # build
-    cmake ninja-build git procps python3
+    cmake ninja-build git procps python3 ccache
     g++-mingw-w64-x86-64-posix mingw-w64-tools
     clang-14 libclang-rt-14-dev googletest libgtest-dev
     # checks: clang-tidy on the host build, formatting in the test run
