@@ -40,4 +40,5 @@ add_custom_target(versioninfo_compiled_blocks DEPENDS ${_versioninfo_block_files
 add_dependencies(versioninfo_test versioninfo_compiled_blocks)
 target_compile_definitions(versioninfo_test PRIVATE
   BRIVANE_VERSION_BLOCKS_DIR="${_versioninfo_blocks_dir}"
+  BRIVANE_VERSIONINFO_CORPUS_DIR="${PROJECT_SOURCE_DIR}/tests/fuzz/corpus/versioninfo"
   BRIVANE_PROJECT_VERSION="${PROJECT_VERSION}")

@@ -488,7 +488,7 @@ TEST(VersionInfoRejects, TheErrorIsASupportError) {
 namespace {
 
 std::filesystem::path CorpusDir() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path() / "fuzz" / "corpus" / "versioninfo";
+    return BRIVANE_VERSIONINFO_CORPUS_DIR;
 }
 
 std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
