@@ -5,7 +5,7 @@
 # and may define the target brivane_wine_test_pch, whose precompiled headers the
 # Windows test programs then share.
 #   BRIVANE_WINE_SESSION    ON when Windows programs run in the Wine session
-#   BRIVANE_WINE_ENV_FILE, BRIVANE_WINE_EXEC   (Wine session only)
+#   BRIVANE_WINE_EXEC, BRIVANE_WINE_LANES      (Wine session only)
 #
 # A GoogleTest program is one ctest test: the whole program runs in one process
 # (under Wine, one Wine process instead of one per case) through
@@ -85,15 +85,41 @@ function(brivane_host_test)
   set_tests_properties(${arg_NAME} PROPERTIES LABELS host ${arg_PROPERTIES})
 endfunction()
 
-# Properties that put a test into the shared Wine desktop: the session fixture
-# (cross build only) and one lock, so that tests never overlap on the desktop,
-# the notification area or the registry.
-function(_brivane_session_properties out_var)
-  set(properties RESOURCE_LOCK brivane_desktop)
-  if(BRIVANE_WINE_SESSION)
-    list(APPEND properties FIXTURES_REQUIRED wine_session)
+# Lane <lane> of the Wine sessions: the suffix of its fixture, lock and
+# session test names ("" for lane 1, "_<lane>" for the others) and its folder
+# (lane 1 keeps <build>/wine, which scripts/run and bench/run know).
+function(brivane_wine_lane lane suffix_var state_var)
+  if(lane EQUAL 1)
+    set(${suffix_var} "" PARENT_SCOPE)
+    set(${state_var} ${CMAKE_BINARY_DIR}/wine PARENT_SCOPE)
+  else()
+    set(${suffix_var} _${lane} PARENT_SCOPE)
+    set(${state_var} ${CMAKE_BINARY_DIR}/wine-${lane} PARENT_SCOPE)
   endif()
-  set(${out_var} ${properties} PARENT_SCOPE)
+endfunction()
+
+# Properties that put a test into a Wine desktop: the session fixture and one
+# lock per session, so that tests never overlap on a desktop, its notification
+# area or its registry. Tests are dealt to the BRIVANE_WINE_LANES sessions in
+# turn; the session's folder goes to the test as BRIVANE_WINE_STATE (for
+# wine-exec) and to <state_var>.
+function(_brivane_session_properties out_var state_var)
+  if(NOT BRIVANE_WINE_SESSION)
+    set(${out_var} RESOURCE_LOCK brivane_desktop PARENT_SCOPE)
+    set(${state_var} "" PARENT_SCOPE)
+    return()
+  endif()
+  get_property(dealt GLOBAL PROPERTY _brivane_wine_tests_dealt)
+  if(NOT dealt)
+    set(dealt 0)
+  endif()
+  math(EXPR lane "${dealt} % ${BRIVANE_WINE_LANES} + 1")
+  math(EXPR dealt "${dealt} + 1")
+  set_property(GLOBAL PROPERTY _brivane_wine_tests_dealt ${dealt})
+  brivane_wine_lane(${lane} suffix state)
+  set(${out_var} RESOURCE_LOCK brivane_desktop${suffix} FIXTURES_REQUIRED wine_session${suffix}
+      ENVIRONMENT "BRIVANE_WINE_STATE=${state}" PARENT_SCOPE)
+  set(${state_var} ${state} PARENT_SCOPE)
 endfunction()
 
 function(brivane_wine_test)
@@ -116,7 +142,7 @@ function(brivane_wine_test)
   if(TARGET brivane_wine_test_pch)
     target_precompile_headers(${arg_NAME} REUSE_FROM brivane_wine_test_pch)
   endif()
-  _brivane_session_properties(session)
+  _brivane_session_properties(session state)
   if(BRIVANE_WINE_SESSION)
     add_dependencies(${arg_NAME} brivane_wine_keepalive)
   endif()
@@ -125,10 +151,13 @@ function(brivane_wine_test)
 endfunction()
 
 function(brivane_use_wine_session)
-  _brivane_session_properties(session)
+  _brivane_session_properties(session state)
+  if(NOT state)
+    set(state ${CMAKE_BINARY_DIR}/wine)
+  endif()
   set_tests_properties(${ARGN} PROPERTIES ${session})
   set_property(TEST ${ARGN} APPEND PROPERTY ENVIRONMENT
-    "BRIVANE_WINE_ENV=${BRIVANE_WINE_ENV_FILE}"
+    "BRIVANE_WINE_ENV=${state}/env"
     "BRIVANE_WINE_EXEC=${BRIVANE_WINE_EXEC}"
     "BRIVANE_BUILD_TREE=${CMAKE_BINARY_DIR}")
 endfunction()
