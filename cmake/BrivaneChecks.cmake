@@ -4,7 +4,10 @@
 #   BRIVANE_WERROR      warnings are errors (-Werror, MSVC /WX).
 #   BRIVANE_CLANG_TIDY  clang-tidy-14 runs beside the compiler with the
 #                       repository's .clang-tidy on the program's code (not
-#                       on tests/ and bench/); its findings are errors.
+#                       on tests/ and bench/); its findings are errors. A
+#                       source whose clean result is known (same preprocessed
+#                       text, options and checks) is not checked again
+#                       (cmake/clang-tidy-cached).
 # The portable libraries (those that build for the host: no Win32 in them)
 # also build with the stricter warnings below.
 include_guard(GLOBAL)
@@ -54,7 +57,8 @@ function(brivane_apply_checks)
     endif()
     get_target_property(source_dir ${target} SOURCE_DIR)
     if(BRIVANE_CLANG_TIDY AND NOT source_dir MATCHES "^${PROJECT_SOURCE_DIR}/(tests|bench)(/|$)")
-      set_target_properties(${target} PROPERTIES CXX_CLANG_TIDY ${BRIVANE_CLANG_TIDY_PROGRAM})
+      set_target_properties(${target} PROPERTIES CXX_CLANG_TIDY
+        "${PROJECT_SOURCE_DIR}/cmake/clang-tidy-cached;${BRIVANE_CLANG_TIDY_PROGRAM}")
     endif()
   endforeach()
 endfunction()
