@@ -49,7 +49,7 @@ class Commands(harness.E2ETestCase):
         # /exit with the desktop hidden: shown first, then the copy ends.
         self.assertEqual(self.command("/exit"), 0)
         self.assertEqual(app.exit_code(), 0)
-        wait_until(self.fixture.visible, 10, what="the desktop window to be shown")
+        wait_until(self.fixture.visible, harness.TIMEOUT, what="the desktop window to be shown")
         self.assertEqual(self.in_force(), {"Wallpaper": self.wallpaper_path, "Pattern": harness.PATTERN})
         self.assertEqual(self.stored_settings(), self.stored)
         self.assertEqual(self.command("/status"), 2)

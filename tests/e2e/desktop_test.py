@@ -33,12 +33,12 @@ class DesktopLayouts(harness.E2ETestCase):
                     app.stop()
 
     def wait_colour(self, what):
-        wait_until(lambda: self.fixture.text_colour() == COLOUR, 20, what=what)
+        wait_until(lambda: self.fixture.text_colour() == COLOUR, harness.TIMEOUT, what=what)
 
     def wait_for_capture(self, app):
         """The watchdog's first capture minimises the application window."""
         wait_until(lambda: int(self.probe.one("style", "%x" % app.app_window).split("\t")[0], 16) & WS_MINIMIZE,
-                   20, what="the watchdog's first capture")
+                   harness.TIMEOUT, what="the watchdog's first capture")
 
     def test_hide_show_and_colour(self):
         def check(app):

@@ -57,7 +57,13 @@ class ProbeError(Exception):
     pass
 
 
-def wait_until(condition, timeout=10.0, interval=0.05, what="condition"):
+# How long a wait for an event may take before the test fails. Generous: the
+# suite runs Wine sessions side by side with the compilers on a shared machine,
+# and a wait ends as soon as its event comes.
+TIMEOUT = 30.0
+
+
+def wait_until(condition, timeout=TIMEOUT, interval=0.05, what="condition"):
     """Polls condition() until it returns a true value, which is returned.
     what names the condition in the failure message; a callable is asked
     then (to report the state at the time out)."""
@@ -305,9 +311,9 @@ class DesktopFixture:
     def _find_windows(self, old_progman):
         """Waits for a Progman of the fixture other than old_progman, then
         finds the list view ("FolderView") wherever the layout keeps it."""
-        self.progman = wait_until(lambda: self._own("Progman", "Program Manager", old_progman), 20,
+        self.progman = wait_until(lambda: self._own("Progman", "Program Manager", old_progman), TIMEOUT,
                                   what="the fixture's Progman window")
-        self.listview = wait_until(self._find_listview, 10, what="the fixture's list view")
+        self.listview = wait_until(self._find_listview, TIMEOUT, what="the fixture's list view")
 
     def _own(self, cls, title, other_than=0):
         for w in self.probe.windows():
@@ -407,7 +413,7 @@ class Brivane:
         icon = self.icon()
         return icon.tip if icon else None
 
-    def wait_tip(self, tip, timeout=10):
+    def wait_tip(self, tip, timeout=TIMEOUT):
         wait_until(lambda: self.tip() == tip, timeout, what=lambda: "the tray tip %r (it is %r)" % (tip, self.tip()))
 
     def click_icon(self, session, button=1):
@@ -416,7 +422,7 @@ class Brivane:
         apart than the double-click rectangle (SM_CXDOUBLECLK), so that two
         clicks never make a double click however close in time."""
         self.probe.taskbar_up()
-        icon = wait_until(self.icon, 10, what="the tray icon")
+        icon = wait_until(self.icon, TIMEOUT, what="the tray icon")
         left, top, right, bottom = icon.rect
         x, y = (left + right) // 2, (top + bottom) // 2
         offset = int(self.probe.one("metric", SM_CXDOUBLECLK)) // 2 + 1
@@ -439,7 +445,7 @@ class Brivane:
     def open_menu(self, session):
         """Opens the tray menu with a real right click; returns its window."""
         self.click_icon(session, 3)
-        return wait_until(self.own_menu, 10, what="the tray menu")
+        return wait_until(self.own_menu, TIMEOUT, what="the tray menu")
 
     def own_menu(self):
         hwnd = self.probe.menu()
@@ -453,7 +459,7 @@ class Brivane:
     def choose(self, menu, *vks):
         """Drives the open menu with posted keys and waits until it closes."""
         self.probe.keys(menu, *vks)
-        wait_until(lambda: not self.probe.visible(menu), 10, what="the menu to close")
+        wait_until(lambda: not self.probe.visible(menu), TIMEOUT, what="the menu to close")
 
     def utility_windows(self):
         return [w.hwnd for w in self.own_windows() if w.cls == "TPUtilWindow"]
@@ -465,7 +471,7 @@ class Brivane:
         message pass. Returns the menu's window."""
         for hwnd in self.utility_windows():
             self.probe.post(hwnd, TRAY_CALLBACK, 1, WM_RBUTTONDOWN)
-        return wait_until(self.own_menu, 10, what="the tray menu")
+        return wait_until(self.own_menu, TIMEOUT, what="the tray menu")
 
     def exit_through_menu(self, session=None):
         """"Exit", the last item, chosen in the tray menu (opened by a real
@@ -574,17 +580,17 @@ class E2ETestCase(unittest.TestCase):
     def assert_hidden(self, app):
         """The desktop hidden with wallpaper and pattern cleared for the logon,
         the stored settings untouched, the tray offering to show it."""
-        wait_until(self.fixture.hidden, 10, what="the desktop window to be hidden")
+        wait_until(self.fixture.hidden, TIMEOUT, what="the desktop window to be hidden")
         app.wait_tip(SHOW_TIP)
         self.assertEqual(self.in_force(), {"Wallpaper": "", "Pattern": ""})
         self.assertEqual(self.stored_settings(), self.stored)
         # What Wine's desktop shows once the desktop window is gone: no wallpaper.
-        wait_until(lambda: not self.wallpaper_on_screen(), 10, what="the wallpaper to leave the screen")
+        wait_until(lambda: not self.wallpaper_on_screen(), TIMEOUT, what="the wallpaper to leave the screen")
 
     def assert_shown(self, app):
         """The desktop back, wallpaper and pattern in force again from the
         stored settings, which are byte for byte what they were."""
-        wait_until(self.fixture.visible, 10, what="the desktop window to be shown")
+        wait_until(self.fixture.visible, TIMEOUT, what="the desktop window to be shown")
         app.wait_tip(HIDE_TIP)
         self.assertEqual(self.in_force(), {"Wallpaper": self.wallpaper_path, "Pattern": PATTERN})
         self.assertEqual(self.stored_settings(), self.stored)

@@ -38,7 +38,7 @@ class Exit(harness.E2ETestCase):
         self.assert_shown(app)
 
         self.assertEqual(app.exit_through_menu(self.session), 0)
-        wait_until(lambda: self.probe.tray() == icons_before, 10, what="the icon to leave the tray")
+        wait_until(lambda: self.probe.tray() == icons_before, harness.TIMEOUT, what="the icon to leave the tray")
         self.assertEqual(self.probe.hotkey("test"), "free")
         self.assertEqual(self.probe.one("mutex", "BrivaneMutex"), "0")
         self.assertTrue(self.fixture.visible())
@@ -49,7 +49,7 @@ class Exit(harness.E2ETestCase):
         self.assertEqual(len(self.probe.tray()), len(icons_before) + 1)
         self.assertEqual(self.probe.hotkey("test"), "taken")
         self.assertEqual(again.exit_through_menu(), 0)
-        wait_until(lambda: self.probe.tray() == icons_before, 10, what="the icon to leave the tray")
+        wait_until(lambda: self.probe.tray() == icons_before, harness.TIMEOUT, what="the icon to leave the tray")
 
 
 if __name__ == "__main__":

@@ -165,7 +165,7 @@ class Packages(harness.E2ETestCase):
         return app
 
     def assert_desktop_back(self):
-        wait_until(self.fixture.visible, 10, what="the desktop window to be shown")
+        wait_until(self.fixture.visible, harness.TIMEOUT, what="the desktop window to be shown")
         self.assertEqual(self.in_force(), {"Wallpaper": self.wallpaper_path, "Pattern": harness.PATTERN})
         self.assertEqual(self.stored_settings(), self.stored)
 

@@ -50,7 +50,7 @@ class HotKeyHeldElsewhere(harness.E2ETestCase):
 
         # The key press reaches the holder, not Brivane.
         self.session.key("ctrl+F12")
-        wait_until(lambda: int(self.probe.hotkey("count")) >= 1, 10, what="the probe's WM_HOTKEY")
+        wait_until(lambda: int(self.probe.hotkey("count")) >= 1, harness.TIMEOUT, what="the probe's WM_HOTKEY")
         self.assertTrue(self.fixture.visible())
         self.assertEqual(app.tip(), HIDE_TIP)
 

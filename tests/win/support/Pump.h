@@ -20,8 +20,9 @@ inline void PumpMessages(int ms = 0) {
 }
 
 // Pumps until `done` holds or `ms` pass; returns whether it held. The time
-// limit only ends a wait for an event that never comes.
-inline bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
+// limit only ends a wait for an event that never comes, and is generous: the
+// suite runs Wine sessions side by side with the compilers on a shared machine.
+inline bool PumpUntil(const std::function<bool()>& done, int ms = 15000) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
         if (std::chrono::steady_clock::now() >= until) return false;
