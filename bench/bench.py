@@ -251,14 +251,23 @@ class Bench:
         ROW_TAG = ""
 
     def each_program(self, figures):
-        """figures(exe) for our brivane.exe, then for the earlier one."""
+        """figures(exe) for our brivane.exe, then for the earlier one, each
+        starting with the desktop shown (a program that had to be killed
+        may have left it hidden)."""
         global ROW_TAG
         try:
             for tag, exe, _ in self.programs:
                 ROW_TAG = tag
+                if not self.fixture.visible():
+                    self.probe.one("show", "%x" % self.fixture.progman, 9)
+                    self.probe.one("show", "%x" % self.fixture.listview, 9)
                 figures(exe)
         finally:
             ROW_TAG = ""
+
+    def program_figures(self, exe):
+        self.running(exe)
+        self.menus(exe)
 
     def running(self, exe):
         app = Brivane(self.probe, exe)
@@ -569,8 +578,7 @@ def main():
     bench.set_up()
     try:
         bench.startup()
-        bench.each_program(bench.running)
-        bench.each_program(bench.menus)
+        bench.each_program(bench.program_figures)
     finally:
         bench.tear_down()
     return 1 if bench.failed else 0
