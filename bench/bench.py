@@ -1,13 +1,16 @@
 """Brivane's figures under Wine, each printed beside its target.
 
-    python3 bench.py [--quick] [--idle SECONDS] <brivane.exe> <desktop-fixture.exe> <probe.exe> <minimal-tray.exe>
-                     <bench-probe.exe>
+    python3 bench.py [--quick] [--idle SECONDS] [--before BRIVANE.EXE] <brivane.exe> <desktop-fixture.exe>
+                     <probe.exe> <minimal-tray.exe> <bench-probe.exe>
 
 Run by bench/run, which builds the programs and provides the Wine session
 (BRIVANE_WINE_ENV, BRIVANE_WINE_EXEC, BRIVANE_BUILD_TREE as for the end-to-end
 tests). Absolute times under Wine are not Windows times, and the machine may
 be shared: the start-up figures are medians of several runs, compared with a
-minimal tray program measured alternately in the same run.
+minimal tray program measured alternately in the same run. With --before,
+another brivane.exe (an earlier build) is measured in the same run too: its
+start-up alternately with ours and the minimal program, every other figure
+for each program in turn, its rows marked "before:".
 """
 
 import argparse
@@ -45,9 +48,13 @@ MENU_ENTRY_PREFIX = "brivane-bench-entry-"
 MENU_ENTRY_EXTENSIONS = (".txt", ".bmp", ".ini", ".log", ".html")
 
 
+# Marks the rows of the program being measured when there are two.
+ROW_TAG = ""
+
+
 def row(name, value, target="", verdict=None):
     mark = "" if verdict is None else ("  ok" if verdict else "  OVER TARGET")
-    print("  %-44s %-28s %s%s" % (name, value, target, mark))
+    print("  %-52s %-28s %s%s" % (ROW_TAG + name, value, target, mark))
     sys.stdout.flush()
 
 
@@ -61,6 +68,11 @@ class Bench:
         self.session = Session()
         self.probe = Probe(self.session, os.path.abspath(args.probe))
         self.brivane = Session.windows_path(args.brivane)
+        # (tag, Windows path, Unix path) of each brivane.exe measured: ours,
+        # then the one given with --before.
+        self.programs = [("", self.brivane, args.brivane)]
+        if args.before:
+            self.programs.append(("before: ", Session.windows_path(args.before), args.before))
         self.minimal = Session.windows_path(args.minimal)
         self.bench_probe = os.path.abspath(args.bench_probe)
         self.fixture_exe = Session.windows_path(args.fixture)
@@ -153,20 +165,32 @@ class Bench:
         self.failed |= not ok
         return ok
 
+    def judge(self, ok):
+        """The verdict on a figure of ours; one of the earlier program's is
+        shown but does not make the run fail."""
+        return ok if ROW_TAG else self.verdict(ok)
+
     def size(self):
-        size = os.path.getsize(self.args.brivane)
+        global ROW_TAG
+        for tag, _, path in self.programs:
+            ROW_TAG = tag
+            self.size_of(path)
+        ROW_TAG = ""
+
+    def size_of(self, path):
+        size = os.path.getsize(path)
         row("brivane.exe size", "%d bytes (%s)" % (size, kib(size)), "goal <= 350 KB",
-            self.verdict(size <= SIZE_TARGET))
+            self.judge(size <= SIZE_TARGET))
         # -static: every DLL it imports must be one that Windows itself
         # provides (here: one that the Wine prefix has in system32).
         objdump = shutil.which("x86_64-w64-mingw32-objdump") or "objdump"
-        out = subprocess.run([objdump, "-p", self.args.brivane], capture_output=True, text=True, check=True).stdout
+        out = subprocess.run([objdump, "-p", path], capture_output=True, text=True, check=True).stdout
         dlls = [line.split(":", 1)[1].strip() for line in out.splitlines() if "DLL Name:" in line]
         system32 = os.path.join(self.session.prefix, "drive_c", "windows", "system32")
         present = {name.lower() for name in os.listdir(system32)}
         foreign = [d for d in dlls if d.lower() not in present]
         row("  DLLs imported", "%d, all the system's" % len(dlls) if not foreign else "not the system's: " +
-            ", ".join(foreign), " ".join(sorted(d.lower() for d in dlls)), self.verdict(not foreign))
+            ", ".join(foreign), " ".join(sorted(d.lower() for d in dlls)), self.judge(not foreign))
 
     # ------------------------------------------------------------ bench probe
     def bench_call(self, *args, timeout=600):
@@ -180,52 +204,80 @@ class Bench:
 
     def startup(self):
         runs = self.args.runs
-        results = {"minimal": [], "brivane": []}
-        icons = {"minimal": [], "brivane": []}
-        memory = {"minimal": [], "brivane": []}
+        programs = [("minimal", self.minimal)] + [(tag or "brivane", exe) for tag, exe, _ in self.programs]
+        results = {name: [] for name, _ in programs}
+        icons = {name: [] for name, _ in programs}
+        memory = {name: [] for name, _ in programs}
         # One warm-up of each, not counted, then alternately.
         for i in range(runs + 1):
-            for name, exe in (("minimal", self.minimal), ("brivane", self.brivane)):
+            for name, exe in programs:
                 pid, icon, idle = self.start_timed(exe)
                 if icon < 0 or idle < 0:
                     raise AssertionError("%s: no icon or no idle within 30 s (%s, %s)" % (name, icon, idle))
-                if name == "brivane":
-                    app = Brivane(self.probe, self.brivane, pid=pid)
+                if name != "minimal":
+                    app = Brivane(self.probe, exe, pid=pid)
                     app.wait_tip(HIDE_TIP)
                 time.sleep(0.5)  # settled: what stays committed after start-up
                 if i > 0:
                     results[name].append(max(icon, idle))
                     icons[name].append(icon)
                     memory[name].append(self.memory(pid))
-                if name == "brivane":
+                if name != "minimal":
                     if app.exit_through_menu() != 0:
                         raise AssertionError("brivane.exe did not end with exit code 0")
                 else:
                     self.close_minimal(pid)
+        global ROW_TAG
         m = statistics.median(results["minimal"])
-        b = statistics.median(results["brivane"])
-        ratio = b / m
         row("start to icon + idle loop, minimal (median)", "%.0f ms" % m,
             "(%d runs; icon at %.0f ms)" % (runs, statistics.median(icons["minimal"])))
-        row("start to icon + idle loop, brivane (median)", "%.0f ms" % b,
-            "(%d runs; icon at %.0f ms)" % (runs, statistics.median(icons["brivane"])))
-        row("  ratio brivane / minimal", "%.2fx" % ratio, "goal <= %.1fx" % STARTUP_RATIO_TARGET,
-            self.verdict(ratio <= STARTUP_RATIO_TARGET))
-        mm, mb = statistics.median(memory["minimal"]), statistics.median(memory["brivane"])
+        for tag, _, _ in self.programs:
+            ROW_TAG = tag
+            b = statistics.median(results[tag or "brivane"])
+            ratio = b / m
+            row("start to icon + idle loop, brivane (median)", "%.0f ms" % b,
+                "(%d runs; icon at %.0f ms)" % (runs, statistics.median(icons[tag or "brivane"])))
+            row("  ratio brivane / minimal", "%.2fx" % ratio, "goal <= %.1fx" % STARTUP_RATIO_TARGET,
+                self.judge(ratio <= STARTUP_RATIO_TARGET))
+        ROW_TAG = ""
+        mm = statistics.median(memory["minimal"])
         row("committed memory after start, minimal", kib(mm), "(PagefileUsage, median)")
-        row("committed memory after start, brivane", kib(mb), "+%s over the minimal program" % kib(mb - mm))
-        row("  ratio brivane / minimal", "%.2fx" % (mb / mm), "goal <= %.1fx" % MEMORY_RATIO_TARGET,
-            self.verdict(mb / mm <= MEMORY_RATIO_TARGET))
+        for tag, _, _ in self.programs:
+            ROW_TAG = tag
+            mb = statistics.median(memory[tag or "brivane"])
+            row("committed memory after start, brivane", kib(mb), "+%s over the minimal program" % kib(mb - mm))
+            row("  ratio brivane / minimal", "%.2fx" % (mb / mm), "goal <= %.1fx" % MEMORY_RATIO_TARGET,
+                self.judge(mb / mm <= MEMORY_RATIO_TARGET))
+        ROW_TAG = ""
 
-    def running(self):
-        app = Brivane(self.probe, self.brivane)
+    def each_program(self, figures):
+        """figures(exe) for our brivane.exe, then for the earlier one, each
+        starting with the desktop shown (a program that had to be killed
+        may have left it hidden)."""
+        global ROW_TAG
+        try:
+            for tag, exe, _ in self.programs:
+                ROW_TAG = tag
+                if not self.fixture.visible():
+                    self.probe.one("show", "%x" % self.fixture.progman, 9)
+                    self.probe.one("show", "%x" % self.fixture.listview, 9)
+                figures(exe)
+        finally:
+            ROW_TAG = ""
+
+    def program_figures(self, exe):
+        self.running(exe)
+        self.menus(exe)
+
+    def running(self, exe):
+        app = Brivane(self.probe, exe)
         app.wait_tip(HIDE_TIP)
         try:
             self.toggle_cost(app)
             self.cycles(app)
             self.watchdog()
             self.idle_cpu(app)
-            self.wakeups(app)
+            self.wakeups(app, exe)
         finally:
             if not app.exited():
                 app.stop()
@@ -241,7 +293,7 @@ class Bench:
         row("hide + show pair (WM_HOTKEY x2, sent)", "%.1f ms" % ms, "(%d pairs)" % pairs)
         row("  its platform calls alone (probe)", "%.1f ms" % floor, "overhead %.1f ms" % (ms - floor))
         row("  ratio brivane / probe", "%.2fx" % (ms / floor), "goal <= %.1fx" % TOGGLE_RATIO_TARGET,
-            self.verdict(ms / floor <= TOGGLE_RATIO_TARGET))
+            self.judge(ms / floor <= TOGGLE_RATIO_TARGET))
 
     def cycles(self, app):
         cycles, menus = self.args.cycles, self.args.menus
@@ -312,11 +364,11 @@ class Bench:
         times = [float(t) for t in self.bench_call("menu", "%x" % tray_window, pid, warm_ups + rounds)]
         return times[warm_ups:]
 
-    def menus(self):
+    def menus(self, exe):
         rounds, warm_ups = self.args.menu_rounds, self.args.menu_warm_ups
         _, windows_folder = self.session.user_folder("Desktop")
         self.make_entries(1000)
-        app = Brivane(self.probe, self.brivane)
+        app = Brivane(self.probe, exe)
         try:
             app.wait_tip(HIDE_TIP)
             time.sleep(0.5)
@@ -329,11 +381,20 @@ class Bench:
             self.bench_call("menu", "%x" % tray_window, app.pid, 1)
             time.sleep(0.3)
             after_menu = self.memory(app.pid)
+            # The first opening also makes the shell build its system image
+            # list (the program binds it on first use) and add the entries'
+            # icons to it: that stays, shared by the process. A second opening
+            # shows whether what an opening builds goes when it closes.
+            self.bench_call("menu", "%x" % tray_window, app.pid, 1)
+            time.sleep(0.3)
+            after_second = self.memory(app.pid)
             row("committed memory after start (fresh copy)", kib(at_start))
             row("  after the first 1,000-entry menu closed", kib(after_menu),
                 "%+.0f KB (hiding alone %+.0f KB); goal <= +1024 KB" % ((after_menu - at_start) / 1024.0,
                                                                         (hidden - at_start) / 1024.0),
-                self.verdict(after_menu - at_start <= MENU_MEMORY_TARGET))
+                self.judge(after_menu - at_start <= MENU_MEMORY_TARGET))
+            row("  after a second one closed", kib(after_second),
+                "%+.0f KB over the first (what an opening leaves behind)" % ((after_second - after_menu) / 1024.0))
 
             figures = []
             for size in MENU_SIZES:
@@ -354,13 +415,13 @@ class Bench:
                     "floor %.1f ms, %.1f us/entry: %.2fx%s" % (
                         floor_ms, 1000.0 * floor_ms / entries, ratio,
                         "; goal <= %.1fx" % target if target else ""),
-                    self.verdict(ratio <= target) if target else None)
+                    self.judge(ratio <= target) if target else None)
             (_, e0, m0, f0), (_, e1, m1, f1), (_, e2, m2, f2) = figures
             low, high = (m1 - m0) / (e1 - e0), (m2 - m1) / (e2 - e1)
             floor_low, floor_high = (f1 - f0) / (e1 - e0), (f2 - f1) / (e2 - e1)
             row("  one more entry at 100-1,000 / 1,000-5,000", "%.0f / %.0f us: %.2fx" % (
                 1000 * low, 1000 * high, high / low), "linear: goal <= %.1fx" % MENU_LINEARITY_TARGET,
-                self.verdict(high / low <= MENU_LINEARITY_TARGET))
+                self.judge(high / low <= MENU_LINEARITY_TARGET))
             row("    the floor loop likewise", "%.0f / %.0f us: %.2fx" % (
                 1000 * floor_low, 1000 * floor_high, floor_high / floor_low),
                 "(what the platform itself does)")
@@ -369,7 +430,7 @@ class Bench:
             self.make_entries(0)
 
     # ------------------------------------------------------------ wake-ups
-    def wakeups(self, app):
+    def wakeups(self, app, exe):
         """Wake-ups of brivane.exe's threads while idle, beside the minimal
         tray program idling over the same seconds: bursts of system calls
         seen by strace, and the voluntary context switches in /proc."""
@@ -383,7 +444,7 @@ class Bench:
         try:
             if not self.probe.idle(minimal, 30000):
                 raise AssertionError("the minimal tray program did not go idle")
-            pids = {"minimal": unix_pid(self.minimal), "brivane": unix_pid(self.brivane)}
+            pids = {"minimal": unix_pid(self.minimal), "brivane": unix_pid(exe)}
             strace = shutil.which("strace")
             if strace:
                 for name, pid in pids.items():
@@ -424,7 +485,7 @@ class Bench:
         if "brivane" in counts:
             allowed = WATCHDOG_HZ * seconds + 1
             row("  brivane, wake-ups", "%d" % counts["brivane"],
-                "goal: the watchdog's tick alone, <= %d" % allowed, self.verdict(counts["brivane"] <= allowed))
+                "goal: the watchdog's tick alone, <= %d" % allowed, self.judge(counts["brivane"] <= allowed))
 
 def unix_pid(windows_exe):
     """The Unix process of a running Wine program, by its command line's
@@ -494,6 +555,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--quick", action="store_true", help="fewer runs, shorter idle time")
     parser.add_argument("--idle", type=int, help="seconds of idle CPU measurement per state (60, quick 10)")
+    parser.add_argument("--before", metavar="BRIVANE.EXE", help="an earlier brivane.exe to measure beside ours")
     parser.add_argument("brivane")
     parser.add_argument("fixture")
     parser.add_argument("probe")
@@ -516,8 +578,7 @@ def main():
     bench.set_up()
     try:
         bench.startup()
-        bench.running()
-        bench.menus()
+        bench.each_program(bench.program_figures)
     finally:
         bench.tear_down()
     return 1 if bench.failed else 0

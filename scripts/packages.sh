@@ -7,6 +7,8 @@ PACKAGES=(
     # build
     cmake ninja-build git procps python3 ccache
     g++-mingw-w64-x86-64-posix mingw-w64-tools
+    # the linker of the MinGW build: it drops unused functions with their unwind data
+    lld-14
     clang-14 libclang-rt-14-dev googletest libgtest-dev
     # checks: clang-tidy on the host build, formatting in the test run
     clang-tidy-14 clang-format-14

@@ -64,27 +64,39 @@ TSysImageList::TSysImageList(TComponent* owner)
       random_(static_cast<std::minstd_rand::result_type>(GetTickCount64() ^ GetCurrentProcessId() ^
                                                          reinterpret_cast<uintptr_t>(this))) {
     SetDrawingStyle(TDrawingStyle::dsTransparent);
-    Bind();
+    // Not bound yet: asking the shell for its list makes the shell build it,
+    // icons and all, which the program only needs for the desktop entries'
+    // menu, well after start-up.
+}
+
+void TSysImageList::HandleNeeded() const {
+    // Binding changes the handle but not what any user of the list sees.
+    if (!bound_) const_cast<TSysImageList*>(this)->Bind(false);
 }
 
 void TSysImageList::SetIconSize(TIconSize size) {
     if (size == iconSize_) return;
     iconSize_ = size;
-    Bind();
+    Bind(true);
 }
 
 unsigned TSysImageList::SizeFlag() const {
     return iconSize_ == TIconSize::isLargeIcons ? SHGFI_LARGEICON : SHGFI_SMALLICON;
 }
 
-void TSysImageList::Bind() {
+void TSysImageList::Bind(bool signal) {
+    bound_ = true;
     SHFILEINFOW info{};
     const DWORD_PTR list = SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SizeFlag());
     // The list is the shell's: releasing or replacing it never destroys it.
-    SetHandle(TBorrowedImageList(reinterpret_cast<HIMAGELIST>(list)));
+    SetHandle(TBorrowedImageList(reinterpret_cast<HIMAGELIST>(list)), signal);
 }
 
-int TSysImageList::FileIconIndex(const std::string& name, bool open) { return Lookup(name, open, true); }
+int TSysImageList::FileIconIndex(const std::string& name, bool open) {
+    // The indexes are those of the bound list.
+    HandleNeeded();
+    return Lookup(name, open, true);
+}
 
 int TSysImageList::Lookup(const std::string& name, bool open, bool mayUseTempFile) {
     const UINT flags = SizeFlag() | (open ? SHGFI_OPENICON : 0);

@@ -14,7 +14,9 @@ enum class TIconSize : uint8_t { isSmallIcons, isLargeIcons };
 
 class TSysImageList : public TCustomImageList {
 public:
-    // Small icons, transparent drawing, the shell's list shared, bound at once.
+    // Small icons, transparent drawing, the shell's list shared. It is bound
+    // when it is first used, which looks to every user as if it had been bound
+    // from the start: that first binding signals no change.
     explicit TSysImageList(TComponent* owner);
 
     TIconSize IconSize() const { return iconSize_; }
@@ -33,17 +35,19 @@ public:
     static constexpr int kTempFileCandidates = 8;
 
 protected:
+    void HandleNeeded() const override;
     // The unique number GetTempFileName gets for a candidate name of the
     // temporary-file fallback: pseudo-random, 1..99. A number whose low 16
     // bits are 0 is taken as 1: given 0, GetTempFileName creates a file itself.
     virtual unsigned TempFileNumber();
 
 private:
-    void Bind();
+    void Bind(bool signal);
     unsigned SizeFlag() const;
     int Lookup(const std::string& name, bool open, bool mayUseTempFile);
     int TempFileIconIndex(const std::string& extension, bool open);
 
     TIconSize iconSize_ = TIconSize::isSmallIcons;
+    bool bound_ = false;
     std::minstd_rand random_;
 };

@@ -12,10 +12,12 @@
 #include <thread>
 
 #include "DesktopFixture.h"
+#include "core/Exception.h"
 #include "support/FormTestSupport.h"
 #include "support/RegistryBackup.h"
 #include "support/WinTestSupport.h"
 #include "win/Handles.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -340,4 +342,56 @@ TEST_F(ColoursTest, AWatchdogThatCannotReadTheColourNeitherCapturesNorRepaints) 
     EXPECT_FALSE(form->ColourCheckPending);
     EXPECT_EQ(form->CapturedTextColour, RGB(1, 2, 3));
     EXPECT_TRUE(app.errorBoxes.empty());
+}
+
+// --- the colour chooser's library ---------------------------------------------------
+
+// comdlg32 is loaded by the chooser's first run, not by start-up.
+TEST_F(ColoursTest, StartingLeavesTheColourChooserLibraryUnloaded) {
+    Start();
+    EXPECT_EQ(GetModuleHandleW(L"comdlg32.dll"), nullptr);
+}
+
+TEST(SystemFunction, LoadsOnFirstUseAndUnloadsWithTheOwner) {
+    ASSERT_EQ(GetModuleHandleW(L"comdlg32.dll"), nullptr);
+    {
+        TSystemFunction<decltype(ChooseColorW)> chooseColor("comdlg32.dll", "ChooseColorW");
+        EXPECT_EQ(GetModuleHandleW(L"comdlg32.dll"), nullptr);
+        decltype(ChooseColorW)* const function = chooseColor.Get();
+        const HMODULE loaded = GetModuleHandleW(L"comdlg32.dll");
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(reinterpret_cast<void*>(function),
+                  reinterpret_cast<void*>(GetProcAddress(loaded, "ChooseColorW")));
+        EXPECT_EQ(chooseColor.Get(), function);
+    }
+    EXPECT_EQ(GetModuleHandleW(L"comdlg32.dll"), nullptr);
+}
+
+TEST(SystemFunction, AMissingLibraryOrFunctionIsAClearErrorEachTime) {
+    TSystemFunction<void()> noLibrary("brivane-no-such-library.dll", "Anything");
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            noLibrary.Get();
+            ADD_FAILURE() << "no error";
+        } catch (const EWin32Error& error) {
+            EXPECT_EQ(std::string(error.what())
+                          .rfind("Could not load brivane-no-such-library.dll from the system folder.\nWin32 "
+                                 "Error.  Code: 126.",
+                                 0),
+                      0u)
+                << error.what();
+        }
+    }
+    TSystemFunction<void()> noFunction("kernel32.dll", "BrivaneNoSuchFunction");
+    try {
+        noFunction.Get();
+        ADD_FAILURE() << "no error";
+    } catch (const EWin32Error& error) {
+        EXPECT_EQ(
+            std::string(error.what())
+                .rfind("Could not find BrivaneNoSuchFunction in kernel32.dll.\nWin32 Error.  Code: 127.", 0),
+            0u)
+            << error.what();
+    }
+    EXPECT_FALSE(noFunction.Loaded());
 }

@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "controls_capture.h"
+#include "core/Exception.h"
 #include "resource.h"
 #include "win/Application.h"
 #include "win/ExtCtrls.h"
@@ -372,6 +376,46 @@ TEST_F(Controls, PanelAndCentredPictureShowThePicturesPixelsOnScreen) {
     }
     EXPECT_EQ(mismatches, 0);
     EXPECT_GT(capture::DistinctColours(shot, RECT{3, 3, 402, 259}), 16u);
+}
+
+// The picture is made when it is first needed; its resource is checked when
+// it is chosen, so a damaged one is still reported then.
+TEST_F(Controls, APictureResourceIsCheckedWhenChosen) {
+    const HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(IDB_ABOUT), RT_BITMAP);
+    ASSERT_NE(resource, nullptr);
+    const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(module, resource)));
+    const std::vector<uint8_t> about(bytes, bytes + SizeofResource(module, resource));
+    EXPECT_TRUE(IsBitmapResource(about.data(), static_cast<DWORD>(about.size())));
+
+    const auto damaged = [&](size_t offset, std::vector<uint8_t> value) {
+        std::vector<uint8_t> copy = about;
+        std::copy(value.begin(), value.end(), copy.begin() + static_cast<ptrdiff_t>(offset));
+        return IsBitmapResource(copy.data(), static_cast<DWORD>(copy.size()));
+    };
+    EXPECT_FALSE(IsBitmapResource(about.data(), static_cast<DWORD>(about.size() - 1)));  // a row cut short
+    EXPECT_FALSE(IsBitmapResource(about.data(), sizeof(BITMAPINFOHEADER)));  // no colours, no rows
+    EXPECT_FALSE(IsBitmapResource(nullptr, 0));
+    EXPECT_FALSE(damaged(0, {12, 0, 0, 0}));              // an old core header
+    EXPECT_FALSE(damaged(4, {0, 0, 0, 0}));               // no width
+    EXPECT_FALSE(damaged(8, {0, 0, 0, 0}));               // no height
+    EXPECT_FALSE(damaged(8, {0xFF, 0xFF, 0xFF, 0x7F}));   // more rows than there are
+    EXPECT_FALSE(damaged(14, {7, 0}));                    // no such depth
+    EXPECT_FALSE(damaged(16, {BI_RLE8, 0, 0, 0}));        // compressed
+    EXPECT_FALSE(damaged(32, {0x00, 0x00, 0x00, 0x01}));  // a colour table past the end
+    const int32_t topDown = -ABOUT_BITMAP_HEIGHT;
+    std::vector<uint8_t> height(4);
+    std::memcpy(height.data(), &topDown, 4);
+    EXPECT_TRUE(damaged(8, height));
+
+    TOwned<TImage> image(new TImage(nullptr));
+    try {
+        image->LoadFromResource(module, 9999);
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& error) {
+        EXPECT_STREQ(error.what(), "Bitmap resource 9999 not found");
+    }
+    EXPECT_TRUE(image->Picture().Empty());
 }
 
 TEST_F(Controls, PictureIsSmoothlyScaledAndCentredAtHigherDpi) {

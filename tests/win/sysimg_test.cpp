@@ -507,6 +507,32 @@ TEST(SysImageListBinding, ConstructionBindsTheSmallSystemList) {
     EXPECT_GT(list->Count(), 0);
 }
 
+// The list is bound when it is first used; to whoever uses it, it has been
+// bound all along, so that first binding is no change.
+TEST(SysImageListBinding, TheFirstUseBindsWithoutSignallingAChange) {
+    for (const auto firstUse : {+[](const TSysImageList& list) { return list.Count() > 0; },
+                                +[](const TSysImageList& list) { return list.Width() > 0; }}) {
+        TOwned<TSysImageList> list(new TSysImageList(nullptr));
+        ChangeCounter changes;
+        list->OnChange = TNotifyEvent(&changes, &ChangeCounter::Changed);
+        EXPECT_TRUE(firstUse(*list));
+        EXPECT_EQ(list->Handle(), ShellList(SHGFI_SMALLICON));
+        EXPECT_EQ(changes.count, 0);
+    }
+    TOwned<TSysImageList> list(new TSysImageList(nullptr));
+    ChangeCounter changes;
+    list->OnChange = TNotifyEvent(&changes, &ChangeCounter::Changed);
+    EXPECT_EQ(list->FileIconIndex("My Computer", false), SpecialFolderIndex(CSIDL_DRIVES, SHGFI_SMALLICON));
+    EXPECT_EQ(list->Handle(), ShellList(SHGFI_SMALLICON));
+    EXPECT_EQ(changes.count, 0);
+    // A size set before any use binds at once, and says so.
+    TOwned<TSysImageList> large(new TSysImageList(nullptr));
+    large->OnChange = TNotifyEvent(&changes, &ChangeCounter::Changed);
+    large->SetIconSize(TIconSize::isLargeIcons);
+    EXPECT_EQ(changes.count, 1);
+    EXPECT_EQ(large->Handle(), ShellList(SHGFI_LARGEICON));
+}
+
 TEST(SysImageListBinding, IconSizeRebindsOnlyOnChange) {
     TOwned<TSysImageList> list(new TSysImageList(nullptr));
     ChangeCounter changes;

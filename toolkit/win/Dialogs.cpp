@@ -3,8 +3,17 @@
 #include <commdlg.h>
 
 #include "win/Application.h"
+#include "win/SystemLibrary.h"
 
 namespace {
+
+// comdlg32 is loaded when the chooser first runs, not at start-up: it brings
+// the printing DLLs with it, megabytes committed before the tray icon is up,
+// for a command that is rarely used. Once loaded it stays.
+TSystemFunction<decltype(ChooseColorW)>& ChooseColorFunction() {
+    static TSystemFunction<decltype(ChooseColorW)> function("comdlg32.dll", "ChooseColorW");
+    return function;
+}
 
 TColorDialog::TAnswer& Answer() {
     static TColorDialog::TAnswer answer;
@@ -37,6 +46,8 @@ bool TColorDialog::Execute() {
         color_ = *chosen;
         return true;
     }
+    // Throws, before anything else, when comdlg32 can't be loaded.
+    decltype(ChooseColorW)* const chooseColor = ChooseColorFunction().Get();
     // Not kept between runs: every opening starts with the custom colours unset.
     COLORREF custom[16];
     for (COLORREF& c : custom) c = 0xFFFFFFFF;
@@ -47,7 +58,7 @@ bool TColorDialog::Execute() {
     cc.lpCustColors = custom;
     cc.Flags = flags;
     cc.lpfnHook = &CentreHook;
-    if (!ChooseColorW(&cc)) return false;
+    if (!chooseColor(&cc)) return false;
     color_ = cc.rgbResult;
     return true;
 }

@@ -1,5 +1,8 @@
 #include "win/ExtCtrls.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "core/Exception.h"
 
 // --- TPanel ------------------------------------------------------------------
@@ -117,16 +120,57 @@ void DrawBevel(HDC dc, RECT& r, TBevelCut cut, int width) {
 
 TImage::TImage(TComponent* owner) : TGraphicControl(owner) {}
 
+bool IsBitmapResource(const void* data, DWORD size) {
+    if (!data || size < sizeof(BITMAPINFOHEADER)) return false;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, data, sizeof header);
+    if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size || header.biWidth <= 0 ||
+        header.biHeight == 0 || header.biPlanes != 1) {
+        return false;
+    }
+    const uint64_t width = static_cast<uint64_t>(header.biWidth);
+    const uint64_t height = header.biHeight < 0
+                                ? 0 - static_cast<uint64_t>(static_cast<int64_t>(header.biHeight))
+                                : static_cast<uint64_t>(header.biHeight);
+    const unsigned bits = header.biBitCount;
+    const bool bitFields = header.biCompression == BI_BITFIELDS && (bits == 16 || bits == 32);
+    if (header.biCompression != BI_RGB && !bitFields) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    uint64_t colours = header.biClrUsed;
+    if (colours == 0 && bits <= 8) colours = uint64_t{1} << bits;
+    // The three colour masks follow a plain BITMAPINFOHEADER.
+    if (bitFields && header.biSize == sizeof(BITMAPINFOHEADER)) colours += 3;
+    const uint64_t rows = (width * bits + 31) / 32 * 4 * height;
+    return header.biSize + colours * sizeof(RGBQUAD) + rows <= size;
+}
+
 void TImage::LoadFromResource(HINSTANCE module, int id) {
-    auto* bitmap = static_cast<HBITMAP>(
-        LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap) throw EReadError(Format("Bitmap resource %d not found", {std::to_string(id)}));
-    BITMAP info{};
-    GetObjectW(bitmap, sizeof(info), &info);
-    picture_.SetHandle(bitmap, info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), RT_BITMAP);
+    if (!resource) throw EReadError(Format("Bitmap resource %d not found", {std::to_string(id)}));
+    // A resource's data lies in the mapped module: reading its header costs
+    // nothing and frees nothing.
+    HGLOBAL data = LoadResource(module, resource);
+    if (!IsBitmapResource(data ? LockResource(data) : nullptr, SizeofResource(module, resource)))
+        throw EReadError(Format("Bitmap resource %d is damaged", {std::to_string(id)}));
+    picture_.Clear();
+    pendingModule_ = module;
+    pendingId_ = id;
     scaled_.Reset();
     scaledFrom_ = nullptr;
     Invalidate();
+}
+
+void TImage::LoadPendingPicture() const {
+    if (!pendingModule_) return;
+    auto* bitmap = static_cast<HBITMAP>(
+        LoadImageW(pendingModule_, MAKEINTRESOURCEW(pendingId_), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    // Checked when it was chosen, the resource still fails to load only when
+    // the system is out of memory: nothing is drawn, and it is tried again.
+    if (!bitmap) return;
+    pendingModule_ = nullptr;
+    BITMAP info{};
+    GetObjectW(bitmap, sizeof(info), &info);
+    picture_.SetHandle(bitmap, info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
 }
 
 void TImage::SetCenter(bool center) {
@@ -136,6 +180,7 @@ void TImage::SetCenter(bool center) {
 }
 
 RECT TImage::PictureRect(const RECT& bounds, int dpi) const {
+    LoadPendingPicture();
     const int width = MulDiv(picture_.Width(), dpi, 96);
     const int height = MulDiv(picture_.Height(), dpi, 96);
     int x = bounds.left, y = bounds.top;
@@ -174,6 +219,7 @@ HBITMAP TImage::ScaledPicture(int width, int height) {
 }
 
 void TImage::Paint(HDC dc, const RECT& bounds, int dpi) {
+    LoadPendingPicture();
     if (picture_.Empty()) return;
     const RECT r = PictureRect(bounds, dpi);
     const int width = r.right - r.left, height = r.bottom - r.top;

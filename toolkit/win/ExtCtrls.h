@@ -57,13 +57,26 @@ void DrawBevel(HDC dc, RECT& rect, TBevelCut cut, int width);
 
 // A picture drawn in its bounds. At more than 96 DPI the picture is scaled to
 // the DPI with a smoothing filter; the scaled copy is kept for the next paint.
+// Whether the data of a bitmap resource (`size` bytes) holds what LoadImageW
+// needs: a BITMAPINFOHEADER (or a later, larger one) of a sane uncompressed
+// bitmap, its colour table and all its rows.
+bool IsBitmapResource(const void* data, DWORD size);
+
 class TImage : public TGraphicControl {
 public:
     explicit TImage(TComponent* owner);
 
-    TBitmap& Picture() { return picture_; }
-    const TBitmap& Picture() const { return picture_; }
-    // Loads a bitmap resource of `module` into Picture.
+    TBitmap& Picture() {
+        LoadPendingPicture();
+        return picture_;
+    }
+    const TBitmap& Picture() const {
+        LoadPendingPicture();
+        return picture_;
+    }
+    // Makes a bitmap resource of `module` the Picture. The resource is
+    // checked at once (EReadError when it is missing or not a bitmap); the
+    // picture itself is made when it is first needed, to be painted or read.
     void LoadFromResource(HINSTANCE module, int id);
 
     // Centred: the picture's middle on the control's middle, its edges cut
@@ -77,8 +90,14 @@ public:
 
 private:
     HBITMAP ScaledPicture(int width, int height);
+    void LoadPendingPicture() const;
 
-    TBitmap picture_;
+    // The picture, and the resource it is still to be made from: made on
+    // first use, so the picture belongs to what the control shows, however
+    // late that is.
+    mutable TBitmap picture_;
+    mutable HINSTANCE pendingModule_ = nullptr;
+    mutable int pendingId_ = 0;
     bool center_ = false;
     TUniqueBitmap scaled_;
     int scaledWidth_ = 0, scaledHeight_ = 0;

@@ -83,6 +83,9 @@ struct ImageList : NullInvalid<HIMAGELIST> {
 struct Dc : NullInvalid<HDC> {
     static void Close(HDC h) { DeleteDC(h); }
 };
+struct Module : NullInvalid<HMODULE> {
+    static void Close(HMODULE h) { FreeLibrary(h); }
+};
 
 }  // namespace handle_traits
 
@@ -98,6 +101,7 @@ using TUniqueFind = TUniqueHandle<HANDLE, handle_traits::Find>;
 using TUniqueWindow = TUniqueHandle<HWND, handle_traits::Window>;
 using TUniqueImageList = TUniqueHandle<HIMAGELIST, handle_traits::ImageList>;
 using TUniqueDc = TUniqueHandle<HDC, handle_traits::Dc>;
+using TUniqueModule = TUniqueHandle<HMODULE, handle_traits::Module>;
 
 // A device context borrowed with GetDC, released with ReleaseDC.
 class TWindowDc {

@@ -9,31 +9,36 @@ TCustomImageList::~TCustomImageList() = default;
 void TCustomImageList::SetHandle(TUniqueImageList list) {
     const HIMAGELIST handle = list.Get();
     owned_ = std::move(list);
-    Adopt(handle);
+    Adopt(handle, true);
 }
 
-void TCustomImageList::SetHandle(TBorrowedImageList list) {
+void TCustomImageList::SetHandle(TBorrowedImageList list, bool signal) {
     owned_.Reset();
-    Adopt(list.Get());
+    Adopt(list.Get(), signal);
 }
 
-void TCustomImageList::Adopt(HIMAGELIST handle) {
+void TCustomImageList::Adopt(HIMAGELIST handle, bool signal) {
     handle_ = handle;
     if (handle_) {
         int cx = 0, cy = 0;
         if (ImageList_GetIconSize(handle_, &cx, &cy)) width_ = cx, height_ = cy;
     }
-    if (!Destroying()) Change();
+    if (signal && !Destroying()) Change();
 }
 
-int TCustomImageList::Count() const { return handle_ ? ImageList_GetImageCount(handle_) : 0; }
+int TCustomImageList::Count() const {
+    HandleNeeded();
+    return handle_ ? ImageList_GetImageCount(handle_) : 0;
+}
 
 void TCustomImageList::GetIcon(int index, TIcon& icon) const {
+    HandleNeeded();
     icon.SetHandle(handle_ && index >= 0 && index < Count() ? ImageList_GetIcon(handle_, index, ILD_NORMAL)
                                                             : nullptr);
 }
 
 void TCustomImageList::GetBitmap(int index, TBitmap& bitmap) const {
+    HandleNeeded();
     if (!handle_ || index < 0 || index >= Count()) {
         bitmap.Clear();
         return;
@@ -43,6 +48,7 @@ void TCustomImageList::GetBitmap(int index, TBitmap& bitmap) const {
 }
 
 void TCustomImageList::Draw(HDC dc, int x, int y, int index) const {
+    HandleNeeded();
     if (!handle_) return;
     static constexpr UINT kStyleFlags[] = {ILD_FOCUS, ILD_SELECTED, ILD_NORMAL, ILD_TRANSPARENT};
     const auto listColour = [](COLORREF c) { return c == clNone ? CLR_NONE : c; };

@@ -29,11 +29,20 @@ public:
     explicit TCustomImageList(TComponent* owner);
     ~TCustomImageList() override;
 
-    HIMAGELIST Handle() const { return handle_; }
-    bool HandleAllocated() const { return handle_ != nullptr; }
+    HIMAGELIST Handle() const {
+        HandleNeeded();
+        return handle_;
+    }
+    bool HandleAllocated() const { return Handle() != nullptr; }
 
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    int Width() const {
+        HandleNeeded();
+        return width_;
+    }
+    int Height() const {
+        HandleNeeded();
+        return height_;
+    }
     int Count() const;
 
     // Background, blend colour and style of Draw (clNone: none).
@@ -56,12 +65,15 @@ public:
 protected:
     void Change() { OnChange(this); }
     // Release the previous list (destroyed only if it was owned), adopt the
-    // new one, take its image size and signal a change.
+    // new one, take its image size and signal a change (unless told not to).
     void SetHandle(TUniqueImageList list);
-    void SetHandle(TBorrowedImageList list);
+    void SetHandle(TBorrowedImageList list, bool signal = true);
+    // Runs before anything uses the list: a list that binds its handle on
+    // first use rather than when it is made binds here.
+    virtual void HandleNeeded() const {}
 
 private:
-    void Adopt(HIMAGELIST handle);
+    void Adopt(HIMAGELIST handle, bool signal);
 
     TUniqueImageList owned_;
     HIMAGELIST handle_ = nullptr;  // owned_'s list, or a borrowed one
