@@ -38,7 +38,8 @@ _versioninfo_compiled_block(brivane ${PROJECT_SOURCE_DIR}/resources/brivane.rc
 get_property(_versioninfo_block_files GLOBAL PROPERTY _versioninfo_blocks)
 add_custom_target(versioninfo_compiled_blocks DEPENDS ${_versioninfo_block_files})
 add_dependencies(versioninfo_test versioninfo_compiled_blocks)
-target_compile_definitions(versioninfo_test PRIVATE
-  BRIVANE_VERSION_BLOCKS_DIR="${_versioninfo_blocks_dir}"
-  BRIVANE_VERSIONINFO_CORPUS_DIR="${PROJECT_SOURCE_DIR}/tests/fuzz/corpus/versioninfo"
-  BRIVANE_PROJECT_VERSION="${PROJECT_VERSION}")
+target_compile_definitions(versioninfo_test PRIVATE BRIVANE_PROJECT_VERSION="${PROJECT_VERSION}")
+# Folders reach the test through its environment, not its compile command,
+# which then stays the same in every checkout (and ccache serves it).
+set_tests_properties(versioninfo_test PROPERTIES ENVIRONMENT
+  "BRIVANE_VERSION_BLOCKS_DIR=${_versioninfo_blocks_dir};BRIVANE_VERSIONINFO_CORPUS_DIR=${PROJECT_SOURCE_DIR}/tests/fuzz/corpus/versioninfo")

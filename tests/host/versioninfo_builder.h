@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -187,5 +189,13 @@ inline Node SampleRoot() {
 }
 
 inline std::vector<uint8_t> SampleBlock() { return Build(SampleRoot()); }
+
+// A folder that ctest names in the environment (tests/host/versioninfo.cmake):
+// kept out of the compile command, so that the compiler cache serves every
+// checkout. Empty when the variable is missing (the caller's check fails).
+inline std::filesystem::path FolderFromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
+}
 
 }  // namespace vitest

@@ -1,8 +1,8 @@
 // TFileVersionInfo on blocks that real resource compilers write: windres
 // output compiled from .rc files at build time (the program's own
 // resources/brivane.rc among them), and blocks laid out as rc.exe writes
-// them. BRIVANE_VERSION_BLOCKS_DIR and BRIVANE_PROJECT_VERSION come from the
-// build.
+// them. BRIVANE_PROJECT_VERSION comes from the build, the blocks' folder from
+// BRIVANE_VERSION_BLOCKS_DIR in the environment.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -24,7 +24,7 @@ using namespace vitest;
 namespace {
 
 std::vector<uint8_t> CompiledBlock(const std::string& name) {
-    const std::filesystem::path path = std::filesystem::path(BRIVANE_VERSION_BLOCKS_DIR) / (name + ".bin");
+    const std::filesystem::path path = FolderFromEnvironment("BRIVANE_VERSION_BLOCKS_DIR") / (name + ".bin");
     std::ifstream file(path, std::ios::binary);
     EXPECT_TRUE(file) << path;
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});

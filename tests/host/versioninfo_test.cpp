@@ -487,7 +487,7 @@ TEST(VersionInfoRejects, TheErrorIsASupportError) {
 
 namespace {
 
-std::filesystem::path CorpusDir() { return BRIVANE_VERSIONINFO_CORPUS_DIR; }
+std::filesystem::path CorpusDir() { return FolderFromEnvironment("BRIVANE_VERSIONINFO_CORPUS_DIR"); }
 
 std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
