@@ -584,8 +584,17 @@ class E2ETestCase(unittest.TestCase):
         app.wait_tip(SHOW_TIP)
         self.assertEqual(self.in_force(), {"Wallpaper": "", "Pattern": ""})
         self.assertEqual(self.stored_settings(), self.stored)
-        # What Wine's desktop shows once the desktop window is gone: no wallpaper.
-        wait_until(lambda: not self.wallpaper_on_screen(), TIMEOUT, what="the wallpaper to leave the screen")
+        # What Wine's desktop shows once the desktop window is gone: no
+        # wallpaper. Wine's desktop learns of the change from a message that
+        # it may handle after it has repainted the uncovered screen with the
+        # old wallpaper (Windows repaints within the call); a repaint asked for
+        # now shows what is in force.
+        def no_wallpaper():
+            if not self.wallpaper_on_screen():
+                return True
+            self.probe.call("redrawdesktop")
+            return False
+        wait_until(no_wallpaper, TIMEOUT, what="the wallpaper to leave the screen")
 
     def assert_shown(self, app):
         """The desktop back, wallpaper and pattern in force again from the

@@ -411,6 +411,12 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         Need(a, 3, "show <hwnd> <command>");
         Out(ShowWindow(HwndArg(a[1]), static_cast<int>(Number(a[2]))) ? "1" : "0");
     };
+    c["redrawdesktop"] = [](const Args&) {
+        if (!RedrawWindow(GetDesktopWindow(), nullptr, nullptr,
+                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN)) {
+            throw ProbeError("RedrawWindow failed: " + std::to_string(GetLastError()));
+        }
+    };
     c["post"] = [](const Args& a) {
         Need(a, 5, "post <hwnd> <msg> <wparam> <lparam>");
         if (!PostMessageW(HwndArg(a[1]), static_cast<UINT>(Number(a[2])),
