@@ -100,30 +100,44 @@ endfunction()
 
 # Properties that put a test into a Wine desktop: the session fixture and one
 # lock per session, so that tests never overlap on a desktop, its notification
-# area or its registry. Tests are dealt to the BRIVANE_WINE_LANES sessions in
-# turn; the session's folder goes to the test as BRIVANE_WINE_STATE (for
-# wine-exec) and to <state_var>.
-function(_brivane_session_properties out_var state_var)
+# area or its registry. Each test goes to the BRIVANE_WINE_LANES session with
+# the least work so far, counting its `cost` (about the seconds it takes),
+# which also becomes ctest's COST so that long tests start first. The
+# session's folder goes to the test as BRIVANE_WINE_STATE (for wine-exec) and
+# to <state_var>.
+function(_brivane_session_properties out_var state_var cost)
+  if(NOT cost MATCHES "^[1-9][0-9]*$")
+    message(FATAL_ERROR "a Wine test's COST must be a whole number of seconds, not \"${cost}\"")
+  endif()
   if(NOT BRIVANE_WINE_SESSION)
-    set(${out_var} RESOURCE_LOCK brivane_desktop PARENT_SCOPE)
+    set(${out_var} RESOURCE_LOCK brivane_desktop COST ${cost} PARENT_SCOPE)
     set(${state_var} "" PARENT_SCOPE)
     return()
   endif()
-  get_property(dealt GLOBAL PROPERTY _brivane_wine_tests_dealt)
-  if(NOT dealt)
-    set(dealt 0)
-  endif()
-  math(EXPR lane "${dealt} % ${BRIVANE_WINE_LANES} + 1")
-  math(EXPR dealt "${dealt} + 1")
-  set_property(GLOBAL PROPERTY _brivane_wine_tests_dealt ${dealt})
+  set(lane 0)
+  foreach(candidate RANGE 1 ${BRIVANE_WINE_LANES})
+    get_property(load GLOBAL PROPERTY _brivane_wine_lane_load_${candidate})
+    if(NOT load)
+      set(load 0)
+    endif()
+    if(lane EQUAL 0 OR load LESS least)
+      set(lane ${candidate})
+      set(least ${load})
+    endif()
+  endforeach()
+  math(EXPR least "${least} + ${cost}")
+  set_property(GLOBAL PROPERTY _brivane_wine_lane_load_${lane} ${least})
   brivane_wine_lane(${lane} suffix state)
   set(${out_var} RESOURCE_LOCK brivane_desktop${suffix} FIXTURES_REQUIRED wine_session${suffix}
-      ENVIRONMENT "BRIVANE_WINE_STATE=${state}" PARENT_SCOPE)
+      COST ${cost} ENVIRONMENT "BRIVANE_WINE_STATE=${state}" PARENT_SCOPE)
   set(${state_var} ${state} PARENT_SCOPE)
 endfunction()
 
+# The cost of a test that gives none: a short unit test.
+set(BRIVANE_DEFAULT_WINE_COST 2)
+
 function(brivane_wine_test)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "RESOURCES" "NAME;TIMEOUT" "SOURCES;LIBS;PROPERTIES")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "RESOURCES" "NAME;TIMEOUT;COST" "SOURCES;LIBS;PROPERTIES")
   _brivane_require(arg NAME SOURCES)
   if(NOT WIN32)
     message(FATAL_ERROR "brivane_wine_test(${arg_NAME}) needs a Windows build")
@@ -141,8 +155,12 @@ function(brivane_wine_test)
   endif()
   if(TARGET brivane_wine_test_pch)
     target_precompile_headers(${arg_NAME} REUSE_FROM brivane_wine_test_pch)
+    brivane_uses_pch_checksum(${arg_NAME} brivane_wine_test_pch)
   endif()
-  _brivane_session_properties(session state)
+  if(NOT arg_COST)
+    set(arg_COST ${BRIVANE_DEFAULT_WINE_COST})
+  endif()
+  _brivane_session_properties(session state ${arg_COST})
   if(BRIVANE_WINE_SESSION)
     add_dependencies(${arg_NAME} brivane_wine_keepalive)
   endif()
@@ -150,8 +168,8 @@ function(brivane_wine_test)
   set_tests_properties(${arg_NAME} PROPERTIES LABELS win ${session} ${arg_PROPERTIES})
 endfunction()
 
-function(brivane_use_wine_session)
-  _brivane_session_properties(session state)
+function(brivane_use_wine_session cost)
+  _brivane_session_properties(session state ${cost})
   if(NOT state)
     set(state ${CMAKE_BINARY_DIR}/wine)
   endif()
@@ -163,12 +181,12 @@ function(brivane_use_wine_session)
 endfunction()
 
 function(brivane_e2e_test)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;TIMEOUT" "COMMAND;PROPERTIES")
-  _brivane_require(arg NAME COMMAND)
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;TIMEOUT;COST" "COMMAND;PROPERTIES")
+  _brivane_require(arg NAME COMMAND COST)
   _brivane_default_timeout()
   add_test(NAME ${arg_NAME} COMMAND ${arg_COMMAND} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${arg_NAME} PROPERTIES LABELS e2e TIMEOUT ${arg_TIMEOUT} ${arg_PROPERTIES})
-  brivane_use_wine_session(${arg_NAME})
+  brivane_use_wine_session(${arg_COST} ${arg_NAME})
 endfunction()
 
 # Static libraries of this project that <targets> link, directly or not.
@@ -235,7 +253,7 @@ function(brivane_fuzz_target)
       -P ${BRIVANE_CMAKE_DIR}/RunFuzzTarget.cmake)
   math(EXPR timeout "${arg_SECONDS} + 120")
   # A quick run leaves the fuzzing out: ctest -LE fuzz.
-  set_tests_properties(${arg_NAME} PROPERTIES LABELS fuzz TIMEOUT ${timeout})
+  set_tests_properties(${arg_NAME} PROPERTIES LABELS fuzz TIMEOUT ${timeout} COST ${arg_SECONDS})
 endfunction()
 
 # Includes every *.cmake fragment of the calling folder, in name order.

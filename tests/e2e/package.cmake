@@ -4,5 +4,5 @@ if(TARGET brivane)
   brivane_e2e_test(NAME e2e_package
     COMMAND ${BRIVANE_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/package_test.py
             $<TARGET_FILE:brivane> $<TARGET_FILE:desktop_fixture_exe> $<TARGET_FILE:brivane_e2e_probe>
-    TIMEOUT 400)
+    TIMEOUT 400 COST 6)
 endif()

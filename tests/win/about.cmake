@@ -6,5 +6,5 @@ brivane_wine_test(
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/about_test.cpp
   LIBS brivane_app
   RESOURCES
-  TIMEOUT 400)
+  TIMEOUT 400 COST 4)
 target_include_directories(about_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
