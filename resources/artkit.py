@@ -462,18 +462,45 @@ def cur_bytes(indices, palette, hotspot):
     return struct.pack("<HHH", 0, 2, 1) + entry + blob
 
 
+def rle8_bytes(rows):
+    """BI_RLE8 data of rows of colour indices (bottom row first): runs of two
+    or more, literal stretches of three or more (padded to 16 bits), an end
+    of line after each row but the last and the end-of-bitmap mark."""
+    out = bytearray()
+    for y, row in enumerate(rows):
+        x, w = 0, len(row)
+        while x < w:
+            run = 1
+            while x + run < w and run < 255 and row[x + run] == row[x]:
+                run += 1
+            if run >= 2:
+                out += bytes((run, row[x]))
+                x += run
+                continue
+            # A literal stretch up to where a run of three begins.
+            end = x
+            while end < w and end - x < 255 and not (end + 2 < w and row[end] == row[end + 1] == row[end + 2]):
+                end += 1
+            if end - x < 3:
+                for i in range(x, end):
+                    out += bytes((1, row[i]))
+            else:
+                out += bytes((0, end - x)) + bytes(row[x:end]) + bytes((end - x) & 1)
+            x = end
+        out += b"\0\1" if y == len(rows) - 1 else b"\0\0"
+    return bytes(out)
+
+
 def bmp8_bytes(indices, palette):
-    """A bottom-up 8-bit BMP whose colour table holds exactly len(palette) entries."""
+    """A bottom-up 8-bit BMP, run-length encoded (BI_RLE8), whose colour table
+    holds exactly len(palette) entries."""
     h, w = len(indices), len(indices[0])
-    stride = (w + 3) & ~3
-    data = bytearray()
-    for row in _dib_rows_bottom_up(indices):
-        data += bytes(row) + bytes(stride - w)
+    data = rle8_bytes(_dib_rows_bottom_up(indices))
     pal = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(data), 2835, 2835, len(palette), 0)
+    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(data), 2835, 2835, len(palette), 0)
     offset = 14 + len(info) + len(pal)
     head = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
-    return head + info + pal + bytes(data)
+    return head + info + pal + data
 
 
 # --------------------------------------------------------------------------

@@ -12,7 +12,8 @@ are committed so that a build needs no Python. Output is deterministic.
   imagelist2_2_about.ico   menu image: About
   imagelist2_3_exit.ico    menu image: Exit
   imagelist2_4_spare.ico   fifth image of the list, not used by the program
-  about.bmp                About window picture, 400 x 263, 8 bpp, 64 colours
+  about.bmp                About window picture, 400 x 263, 8 bpp, 64 colours,
+                           run-length encoded (BI_RLE8)
   harrow.cur               pointing-hand link cursor, 32 x 32, 16 colours
 
 Geometry of about.bmp: the About window draws it centred in a 399 x 256
@@ -376,22 +377,17 @@ def draw_name(cv):
 
 
 def quantise(pixels, count=64):
-    """Reduces an RGB picture to exactly `count` colours (median cut, a little ordered dither)."""
-    bayer = [[0, 8, 2, 10], [12, 4, 14, 6], [3, 11, 1, 9], [15, 7, 13, 5]]
-    dithered = []
-    for y, row in enumerate(pixels):
-        out = []
-        for x, (r, g, b, _a) in enumerate(row):
-            d = (bayer[y % 4][x % 4] - 7.5) * 0.45
-            out.append(tuple(max(0, min(255, int(round(v + d)))) for v in (r, g, b)))
-        dithered.append(out)
+    """Reduces an RGB picture to exactly `count` colours (median cut). No
+    dither: flat areas keep long runs of one colour, which the run-length
+    encoding of the .bmp stores in a few bytes."""
+    plain = [[(r, g, b) for r, g, b, _a in row] for row in pixels]
     hist = {}
-    for row in dithered:
+    for row in plain:
         for c in row:
             hist[c] = hist.get(c, 0) + 1
     palette = median_cut(hist, count)
     find = nearest_index(palette)
-    return [[find(c) for c in row] for row in dithered], palette
+    return [[find(c) for c in row] for row in plain], palette
 
 
 # --------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "core/Component.h"
 #include "core/Events.h"
 #include "core/Exception.h"
+#include "core/Rle8.h"
 #include "core/Utf.h"
 
 TEST(Utf, RoundTripsTextOutsideTheAnsiCodePage) {
@@ -162,4 +163,37 @@ TEST(AsciiCase, FoldsLettersOnly) {
     EXPECT_TRUE(StartsWithTextAscii("HTTPS://example.org", "http"));
     EXPECT_FALSE(StartsWithTextAscii("htt", "http"));
     EXPECT_FALSE(StartsWithTextAscii("ftp://http", "http"));
+}
+
+// A 4 x 3 bitmap, bottom row first, from each kind of record: a run, a
+// literal stretch with its pad byte, a delta, ends of line and the end mark.
+TEST(Rle8, DecodesEveryRecordAndRejectsWhatLeavesTheBitmap) {
+    using Bytes = std::vector<uint8_t>;
+    const Bytes good = {2, 7, 0, 0,               // bottom row: 7 7, then the end of the line
+                        0, 3, 1, 2, 3, 0,         // a literal stretch of 3, padded
+                        0, 2, 0, 1, 1, 9, 0, 1};  // up a row, a 9, the end
+    std::vector<uint8_t> pixels(4 * 3, 0xEE);     // stride 4
+    ASSERT_TRUE(DecodeRle8(good.data(), good.size(), 4, 3, pixels.data(), 4));
+    EXPECT_EQ(pixels, (Bytes{7, 7, 0xEE, 0xEE, 1, 2, 3, 0xEE, 0xEE, 0xEE, 0xEE, 9}));
+    EXPECT_TRUE(DecodeRle8(good.data(), good.size(), 4, 3, nullptr, 0));
+
+    const Bytes damaged[] = {
+        {5, 1, 0, 1},                    // a run longer than the row
+        {0, 3, 1, 2, 3},                 // a stretch without its pad byte
+        {0, 3, 1, 2},                    // a stretch cut short
+        {0, 2, 5, 0, 0, 1},              // a delta past the right edge
+        {0, 2, 0, 4, 0, 1},              // a delta past the top
+        {0, 0, 0, 0, 0, 0, 1, 1, 0, 1},  // a pixel above the top row
+        {1, 1, 0, 0},                    // no end mark
+        {1, 1, 0, 1},                    // the end mark on the bottom row
+        {0, 2, 1},                       // a delta cut short
+        {},
+    };
+    for (const Bytes& data : damaged) {
+        EXPECT_FALSE(DecodeRle8(data.data(), data.size(), 4, 3, nullptr, 0))
+            << ::testing::PrintToString(data);
+    }
+    EXPECT_FALSE(DecodeRle8(nullptr, 0, 4, 3, nullptr, 0));
+    EXPECT_FALSE(
+        DecodeRle8(good.data(), good.size(), 4, 3, pixels.data(), 3));  // rows narrower than the bitmap
 }

@@ -401,12 +401,32 @@ TEST_F(Controls, APictureResourceIsCheckedWhenChosen) {
     EXPECT_FALSE(damaged(8, {0, 0, 0, 0}));               // no height
     EXPECT_FALSE(damaged(8, {0xFF, 0xFF, 0xFF, 0x7F}));   // more rows than there are
     EXPECT_FALSE(damaged(14, {7, 0}));                    // no such depth
-    EXPECT_FALSE(damaged(16, {BI_RLE8, 0, 0, 0}));        // compressed
+    EXPECT_FALSE(damaged(16, {BI_RLE4, 0, 0, 0}));        // 4-bit run lengths of 8-bit pixels
+    EXPECT_FALSE(damaged(16, {BI_RGB, 0, 0, 0}));         // run lengths read as rows: too few
     EXPECT_FALSE(damaged(32, {0x00, 0x00, 0x00, 0x01}));  // a colour table past the end
-    const int32_t topDown = -ABOUT_BITMAP_HEIGHT;
-    std::vector<uint8_t> height(4);
-    std::memcpy(height.data(), &topDown, 4);
-    EXPECT_TRUE(damaged(8, height));
+    const auto height = [](int32_t rows) {
+        std::vector<uint8_t> bytes(4);
+        std::memcpy(bytes.data(), &rows, 4);
+        return bytes;
+    };
+    EXPECT_FALSE(damaged(8, height(-ABOUT_BITMAP_HEIGHT)));     // run lengths are bottom-up only
+    EXPECT_FALSE(damaged(8, height(ABOUT_BITMAP_HEIGHT + 1)));  // ends a row short
+    EXPECT_FALSE(damaged(4, height(ABOUT_BITMAP_WIDTH - 1)));   // rows wider than the picture
+
+    // The picture made from the run lengths is the one GDI draws from them.
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(about.data());
+    ASSERT_EQ(info->bmiHeader.biCompression, static_cast<DWORD>(BI_RLE8));
+    const TPixels byGdi = capture::Render(ABOUT_BITMAP_WIDTH, ABOUT_BITMAP_HEIGHT, [&](HDC dc) {
+        const size_t bits = info->bmiHeader.biSize + info->bmiHeader.biClrUsed * sizeof(RGBQUAD);
+        SetDIBitsToDevice(dc, 0, 0, ABOUT_BITMAP_WIDTH, ABOUT_BITMAP_HEIGHT, 0, 0, 0, ABOUT_BITMAP_HEIGHT,
+                          about.data() + bits, info, DIB_RGB_COLORS);
+    });
+    TOwned<TImage> decoded(new TImage(nullptr));
+    decoded->LoadFromResource(module, IDB_ABOUT);
+    const TPixels ours = capture::BitmapPixels(decoded->Picture().Handle());
+    ASSERT_EQ(ours.width, byGdi.width);
+    ASSERT_EQ(ours.height, byGdi.height);
+    EXPECT_EQ(ours.data, byGdi.data);
 
     TOwned<TImage> image(new TImage(nullptr));
     try {

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "core/Exception.h"
+#include "core/Rle8.h"
 
 // --- TPanel ------------------------------------------------------------------
 
@@ -120,28 +122,81 @@ void DrawBevel(HDC dc, RECT& r, TBevelCut cut, int width) {
 
 TImage::TImage(TComponent* owner) : TGraphicControl(owner) {}
 
-bool IsBitmapResource(const void* data, DWORD size) {
+namespace {
+
+// Where the parts of a bitmap resource lie, once its header has been read.
+struct TBitmapLayout {
+    BITMAPINFOHEADER header{};
+    uint32_t width = 0;
+    uint32_t height = 0;   // rows, either way up
+    uint64_t colours = 0;  // entries of the colour table, masks included
+    uint64_t bitsOffset = 0;
+};
+
+// False when the header is not one that a bitmap resource may have: a
+// BITMAPINFOHEADER (or a later, larger one) with a size, one plane, a depth
+// GDI knows and uncompressed rows, or 8-bit run lengths (bottom-up only).
+bool ReadBitmapLayout(const void* data, DWORD size, TBitmapLayout& layout) {
     if (!data || size < sizeof(BITMAPINFOHEADER)) return false;
-    BITMAPINFOHEADER header;
+    BITMAPINFOHEADER& header = layout.header;
     std::memcpy(&header, data, sizeof header);
     if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size || header.biWidth <= 0 ||
-        header.biHeight == 0 || header.biPlanes != 1) {
+        header.biHeight == 0 || header.biHeight == INT32_MIN || header.biPlanes != 1) {
         return false;
     }
-    const uint64_t width = static_cast<uint64_t>(header.biWidth);
-    const uint64_t height = header.biHeight < 0
-                                ? 0 - static_cast<uint64_t>(static_cast<int64_t>(header.biHeight))
-                                : static_cast<uint64_t>(header.biHeight);
+    layout.width = static_cast<uint32_t>(header.biWidth);
+    layout.height = static_cast<uint32_t>(header.biHeight < 0 ? -header.biHeight : header.biHeight);
     const unsigned bits = header.biBitCount;
     const bool bitFields = header.biCompression == BI_BITFIELDS && (bits == 16 || bits == 32);
-    if (header.biCompression != BI_RGB && !bitFields) return false;
+    const bool runLengths = header.biCompression == BI_RLE8 && bits == 8 && header.biHeight > 0;
+    if (header.biCompression != BI_RGB && !bitFields && !runLengths) return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-    uint64_t colours = header.biClrUsed;
-    if (colours == 0 && bits <= 8) colours = uint64_t{1} << bits;
+    layout.colours = header.biClrUsed;
+    if (layout.colours == 0 && bits <= 8) layout.colours = uint64_t{1} << bits;
     // The three colour masks follow a plain BITMAPINFOHEADER.
-    if (bitFields && header.biSize == sizeof(BITMAPINFOHEADER)) colours += 3;
-    const uint64_t rows = (width * bits + 31) / 32 * 4 * height;
-    return header.biSize + colours * sizeof(RGBQUAD) + rows <= size;
+    if (bitFields && header.biSize == sizeof(BITMAPINFOHEADER)) layout.colours += 3;
+    layout.bitsOffset = header.biSize + layout.colours * sizeof(RGBQUAD);
+    return layout.bitsOffset <= size;
+}
+
+// A DIB section holding a run-length encoded bitmap resource, decoded; null
+// when the resource is not one or is damaged.
+TUniqueBitmap DecodeRunLengthBitmap(const void* data, DWORD size) {
+    TBitmapLayout layout;
+    if (!ReadBitmapLayout(data, size, layout) || layout.header.biCompression != BI_RLE8)
+        return TUniqueBitmap();
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    // The same bitmap uncompressed: a plain header and the colour table.
+    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + layout.colours * sizeof(RGBQUAD));
+    BITMAPINFOHEADER header = layout.header;
+    header.biSize = sizeof header;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = 0;
+    std::memcpy(info.data(), &header, sizeof header);
+    std::memcpy(info.data() + sizeof header, bytes + layout.header.biSize, info.size() - sizeof header);
+    void* pixels = nullptr;
+    TUniqueBitmap bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()),
+                                          DIB_RGB_COLORS, &pixels, nullptr, 0));
+    if (!bitmap || !pixels) return TUniqueBitmap();
+    const size_t stride = (size_t{layout.width} + 3) & ~size_t{3};
+    std::memset(pixels, 0, stride * layout.height);
+    if (!DecodeRle8(bytes + layout.bitsOffset, size - layout.bitsOffset, layout.width, layout.height,
+                    static_cast<uint8_t*>(pixels), stride)) {
+        return TUniqueBitmap();
+    }
+    return bitmap;
+}
+
+}  // namespace
+
+bool IsBitmapResource(const void* data, DWORD size) {
+    TBitmapLayout layout;
+    if (!ReadBitmapLayout(data, size, layout)) return false;
+    const auto* bits = static_cast<const uint8_t*>(data) + layout.bitsOffset;
+    if (layout.header.biCompression == BI_RLE8)
+        return DecodeRle8(bits, size - layout.bitsOffset, layout.width, layout.height, nullptr, 0);
+    const uint64_t rows = (uint64_t{layout.width} * layout.header.biBitCount + 31) / 32 * 4 * layout.height;
+    return layout.bitsOffset + rows <= size;
 }
 
 void TImage::LoadFromResource(HINSTANCE module, int id) {
@@ -162,8 +217,21 @@ void TImage::LoadFromResource(HINSTANCE module, int id) {
 
 void TImage::LoadPendingPicture() const {
     if (!pendingModule_) return;
-    auto* bitmap = static_cast<HBITMAP>(
-        LoadImageW(pendingModule_, MAKEINTRESOURCEW(pendingId_), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    // LoadImageW makes DIB sections of uncompressed bitmaps only, as
+    // CreateDIBSection does: run-length encoded ones are decoded here.
+    HBITMAP bitmap = nullptr;
+    HRSRC resource = FindResourceW(pendingModule_, MAKEINTRESOURCEW(pendingId_), RT_BITMAP);
+    HGLOBAL data = resource ? LoadResource(pendingModule_, resource) : nullptr;
+    const void* bytes = data ? LockResource(data) : nullptr;
+    BITMAPINFOHEADER header{};
+    if (bytes && SizeofResource(pendingModule_, resource) >= sizeof header)
+        std::memcpy(&header, bytes, sizeof header);
+    if (header.biCompression == BI_RLE8) {
+        bitmap = DecodeRunLengthBitmap(bytes, SizeofResource(pendingModule_, resource)).Release();
+    } else {
+        bitmap = static_cast<HBITMAP>(LoadImageW(pendingModule_, MAKEINTRESOURCEW(pendingId_), IMAGE_BITMAP,
+                                                 0, 0, LR_CREATEDIBSECTION));
+    }
     // Checked when it was chosen, the resource still fails to load only when
     // the system is out of memory: nothing is drawn, and it is tried again.
     if (!bitmap) return;

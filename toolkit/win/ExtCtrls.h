@@ -57,9 +57,10 @@ void DrawBevel(HDC dc, RECT& rect, TBevelCut cut, int width);
 
 // A picture drawn in its bounds. At more than 96 DPI the picture is scaled to
 // the DPI with a smoothing filter; the scaled copy is kept for the next paint.
-// Whether the data of a bitmap resource (`size` bytes) holds what LoadImageW
-// needs: a BITMAPINFOHEADER (or a later, larger one) of a sane uncompressed
-// bitmap, its colour table and all its rows.
+// Whether the data of a bitmap resource (`size` bytes) holds a picture: a
+// BITMAPINFOHEADER (or a later, larger one) of a sane bitmap, its colour
+// table and all its rows, uncompressed or as 8-bit run lengths that stay
+// inside the bitmap and end with its end mark.
 bool IsBitmapResource(const void* data, DWORD size);
 
 class TImage : public TGraphicControl {
