@@ -587,8 +587,10 @@ class E2ETestCase(unittest.TestCase):
         # What Wine's desktop shows once the desktop window is gone: no
         # wallpaper. Wine's desktop learns of the change from a message that
         # it may handle after it has repainted the uncovered screen with the
-        # old wallpaper (Windows repaints within the call); a repaint asked for
-        # now shows what is in force.
+        # old wallpaper (Windows repaints within the call), and under load a
+        # window that stays up over it (the WorkerW layout's) may keep those
+        # pixels; a repaint of the desktop and its windows asked for now
+        # shows what is in force.
         def no_wallpaper():
             if not self.wallpaper_on_screen():
                 return True

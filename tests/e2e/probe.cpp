@@ -411,11 +411,20 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         Need(a, 3, "show <hwnd> <command>");
         Out(ShowWindow(HwndArg(a[1]), static_cast<int>(Number(a[2]))) ? "1" : "0");
     };
+    // redrawdesktop: has the desktop window and every visible top-level
+    // window repaint, whichever process owns it.
     c["redrawdesktop"] = [](const Args&) {
-        if (!RedrawWindow(GetDesktopWindow(), nullptr, nullptr,
-                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN)) {
+        const UINT flags = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN;
+        if (!RedrawWindow(GetDesktopWindow(), nullptr, nullptr, flags)) {
             throw ProbeError("RedrawWindow failed: " + std::to_string(GetLastError()));
         }
+        EnumWindows(
+            [](HWND window, LPARAM lParam) -> BOOL {
+                if (IsWindowVisible(window))
+                    RedrawWindow(window, nullptr, nullptr, static_cast<UINT>(lParam));
+                return TRUE;
+            },
+            static_cast<LPARAM>(flags));
     };
     c["post"] = [](const Args& a) {
         Need(a, 5, "post <hwnd> <msg> <wparam> <lparam>");
