@@ -545,9 +545,14 @@ class E2ETestCase(unittest.TestCase):
         self.addCleanup(self.fixture.close)
 
     def start_brivane(self, wait_ready=True, exe=None):
-        app = Brivane(self.probe, exe or self.brivane_exe, wait_ready)
+        # Stopped at the end of the test even when it never gets ready: a
+        # copy left running would hold the mutex, and every later copy would
+        # end at once.
+        app = Brivane(self.probe, exe or self.brivane_exe, wait_ready=False)
         self.started.append(app)
         self.addCleanup(app.stop)
+        if wait_ready:
+            app.wait_ready()
         return app
 
     def stored_settings(self):
