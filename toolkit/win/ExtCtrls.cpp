@@ -217,8 +217,9 @@ void TImage::LoadFromResource(HINSTANCE module, int id) {
 
 void TImage::LoadPendingPicture() const {
     if (!pendingModule_) return;
-    // LoadImageW makes DIB sections of uncompressed bitmaps only, as
-    // CreateDIBSection does: run-length encoded ones are decoded here.
+    // CreateDIBSection takes uncompressed formats only, and LoadImageW is not
+    // documented to decode run lengths into a DIB section: those are decoded
+    // here.
     HBITMAP bitmap = nullptr;
     HRSRC resource = FindResourceW(pendingModule_, MAKEINTRESOURCEW(pendingId_), RT_BITMAP);
     HGLOBAL data = resource ? LoadResource(pendingModule_, resource) : nullptr;
