@@ -120,14 +120,19 @@ public:
         EXPECT_TRUE(job_ && AssignProcessToJobObject(job_.Get(), GetCurrentProcess()))
             << "job object: error " << GetLastError();
     }
-    DWORD Count() const {
+    // Processes started in the job so far, and those still running (this
+    // one included).
+    DWORD Count() const { return Accounting().TotalProcesses; }
+    DWORD Running() const { return Accounting().ActiveProcesses; }
+
+private:
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION Accounting() const {
         JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
         EXPECT_TRUE(QueryInformationJobObject(job_.Get(), JobObjectBasicAccountingInformation, &info,
                                               sizeof(info), nullptr));
-        return info.TotalProcesses;
+        return info;
     }
 
-private:
     TUniqueKernelHandle job_;
 };
 
@@ -316,6 +321,9 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
     EXPECT_EQ(started.Count(), beforeBrivane);
     EXPECT_FALSE(fs::exists(brivaneMarker));
     CloseWindowsTitled(L"Report");
+    // The shortcuts' programs may still hold their marker files open after
+    // writing them: the folders go only once those programs have ended.
+    EXPECT_TRUE(PumpUntil([&] { return started.Running() == 1; }, 15000)) << "a started program still runs";
 }
 
 TEST_F(DesktopMenuTest, NothingMadeForAnOpeningOrACycleOutlivesIt) {
