@@ -159,6 +159,11 @@ bool ReadBitmapLayout(const void* data, DWORD size, TBitmapLayout& layout) {
     return layout.bitsOffset <= size;
 }
 
+bool IsRunLengthBitmap(const void* data, DWORD size) {
+    TBitmapLayout layout;
+    return ReadBitmapLayout(data, size, layout) && layout.header.biCompression == BI_RLE8;
+}
+
 // A DIB section holding a run-length encoded bitmap resource, decoded; null
 // when the resource is not one or is damaged.
 TUniqueBitmap DecodeRunLengthBitmap(const void* data, DWORD size) {
@@ -205,11 +210,15 @@ void TImage::LoadFromResource(HINSTANCE module, int id) {
     // A resource's data lies in the mapped module: reading its header costs
     // nothing and frees nothing.
     HGLOBAL data = LoadResource(module, resource);
-    if (!IsBitmapResource(data ? LockResource(data) : nullptr, SizeofResource(module, resource)))
+    const void* bytes = data ? LockResource(data) : nullptr;
+    const DWORD size = SizeofResource(module, resource);
+    if (!IsBitmapResource(bytes, size))
         throw EReadError(Format("Bitmap resource %d is damaged", {std::to_string(id)}));
     picture_.Clear();
     pendingModule_ = module;
     pendingId_ = id;
+    pendingData_ = bytes;
+    pendingSize_ = size;
     scaled_.Reset();
     scaledFrom_ = nullptr;
     Invalidate();
@@ -220,19 +229,10 @@ void TImage::LoadPendingPicture() const {
     // CreateDIBSection takes uncompressed formats only, and LoadImageW is not
     // documented to decode run lengths into a DIB section: those are decoded
     // here.
-    HBITMAP bitmap = nullptr;
-    HRSRC resource = FindResourceW(pendingModule_, MAKEINTRESOURCEW(pendingId_), RT_BITMAP);
-    HGLOBAL data = resource ? LoadResource(pendingModule_, resource) : nullptr;
-    const void* bytes = data ? LockResource(data) : nullptr;
-    BITMAPINFOHEADER header{};
-    if (bytes && SizeofResource(pendingModule_, resource) >= sizeof header)
-        std::memcpy(&header, bytes, sizeof header);
-    if (header.biCompression == BI_RLE8) {
-        bitmap = DecodeRunLengthBitmap(bytes, SizeofResource(pendingModule_, resource)).Release();
-    } else {
-        bitmap = static_cast<HBITMAP>(LoadImageW(pendingModule_, MAKEINTRESOURCEW(pendingId_), IMAGE_BITMAP,
-                                                 0, 0, LR_CREATEDIBSECTION));
-    }
+    auto* bitmap = IsRunLengthBitmap(pendingData_, pendingSize_)
+                       ? DecodeRunLengthBitmap(pendingData_, pendingSize_).Release()
+                       : static_cast<HBITMAP>(LoadImageW(pendingModule_, MAKEINTRESOURCEW(pendingId_),
+                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     // Checked when it was chosen, the resource still fails to load only when
     // the system is out of memory: nothing is drawn, and it is tried again.
     if (!bitmap) return;

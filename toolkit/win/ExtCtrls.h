@@ -99,6 +99,9 @@ private:
     mutable TBitmap picture_;
     mutable HINSTANCE pendingModule_ = nullptr;
     mutable int pendingId_ = 0;
+    // Its data, checked, in the mapped module.
+    mutable const void* pendingData_ = nullptr;
+    mutable DWORD pendingSize_ = 0;
     bool center_ = false;
     TUniqueBitmap scaled_;
     int scaledWidth_ = 0, scaledHeight_ = 0;
