@@ -4,4 +4,4 @@
 brivane_wine_test(
   NAME sysimg_win_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/sysimg_test.cpp
-  LIBS sysimg)
+  LIBS sysimg comctl32)

@@ -97,9 +97,13 @@ void TWinControl::CreateHandle() {
     CreateRoutedWindow(params.ExStyle, params.ClassName.c_str(), params.Caption.c_str(), params.Style, r.left,
                        r.top, r.right - r.left, r.bottom - r.top, params.Parent);
     if (!WindowHandle()) throw EWin32Error("Could not create the window of " + Name());
-    // Windowed children follow their parent.
+    // Windowed children that show follow their parent. A hidden one gets its
+    // window when it is shown or its handle is first asked for: a system
+    // control's class may live in a DLL (comctl32 6 takes over the list box's
+    // class under the program's manifest) that need not load before then.
     for (TControl* c : controls_) {
-        if (auto* w = dynamic_cast<TWinControl*>(c)) w->Handle();
+        auto* w = dynamic_cast<TWinControl*>(c);
+        if (w && w->Visible()) w->Handle();
     }
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <utility>
 
@@ -77,9 +76,6 @@ struct Find {
 struct Window : NullInvalid<HWND> {
     static void Close(HWND h) { DestroyWindow(h); }
 };
-struct ImageList : NullInvalid<HIMAGELIST> {
-    static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
-};
 struct Dc : NullInvalid<HDC> {
     static void Close(HDC h) { DeleteDC(h); }
 };
@@ -99,7 +95,6 @@ using TUniqueBrush = TUniqueHandle<HBRUSH, handle_traits::Brush>;
 using TUniqueKernelHandle = TUniqueHandle<HANDLE, handle_traits::Kernel>;
 using TUniqueFind = TUniqueHandle<HANDLE, handle_traits::Find>;
 using TUniqueWindow = TUniqueHandle<HWND, handle_traits::Window>;
-using TUniqueImageList = TUniqueHandle<HIMAGELIST, handle_traits::ImageList>;
 using TUniqueDc = TUniqueHandle<HDC, handle_traits::Dc>;
 using TUniqueModule = TUniqueHandle<HMODULE, handle_traits::Module>;
 

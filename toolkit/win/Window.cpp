@@ -1,7 +1,6 @@
 #include "win/Window.h"
 
-#include <commctrl.h>
-
+#include <algorithm>
 #include <set>
 #include <string>
 #include <utility>
@@ -53,23 +52,48 @@ void TWindowTarget::DestroyRoutedWindow() {
         DestroyWindow(window);
         // Should the system refuse (another thread's window), still unbind.
         if (window_ == window) {
+            if (classProc_ && GetWindowLongPtrW(window, GWLP_WNDPROC) ==
+                                  reinterpret_cast<LONG_PTR>(&TWindowTarget::SubclassRouterProc)) {
+                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(classProc_));
+            }
             SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             window_ = nullptr;
+            ReleaseHooks();
         }
     }
-    subclass_.reset();
+    classProc_ = nullptr;
 }
 
 void TWindowTarget::SubclassRoutedWindow(HWND window) {
     window_ = window;
-    subclass_ = std::make_unique<TWindowSubclass>(window, [this](UINT message, WPARAM wParam, LPARAM lParam) {
-        return Route(message, wParam, lParam);
-    });
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    // SetWindowLongPtr returns the previous procedure, 0 when it fails.
+    SetLastError(0);
+    classProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWindowTarget::SubclassRouterProc)));
+    if (!classProc_) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        window_ = nullptr;
+        throw EWin32Error("Could not hook a window's messages");
+    }
 }
 
 LRESULT TWindowTarget::DefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) const {
-    if (subclass_) return subclass_->CallNext(message, wParam, lParam);
+    if (classProc_) return CallWindowProcW(classProc_, window_, message, wParam, lParam);
     return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+TWindowTarget* TWindowTarget::FromHandle(HWND window) {
+    if (!window || GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) return nullptr;
+    // GWLP_USERDATA holds an object only in a window of a routed class or in
+    // a control the router has been put in front of.
+    const auto router = reinterpret_cast<ULONG_PTR>(&TWindowTarget::RouterProc);
+    const auto subclassRouter = reinterpret_cast<LONG_PTR>(&TWindowTarget::SubclassRouterProc);
+    if (GetClassLongPtrW(window, GCLP_WNDPROC) != router &&
+        GetWindowLongPtrW(window, GWLP_WNDPROC) != subclassRouter) {
+        return nullptr;
+    }
+    return reinterpret_cast<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 LRESULT CALLBACK TWindowTarget::RouterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -85,14 +109,51 @@ LRESULT CALLBACK TWindowTarget::RouterProc(HWND window, UINT message, WPARAM wPa
     return target->Route(message, wParam, lParam);
 }
 
+LRESULT CALLBACK TWindowTarget::SubclassRouterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* target = reinterpret_cast<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!target) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The class's procedure still sees the message (through the object's
+        // default handling); the window is gone after it.
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        const LRESULT result = target->Route(message, wParam, lParam);
+        target->classProc_ = nullptr;
+        return result;
+    }
+    return target->Route(message, wParam, lParam);
+}
+
 LRESULT TWindowTarget::Route(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    GuardBoundary([&] { result = HandleWindowMessage(message, wParam, lParam); });
+    const LRESULT result = Dispatch(hooks_.size(), message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         window_ = nullptr;
+        ReleaseHooks();
         WindowDestroyed();
     }
     return result;
+}
+
+LRESULT TWindowTarget::Dispatch(size_t level, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    level = std::min(level, hooks_.size());
+    if (level > 0) {
+        const TWindowSubclass* hook = hooks_[level - 1];
+        bool handled = false;
+        GuardBoundary([&] {
+            result = hook->handler_(message, wParam, lParam);
+            handled = true;
+        });
+        // A hook that failed still lets the window see its message.
+        if (!handled) result = Dispatch(level - 1, message, wParam, lParam);
+        return result;
+    }
+    GuardBoundary([&] { result = HandleWindowMessage(message, wParam, lParam); });
+    return result;
+}
+
+void TWindowTarget::ReleaseHooks() {
+    for (TWindowSubclass* hook : hooks_) hook->target_ = nullptr;
+    hooks_.clear();
 }
 
 TUtilWindow::TUtilWindow(Handler handler) : handler_(std::move(handler)) {
@@ -108,44 +169,23 @@ LRESULT TUtilWindow::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
     return DefWindowProcW(WindowHandle(), message, wParam, lParam);
 }
 
-// --- window subclassing ----------------------------------------------------
-
-namespace {
-// Each hook's identifier in its window's chain; never reused.
-UINT_PTR gNextSubclassId = 1;
-}  // namespace
+// --- window hooks ----------------------------------------------------------
 
 TWindowSubclass::TWindowSubclass(HWND window, Handler handler)
-    : window_(window), id_(gNextSubclassId++), handler_(std::move(handler)) {
-    installed_ = SetWindowSubclass(window_, &TWindowSubclass::SubclassProc, id_,
-                                   reinterpret_cast<DWORD_PTR>(this)) != 0;
-    if (!installed_) throw EWin32Error("Could not hook a window's messages");
+    : window_(window), target_(TWindowTarget::FromHandle(window)), handler_(std::move(handler)) {
+    if (!target_) throw EWin32Error("Could not hook a window's messages");
+    target_->hooks_.push_back(this);
 }
 
 TWindowSubclass::~TWindowSubclass() {
-    if (installed_) RemoveWindowSubclass(window_, &TWindowSubclass::SubclassProc, id_);
+    if (!target_) return;
+    auto& hooks = target_->hooks_;
+    hooks.erase(std::remove(hooks.begin(), hooks.end(), this), hooks.end());
 }
 
 LRESULT TWindowSubclass::CallNext(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return DefSubclassProc(window_, message, wParam, lParam);
-}
-
-LRESULT CALLBACK TWindowSubclass::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                               UINT_PTR id, DWORD_PTR data) {
-    auto* self = reinterpret_cast<TWindowSubclass*>(data);
-    if (message == WM_NCDESTROY) {
-        // A subclass must leave the chain before the window is gone; the
-        // message still goes down the chain (documented for SetWindowSubclass).
-        RemoveWindowSubclass(window, &TWindowSubclass::SubclassProc, id);
-        self->installed_ = false;
-    }
-    LRESULT result = 0;
-    bool handled = false;
-    GuardBoundary([&] {
-        result = self->handler_(message, wParam, lParam);
-        handled = true;
-    });
-    // A handler that failed still lets the window see its message.
-    if (!handled) result = DefSubclassProc(window, message, wParam, lParam);
-    return result;
+    if (!target_) return DefWindowProcW(window_, message, wParam, lParam);
+    const auto& hooks = target_->hooks_;
+    const auto place = std::find(hooks.begin(), hooks.end(), this);
+    return target_->Dispatch(static_cast<size_t>(place - hooks.begin()), message, wParam, lParam);
 }

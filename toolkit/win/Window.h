@@ -1,26 +1,32 @@
 // Routing from HWND to object. A window the program makes carries the object's
 // address in CreateWindowEx's create-params, caught at WM_NCCREATE, kept in
-// GWLP_USERDATA and cleared at WM_NCDESTROY. A window of another class (a
-// system control, or a window whose messages a component must see) is hooked
-// through comctl32's subclass chain (SetWindowSubclass), which lets any number
-// of hooks come and go in any order. A C++ exception never unwinds through a
-// window procedure: it goes to the application's error box.
+// GWLP_USERDATA and cleared at WM_NCDESTROY. A system control that the
+// program makes (a list box) is bound the same way after CreateWindowEx, by
+// putting the router in front of the class's own procedure (GWLP_WNDPROC),
+// which then gets every message the object passes on. A component that must
+// see the messages of a window bound here hooks it (TWindowSubclass): the
+// router keeps the hooks and gives each message to them first, newest first,
+// so hooks can come and go in any order without comctl32's subclass chain,
+// and the program does not load comctl32 to start. A C++ exception never
+// unwinds through a window procedure: it goes to the application's error box.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
-#include <memory>
+#include <vector>
 
 // Runs `call` at a Win32 boundary: an exception it throws goes to the
 // application's error box instead of unwinding into the system.
 void GuardBoundary(const std::function<void()>& call);
 
-// Sees the messages of a window of the calling thread (comctl32 subclasses
-// only those) while it lives. Every hook has its own place in the window's
-// chain, so removing hooks in any order leaves the others, and the window's
-// own procedure, as they were. The hook leaves the chain by itself when the
-// window is destroyed first.
+class TWindowTarget;
+
+// Sees the messages of a window that the calling thread made and bound to an
+// object (see above) while it lives; any other window can't be hooked. Every
+// hook has its own place in the window's chain, so removing hooks in any
+// order leaves the others, and the window's own handling, as they were. The
+// hook leaves the chain by itself when the window is destroyed first.
 class TWindowSubclass {
 public:
     using Handler = std::function<LRESULT(UINT message, WPARAM wParam, LPARAM lParam)>;
@@ -30,16 +36,15 @@ public:
     ~TWindowSubclass();
 
     HWND Window() const { return window_; }
-    bool Installed() const { return installed_; }
-    // Passes a message on to the next procedure in the window's chain.
+    bool Installed() const { return target_ != nullptr; }
+    // Passes a message on to the next hook in the window's chain, or to the
+    // window's own handling after the last.
     LRESULT CallNext(UINT message, WPARAM wParam, LPARAM lParam) const;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR data);
+    friend class TWindowTarget;
     HWND window_;
-    UINT_PTR id_;
-    bool installed_ = false;
+    TWindowTarget* target_ = nullptr;
     Handler handler_;
 };
 
@@ -61,9 +66,9 @@ protected:
                             int y, int width, int height, HWND parent);
     void DestroyRoutedWindow();
     // Binds a window made by another class (a system control) to this object
-    // through the subclass chain.
+    // by putting the router in front of the class's procedure.
     void SubclassRoutedWindow(HWND window);
-    bool Subclassed() const { return subclass_ != nullptr; }
+    bool Subclassed() const { return classProc_ != nullptr; }
     // Default handling: the subclassed class's own procedure, else
     // DefWindowProc.
     LRESULT DefaultWindowProc(UINT message, WPARAM wParam, LPARAM lParam) const;
@@ -74,11 +79,22 @@ protected:
     virtual void WindowDestroyed() {}
 
 private:
+    friend class TWindowSubclass;
     static LRESULT CALLBACK RouterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    // Hands a message to the object; unbinds it after WM_NCDESTROY.
+    static LRESULT CALLBACK SubclassRouterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The object bound to `window`, a window of the calling thread; nullptr
+    // when the window is not bound here.
+    static TWindowTarget* FromHandle(HWND window);
+    // Hands a message to the hooks and the object; unbinds them after
+    // WM_NCDESTROY.
     LRESULT Route(UINT message, WPARAM wParam, LPARAM lParam);
+    // Hands a message to the `level` oldest hooks, newest of them first, and
+    // then to the object.
+    LRESULT Dispatch(size_t level, UINT message, WPARAM wParam, LPARAM lParam);
+    void ReleaseHooks();
     HWND window_ = nullptr;
-    std::unique_ptr<TWindowSubclass> subclass_;
+    WNDPROC classProc_ = nullptr;  // a subclassed control's own procedure
+    std::vector<TWindowSubclass*> hooks_;  // oldest first
 };
 
 // A never-shown top-level popup tool window of class "TPUtilWindow" whose

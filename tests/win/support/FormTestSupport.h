@@ -34,10 +34,9 @@ inline std::vector<uint32_t> IconPixels(HICON icon) {
 }
 
 inline std::vector<uint32_t> ImageListPixels(TCustomImageList* list, int index) {
-    HICON icon = ImageList_GetIcon(list->Handle(), index, ILD_NORMAL);
-    std::vector<uint32_t> pixels = IconPixels(icon);
-    DestroyIcon(icon);
-    return pixels;
+    TIcon icon;
+    list->GetIcon(index, icon);
+    return IconPixels(icon.Handle());
 }
 
 // Records the pattern and wallpaper calls in order instead of making them.
