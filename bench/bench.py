@@ -288,10 +288,14 @@ class Bench:
         app.wait_tip(HIDE_TIP)
         # The same ShowWindow and SystemParametersInfo calls, made by the
         # probe: what any program doing this job pays under Wine.
-        floor = float(self.probe.one("pairs", "%x" % self.fixture.progman, self.wallpaper, harness.PATTERN, pairs,
-                                     timeout=600))
+        desktop = float(self.probe.one("pairs", "%x" % self.fixture.progman, self.wallpaper, harness.PATTERN, pairs,
+                                       timeout=600))
+        tray = float(self.probe.one("trayupdates", pairs, timeout=600))
+        floor = desktop + tray
         row("hide + show pair (WM_HOTKEY x2, sent)", "%.1f ms" % ms, "(%d pairs)" % pairs)
         row("  its platform calls alone (probe)", "%.1f ms" % floor, "overhead %.1f ms" % (ms - floor))
+        row("    desktop window, pattern, wallpaper", "%.1f ms" % desktop)
+        row("    tray icon (6 NIM_MODIFY), desktop key", "%.1f ms" % tray)
         row("  ratio brivane / probe", "%.2fx" % (ms / floor), "goal <= %.1fx" % TOGGLE_RATIO_TARGET,
             self.judge(ms / floor <= TOGGLE_RATIO_TARGET))
 
@@ -395,6 +399,9 @@ class Bench:
                 self.judge(after_menu - at_start <= MENU_MEMORY_TARGET))
             row("  after a second one closed", kib(after_second),
                 "%+.0f KB over the first (what an opening leaves behind)" % ((after_second - after_menu) / 1024.0))
+            before, after = (int(kb) for kb in self.bench_call("floormem", windows_folder))
+            row("  the floor loop's first round, fresh process", kib(1024 * after),
+                "%+.0f KB over its %s before it (the shell's part)" % (after - before, kib(1024 * before)))
 
             figures = []
             for size in MENU_SIZES:

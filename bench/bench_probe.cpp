@@ -8,6 +8,10 @@
 //       entry. The warm-up rounds are not measured (they fill the system
 //       image list, as earlier menus do in the program), then <rounds>
 //       measured ones. Prints "<entries> <ms> <ms>...".
+//   bench-probe.exe floormem <folder>
+//       What the floor loop's first round leaves committed in a fresh
+//       process: the shell's system image list and what it loads to make it.
+//       Prints "<KB before> <KB after>" (PagefileUsage).
 //   bench-probe.exe menu <tray-window> <pid> <rounds>
 //       Opens the tray menu <rounds> times as the shell does (the callback
 //       message with a right-button press, posted to the tray window) and
@@ -15,6 +19,7 @@
 //       visible menu window of that process exists. Prints "<ms> <ms>...".
 // Output is one data line, then "ok", or "err <message>".
 #include <windows.h>
+#include <psapi.h>
 #include <shellapi.h>
 
 #include <chrono>
@@ -80,6 +85,20 @@ void Floor(const std::wstring& folder, unsigned long warmUps, unsigned long roun
     std::printf("\n");
 }
 
+size_t CommittedKb() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters))
+        throw std::runtime_error("GetProcessMemoryInfo failed");
+    return counters.PagefileUsage / 1024;
+}
+
+void FloorMemory(const std::wstring& folder) {
+    const size_t before = CommittedKb();
+    FloorRound(folder);
+    std::printf("%zu\t%zu\n", before, CommittedKb());
+}
+
 // The visible popup menu window ("#32768") of a process, or null.
 HWND VisibleMenuOf(DWORD pid) {
     for (HWND menu = nullptr; (menu = FindWindowExW(nullptr, menu, L"#32768", nullptr)) != nullptr;) {
@@ -129,11 +148,14 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring command = argc > 1 ? argv[1] : L"";
         if (command == L"floor" && argc == 5) {
             Floor(argv[2], Number(argv[3]), Number(argv[4]));
+        } else if (command == L"floormem" && argc == 3) {
+            FloorMemory(argv[2]);
         } else if (command == L"menu" && argc == 5) {
             Menu(WindowArg(argv[2]), Number(argv[3]), Number(argv[4]));
         } else {
             throw std::runtime_error(
-                "usage: floor <folder> <warm-ups> <rounds> | menu <tray-window> <pid> <rounds>");
+                "usage: floor <folder> <warm-ups> <rounds> | floormem <folder> | menu <tray-window> <pid> "
+                "<rounds>");
         }
         std::printf("ok\n");
         return 0;

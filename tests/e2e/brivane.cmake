@@ -4,7 +4,7 @@
 # small Win32 program of their own that runs in the same Wine session.
 add_executable(brivane_e2e_probe probe.cpp)
 set_target_properties(brivane_e2e_probe PROPERTIES OUTPUT_NAME probe)
-target_link_libraries(brivane_e2e_probe PRIVATE psapi user32 advapi32 comctl32)
+target_link_libraries(brivane_e2e_probe PRIVATE psapi shell32 user32 advapi32 comctl32)
 if(MINGW)
   target_link_options(brivane_e2e_probe PRIVATE -municode)
 endif()

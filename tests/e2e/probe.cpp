@@ -14,6 +14,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <fcntl.h>
@@ -617,6 +618,24 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         Out(std::to_string(counters.PagefileUsage) + "\t" + std::to_string(counters.WorkingSetSize) + "\t" +
             std::to_string(counters.PeakPagefileUsage));
     };
+    // modules <pid>: the file names of the modules a process has loaded.
+    c["modules"] = [this](const Args& a) {
+        Need(a, 2, "modules <pid>");
+        UniqueHandle owned;
+        HANDLE process = ProcessHandle(static_cast<DWORD>(Number(a[1])),
+                                       PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, owned);
+        std::vector<HMODULE> modules(256);
+        DWORD needed = 0;
+        if (!EnumProcessModules(process, modules.data(), static_cast<DWORD>(modules.size() * sizeof(HMODULE)),
+                                &needed)) {
+            throw ProbeError("EnumProcessModules failed");
+        }
+        modules.resize(std::min<size_t>(modules.size(), needed / sizeof(HMODULE)));
+        for (HMODULE module : modules) {
+            wchar_t name[MAX_PATH] = {};
+            if (GetModuleBaseNameW(process, module, name, MAX_PATH)) Out(Narrow(name));
+        }
+    };
     // cpu <pid>: kernel and user time in milliseconds.
     c["cpu"] = [this](const Args& a) {
         Need(a, 2, "cpu <pid>");
@@ -764,6 +783,53 @@ std::map<std::string, Probe::Command> Probe::Commands() {
             ShowWindow(desktop, SW_RESTORE);
         }
         Out(Ms((NowMs() - t0) / static_cast<double>(n)));
+    };
+    // trayupdates <n>: n times the other platform calls of a hide-and-show
+    // pair: per state change the three NIM_MODIFY of the tray icon's hint,
+    // image and refresh (on an icon of this probe's), and the desktop key's
+    // reads (the colour value on both, wallpaper and pattern on showing).
+    // Prints the mean time of one pair in ms.
+    c["trayupdates"] = [this](const Args& a) {
+        Need(a, 2, "trayupdates <n>");
+        const uint64_t n = std::max<uint64_t>(1, Number(a[1]));
+        HWND owner =
+            CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        if (!owner) throw ProbeError("CreateWindowEx failed: " + std::to_string(GetLastError()));
+        const HICON icons[2] = {LoadIconW(nullptr, IDI_APPLICATION), LoadIconW(nullptr, IDI_INFORMATION)};
+        const wchar_t* tips[2] = {L"Hide the desktop", L"Show the desktop"};
+        NOTIFYICONDATAW data{};
+        data.cbSize = NOTIFYICONDATAW_V2_SIZE;
+        data.hWnd = owner;
+        data.uID = 1;
+        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        data.uCallbackMessage = WM_APP;
+        data.hIcon = icons[0];
+        if (!Shell_NotifyIconW(NIM_ADD, &data)) throw ProbeError("NIM_ADD failed");
+        const auto readDesktopKey = [](bool showing) {
+            HKEY key = nullptr;
+            if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, KEY_READ, &key)) return;
+            wchar_t value[MAX_PATH];
+            for (const wchar_t* name : {L"Wallpaper", L"Pattern", L"TessikIconColour"}) {
+                if (!showing && std::wcscmp(name, L"TessikIconColour")) continue;
+                DWORD size = sizeof value;
+                RegQueryValueExW(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+            }
+            RegCloseKey(key);
+        };
+        const double t0 = NowMs();
+        for (uint64_t i = 0; i < 2 * n; ++i) {
+            const bool showing = i % 2 == 1;
+            readDesktopKey(showing);
+            wcsncpy(data.szTip, tips[showing ? 0 : 1], 127);
+            Shell_NotifyIconW(NIM_MODIFY, &data);
+            data.hIcon = icons[showing ? 0 : 1];
+            Shell_NotifyIconW(NIM_MODIFY, &data);
+            Shell_NotifyIconW(NIM_MODIFY, &data);
+        }
+        const double ms = (NowMs() - t0) / static_cast<double>(n);
+        Shell_NotifyIconW(NIM_DELETE, &data);
+        DestroyWindow(owner);
+        Out(Ms(ms));
     };
     // sleep <ms>: waits while still answering this probe's own messages.
     c["sleep"] = [this](const Args& a) {

@@ -113,13 +113,16 @@ TEST_F(Controls, ListBoxKeepsItsLinesAndMirrorsThemInItsWindow) {
     EXPECT_EQ(ListText(list, 0), L"again");
 }
 
-TEST_F(Controls, ListBoxStartsHiddenAndFollowsShowAndHide) {
+// A hidden list box gets its window only when it is needed: its class comes
+// from comctl32 6 under the program's manifest.
+TEST_F(Controls, ListBoxStartsHiddenWithoutAWindowAndFollowsShowAndHide) {
     TForm* form = MakeForm(300, 200);
     auto* box = new TListBox(form);
     box->SetVisible(false);
     box->SetParent(form);
     box->SetBounds(10, 10, 200, 108);
     form->SetVisible(true);
+    EXPECT_FALSE(box->HandleAllocated());
 
     HWND list = box->Handle();
     EXPECT_FALSE(box->Visible());

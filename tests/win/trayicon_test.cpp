@@ -651,6 +651,50 @@ INSTANTIATE_TEST_SUITE_P(BothOrders, TrayHookOrderTest, ::testing::Bool(),
                                                : std::string("FirstMadeFirstGone");
                          });
 
+// The tray icon's image list keeps copies of its pictures at the list's size:
+// what it hands out and draws does not depend on the icon it was given.
+TEST(ImageList, KeepsCopiesAtItsOwnSizeAndDrawsThemOverItsBackground) {
+    TOwned<TImageList> images(new TImageList(nullptr));
+    TUniqueIcon big(static_cast<HICON>(
+        LoadImageW(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+    ASSERT_TRUE(big);
+    EXPECT_EQ(images->AddIcon(big.Get()), 0);
+    big.Reset();
+    EXPECT_EQ(images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + 1)), 1);
+    EXPECT_EQ(images->AddIconResource(Module(), L"NoSuchIcon"), -1);
+    EXPECT_EQ(images->Count(), 2);
+
+    TIcon icon;
+    images->GetIcon(0, icon);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon.Handle(), &info));
+    const TUniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
+    BITMAP size{};
+    GetObjectW(colour.Get(), sizeof size, &size);
+    EXPECT_EQ(size.bmWidth, 16);
+    EXPECT_EQ(size.bmHeight, 16);
+
+    // Image 1 as drawn: the resource's pixels where it is opaque, the list's
+    // background colour where it is transparent (the corner), else untouched.
+    const TUniqueIcon resource(static_cast<HICON>(LoadImageW(
+        Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + 1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    const capture::TPixels expected = IconPixels(resource.Get());
+    const auto drawn = [&] { return capture::Render(16, 16, [&](HDC dc) { images->Draw(dc, 0, 0, 1); }); };
+    EXPECT_EQ(drawn().At(8, 8), expected.At(8, 8));
+    EXPECT_EQ(drawn().At(0, 0), 0u);
+    images->SetBkColor(RGB(0, 0, 255));
+    EXPECT_EQ(drawn().At(0, 0), 0x0000FFu);
+
+    images->GetIcon(2, icon);
+    EXPECT_TRUE(icon.Empty());
+    TBitmap bitmap;
+    images->GetBitmap(2, bitmap);
+    EXPECT_TRUE(bitmap.Empty());
+    images->SetSize(24, 24);
+    EXPECT_EQ(images->Count(), 0);
+    EXPECT_EQ(images->Width(), 24);
+}
+
 TEST(SimpleTimer, TheSharedWindowLivesExactlyAsLongAsTheLastTimer) {
     EXPECT_EQ(TSimpleTimer::SharedHandler(), nullptr);
     auto first = std::make_unique<TSimpleTimer>(nullptr, nullptr);

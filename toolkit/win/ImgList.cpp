@@ -53,7 +53,7 @@ void TCustomImageList::Draw(HDC dc, int x, int y, int index) const {
     // The colours are passed to each draw rather than set on the list: a
     // borrowed list is shared with everyone else in the process.
     gDrawEx.Get()(handle_, index, dc, x, y, 0, 0, listColour(bkColor_), listColour(blendColor_),
-                            kStyleFlags[static_cast<int>(drawingStyle_)]);
+                  kStyleFlags[static_cast<int>(drawingStyle_)]);
 }
 
 TImageList::TImageList(TComponent* owner, int width, int height) : TCustomImageList(owner) {
@@ -83,7 +83,8 @@ int TImageList::AddIconResource(HINSTANCE module, const wchar_t* name) {
 }
 
 void TImageList::GetIcon(int index, TIcon& icon) const {
-    icon.SetHandle(index >= 0 && index < Count() ? CopyIcon(icons_[static_cast<size_t>(index)].Get()) : nullptr);
+    icon.SetHandle(index >= 0 && index < Count() ? CopyIcon(icons_[static_cast<size_t>(index)].Get())
+                                                 : nullptr);
 }
 
 void TImageList::Draw(HDC dc, int x, int y, int index) const {

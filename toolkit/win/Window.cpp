@@ -112,14 +112,9 @@ LRESULT CALLBACK TWindowTarget::RouterProc(HWND window, UINT message, WPARAM wPa
 LRESULT CALLBACK TWindowTarget::SubclassRouterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* target = reinterpret_cast<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!target) return DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        // The class's procedure still sees the message (through the object's
-        // default handling); the window is gone after it.
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        const LRESULT result = target->Route(message, wParam, lParam);
-        target->classProc_ = nullptr;
-        return result;
-    }
+    // The class's procedure still sees WM_NCDESTROY (through the object's
+    // default handling); the window is gone after it.
+    if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return target->Route(message, wParam, lParam);
 }
 
@@ -127,6 +122,7 @@ LRESULT TWindowTarget::Route(UINT message, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = Dispatch(hooks_.size(), message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         window_ = nullptr;
+        classProc_ = nullptr;
         ReleaseHooks();
         WindowDestroyed();
     }

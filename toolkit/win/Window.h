@@ -93,7 +93,7 @@ private:
     LRESULT Dispatch(size_t level, UINT message, WPARAM wParam, LPARAM lParam);
     void ReleaseHooks();
     HWND window_ = nullptr;
-    WNDPROC classProc_ = nullptr;  // a subclassed control's own procedure
+    WNDPROC classProc_ = nullptr;          // a subclassed control's own procedure
     std::vector<TWindowSubclass*> hooks_;  // oldest first
 };
 
