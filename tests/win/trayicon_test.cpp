@@ -651,6 +651,18 @@ INSTANTIATE_TEST_SUITE_P(BothOrders, TrayHookOrderTest, ::testing::Bool(),
                                                : std::string("FirstMadeFirstGone");
                          });
 
+TEST(WindowHooks, OnlyAWindowBoundToTheRouterCanBeHooked) {
+    const TUniqueWindow foreign(
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(foreign);
+    try {
+        TWindowSubclass hook(foreign.Get(), [](UINT, WPARAM, LPARAM) { return LRESULT(0); });
+        ADD_FAILURE() << "a STATIC window was hooked";
+    } catch (const EWin32Error& e) {
+        EXPECT_STREQ(e.what(), "Could not hook a window's messages");
+    }
+}
+
 // The tray icon's image list keeps copies of its pictures at the list's size:
 // what it hands out and draws does not depend on the icon it was given.
 TEST(ImageList, KeepsCopiesAtItsOwnSizeAndDrawsThemOverItsBackground) {
