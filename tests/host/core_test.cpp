@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/AsciiCase.h"
@@ -114,6 +115,35 @@ TEST(Component, OwnersDestroyWhatTheyOwnLastFirstAndSiblingsForgetTheRemoved) {
     // before its components), then what it owns.
     EXPECT_EQ(
         log, (std::vector<std::string>{"destroy list", "icon forgets list", "destroy root", "destroy icon"}));
+}
+
+// A sibling that frees another while it is told of a removal: the freed one
+// is not told any more, the rest still are.
+TEST(Component, ASiblingFreedWhileOthersAreToldIsNotToldAgain) {
+    struct Freeing : Probe {
+        using Probe::Probe;
+        TComponent* victim = nullptr;
+        void Notification(TComponent* component, TOperation operation) override {
+            Probe::Notification(component, operation);
+            if (operation == TOperation::opRemove && victim) TComponent::Free(std::exchange(victim, nullptr));
+        }
+    };
+    std::vector<std::string> log;
+    TOwned<Probe> root(new Probe(nullptr, &log));
+    auto* gone = new Probe(root.Get(), &log);
+    gone->SetName("gone");
+    auto* freeing = new Freeing(root.Get(), &log);
+    auto* victim = new Probe(root.Get(), &log);
+    victim->SetName("victim");
+    auto* last = new Probe(root.Get(), &log);
+    last->SetName("last");
+    freeing->victim = victim;
+    victim->watched = gone;
+    last->watched = gone;
+
+    TComponent::Free(gone);
+    EXPECT_EQ(log, (std::vector<std::string>{"destroy gone", "destroy victim", "last forgets gone"}));
+    EXPECT_EQ(root->ComponentCount(), 2);
 }
 
 TEST(Component, FreeNotificationReachesComponentsOfOtherOwners) {

@@ -50,12 +50,18 @@ void TComponent::Loaded() { loading_ = false; }
 void TComponent::Notification(TComponent* component, TOperation operation) {
     if (operation == TOperation::opRemove && component) RemoveFreeNotification(component);
     // Owned components hear about their siblings, as a form's components
-    // hear about each other.
+    // hear about each other. A receiver may insert or remove components while
+    // it is told; one removed meanwhile is not told. Only then is each one
+    // looked up again: an owner of thousands (a menu's items) hears of each
+    // insertion in one pass over them.
     const std::vector<TComponent*> owned = components_;
+    const uint64_t changes = changes_;
     for (TComponent* c : owned) {
-        if (std::find(components_.begin(), components_.end(), c) != components_.end()) {
-            c->Notification(component, operation);
+        if (changes_ != changes &&
+            std::find(components_.begin(), components_.end(), c) == components_.end()) {
+            continue;
         }
+        c->Notification(component, operation);
     }
 }
 
@@ -75,6 +81,7 @@ void TComponent::RemoveFreeNotification(TComponent* component) {
 void TComponent::InsertComponent(TComponent* component) {
     if (component->owner_) component->owner_->RemoveComponent(component);
     components_.push_back(component);
+    ++changes_;
     component->owner_ = this;
     if (designing_) component->SetDesigning(true);
     Notification(component, TOperation::opInsert);
@@ -83,6 +90,7 @@ void TComponent::InsertComponent(TComponent* component) {
 void TComponent::RemoveComponent(TComponent* component) {
     Notification(component, TOperation::opRemove);
     components_.erase(std::remove(components_.begin(), components_.end(), component), components_.end());
+    ++changes_;
     component->owner_ = nullptr;
 }
 

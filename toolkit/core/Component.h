@@ -3,6 +3,7 @@
 // those that hold references to a component.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,7 @@ private:
     TComponent* owner_ = nullptr;
     std::string name_;
     std::vector<TComponent*> components_;
+    uint64_t changes_ = 0;  // insertions and removals in components_
     std::vector<TComponent*> freeNotifies_;
     bool loading_ = false;
     bool designing_ = false;
