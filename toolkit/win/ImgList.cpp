@@ -68,18 +68,20 @@ void TImageList::SetSize(int width, int height) {
 
 int TImageList::AddIcon(HICON icon) {
     // CopyImage scales the icon to the list's size, as an image list would.
-    TUniqueIcon copy(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, Width(), Height(), 0)));
-    if (!copy) return -1;
-    icons_.push_back(std::move(copy));
-    Change();
-    return Count() - 1;
+    return Add(TUniqueIcon(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, Width(), Height(), 0))));
 }
 
 int TImageList::AddIconResource(HINSTANCE module, const wchar_t* name) {
-    TUniqueIcon icon(
-        static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, Width(), Height(), LR_DEFAULTCOLOR)));
+    // Loaded at the list's size, the icon is already the list's own copy.
+    return Add(TUniqueIcon(
+        static_cast<HICON>(LoadImageW(module, name, IMAGE_ICON, Width(), Height(), LR_DEFAULTCOLOR))));
+}
+
+int TImageList::Add(TUniqueIcon icon) {
     if (!icon) return -1;
-    return AddIcon(icon.Get());
+    icons_.push_back(std::move(icon));
+    Change();
+    return Count() - 1;
 }
 
 void TImageList::GetIcon(int index, TIcon& icon) const {

@@ -104,5 +104,7 @@ public:
     void Draw(HDC dc, int x, int y, int index) const override;
 
 private:
+    int Add(TUniqueIcon icon);
+
     std::vector<TUniqueIcon> icons_;
 };
