@@ -251,23 +251,27 @@ class Bench:
         ROW_TAG = ""
 
     def each_program(self, figures):
-        """figures(exe) for our brivane.exe, then for the earlier one, each
-        starting with the desktop shown (a program that had to be killed
-        may have left it hidden)."""
+        """figures(exe) for our brivane.exe, then for the earlier one."""
         global ROW_TAG
         try:
             for tag, exe, _ in self.programs:
                 ROW_TAG = tag
-                if not self.fixture.visible():
-                    self.probe.one("show", "%x" % self.fixture.progman, 9)
-                    self.probe.one("show", "%x" % self.fixture.listview, 9)
                 figures(exe)
         finally:
             ROW_TAG = ""
 
     def program_figures(self, exe):
+        self.show_desktop()
         self.running(exe)
+        self.show_desktop()
         self.menus(exe)
+
+    def show_desktop(self):
+        """Each copy starts with the desktop shown: one that had to be killed
+        may have left it hidden."""
+        if not self.fixture.visible():
+            self.probe.one("show", "%x" % self.fixture.progman, 9)
+            self.probe.one("show", "%x" % self.fixture.listview, 9)
 
     def running(self, exe):
         app = Brivane(self.probe, exe)

@@ -57,7 +57,9 @@ class StartWithDesktopShown(harness.E2ETestCase):
         self.assertEqual([w for w in app.own_windows() if w.visible], [])
         self.assertTrue(app.app_window and app.main_window)
         # Idle in the tray without comctl32: nothing at start needs it.
-        self.assertNotIn("comctl32.dll", [m.lower() for m in self.probe.call("modules", app.pid)])
+        modules = [m.lower() for m in self.probe.call("modules", app.pid)]
+        self.assertIn("user32.dll", modules)
+        self.assertNotIn("comctl32.dll", modules)
 
         # The menu offers "Hide Desktop" as its first item.
         menu = app.open_menu(self.session)
