@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <string>
 
 #include "RemoteCommand.h"
 #include "Unit1.h"
@@ -11,6 +12,13 @@
 #include "win/Window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // DLLs are looked for in the system folder only, never in the program's
+    // folder (a portable copy sits in Downloads beside whatever was saved
+    // there) nor in the current one. A failure is reported and the program
+    // goes on: its own loads name the system folder themselves.
+    if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        OutputDebugStringW((L"SetDefaultDllDirectories failed: error " + std::to_wstring(GetLastError())).c_str());
+    }
     TCommand command = TCommand::Run;
     if (const std::optional<int> exitCode = RunCommandLineBeforeStart(command)) return *exitCode;
     // The mutex marks a running copy until the process ends; its handle is

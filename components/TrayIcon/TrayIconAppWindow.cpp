@@ -3,30 +3,50 @@
 // the icon again when the shell's taskbar is re-created.
 #include "TrayIcon/TrayIcon.h"
 
+#include <exception>
+#include <string>
 #include <vector>
 
 #include "win/Application.h"
 #include "win/Forms.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
 UINT gTaskbarCreated = 0;
 
 // The common-controls version from comctl32's version resource (major in the
-// high word, minor in the low word); 0 when it can't be read.
+// high word, minor in the low word); 0 when it can't be read. The file is the
+// one in the system folder, named by its full path, and version.dll's
+// functions come from there too (win/SystemLibrary.h): nothing is looked for
+// in the program's folder. This runs while static objects are constructed,
+// before the program has restricted the DLL search.
 DWORD CommonControlsVersion() {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(L"comctl32.dll", &handle);
-    if (size == 0) return 0;
-    std::vector<BYTE> block(size);
-    if (!GetFileVersionInfoW(L"comctl32.dll", handle, size, block.data())) return 0;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
-        length < sizeof(VS_FIXEDFILEINFO)) {
+    try {
+        static TSystemFunction<decltype(GetFileVersionInfoSizeW)> infoSize("version.dll", "GetFileVersionInfoSizeW");
+        static TSystemFunction<decltype(GetFileVersionInfoW)> info("version.dll", "GetFileVersionInfoW");
+        static TSystemFunction<decltype(VerQueryValueW)> query("version.dll", "VerQueryValueW");
+        std::wstring path(MAX_PATH, L'\0');
+        const UINT length = GetSystemDirectoryW(path.data(), MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return 0;
+        path.resize(length);
+        path += L"\\comctl32.dll";
+        DWORD handle = 0;
+        const DWORD size = infoSize.Get()(path.c_str(), &handle);
+        if (size == 0) return 0;
+        std::vector<BYTE> block(size);
+        if (!info.Get()(path.c_str(), handle, size, block.data())) return 0;
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT fixedLength = 0;
+        if (!query.Get()(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedLength) || !fixed ||
+            fixedLength < sizeof(VS_FIXEDFILEINFO)) {
+            return 0;
+        }
+        return fixed->dwFileVersionMS;
+    } catch (const std::exception& error) {
+        OutputDebugStringA(error.what());
         return 0;
     }
-    return fixed->dwFileVersionMS;
 }
 
 // Module initialisation: the shell broadcasts "TaskbarCreated" when its

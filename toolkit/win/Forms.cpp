@@ -6,6 +6,7 @@
 #include "core/Exception.h"
 #include "core/Utf.h"
 #include "win/Application.h"
+#include "win/SystemLibrary.h"
 
 TUniqueFont TFont::Create(int dpi) const {
     LOGFONTW lf{};
@@ -20,13 +21,17 @@ TUniqueFont TFont::Create(int dpi) const {
 
 int MonitorDpi(HMONITOR monitor) {
     // GetDpiForMonitor lives in shcore.dll from Windows 8.1 on; it is looked
-    // up once.
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const GetDpiForMonitorFn getDpi = [] {
-        HMODULE shcore = LoadLibraryW(L"shcore.dll");  // stays loaded for the process
-        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
+    // up once, from the system folder only (win/SystemLibrary.h). Without it
+    // the screen's DPI is the answer.
+    using GetDpiForMonitorFn = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
+    static TSystemFunction<GetDpiForMonitorFn> function("shcore.dll", "GetDpiForMonitor");
+    static GetDpiForMonitorFn* const getDpi = []() -> GetDpiForMonitorFn* {
+        try {
+            return function.Get();
+        } catch (const std::exception& error) {
+            OutputDebugStringW(Widen(error.what()).c_str());
+            return nullptr;
+        }
     }();
     UINT dpiX = 0, dpiY = 0;
     if (getDpi && SUCCEEDED(getDpi(monitor, 0, &dpiX, &dpiY)) && dpiY != 0) return static_cast<int>(dpiY);
