@@ -17,8 +17,9 @@ PACKAGES=(
     # what Wine's X11 driver loads at run time, and the fonts it falls back to
     libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxxf86vm1 libxfixes3
     fontconfig fonts-dejavu-core fonts-dejavu-extra
-    # packages: the installer (makensis with its amd64-unicode stubs)
-    nsis
+    # packages: the installer (makensis with its amd64-unicode stubs),
+    # Authenticode signing, and the test's own certificate for it
+    nsis osslsigncode openssl
 )
 
 # Installs those of PACKAGES (or of the packages named as arguments) that are
