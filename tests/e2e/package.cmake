@@ -5,4 +5,13 @@
 brivane_e2e_test(NAME e2e_package
   COMMAND ${BRIVANE_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/package_test.py
           $<TARGET_FILE:brivane> $<TARGET_FILE:desktop_fixture_exe> $<TARGET_FILE:brivane_e2e_probe>
-  TIMEOUT 400 COST 6)
+  TIMEOUT 600 COST 32)
+# Two clean builds of brivane.exe in build trees of their own, each packaged:
+# the same bytes. Needs no Wine session.
+add_test(NAME package_reproducible
+  COMMAND ${BRIVANE_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/package_test.py --reproducible)
+set_tests_properties(package_reproducible PROPERTIES LABELS package TIMEOUT 600 COST 60)
+# The DLL that e2e_package plants beside a portable copy.
+add_library(brivane_e2e_planted MODULE planted_dll.cpp)
+set_target_properties(brivane_e2e_planted PROPERTIES OUTPUT_NAME planted PREFIX "")
+set_property(TEST e2e_package APPEND PROPERTY ENVIRONMENT "BRIVANE_PLANTED_DLL=$<TARGET_FILE:brivane_e2e_planted>")
