@@ -17,7 +17,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // there) nor in the current one. A failure is reported and the program
     // goes on: its own loads name the system folder themselves.
     if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        OutputDebugStringW((L"SetDefaultDllDirectories failed: error " + std::to_wstring(GetLastError())).c_str());
+        OutputDebugStringW(
+            (L"SetDefaultDllDirectories failed: error " + std::to_wstring(GetLastError())).c_str());
     }
     TCommand command = TCommand::Run;
     if (const std::optional<int> exitCode = RunCommandLineBeforeStart(command)) return *exitCode;

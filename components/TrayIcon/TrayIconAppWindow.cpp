@@ -23,7 +23,8 @@ UINT gTaskbarCreated = 0;
 // before the program has restricted the DLL search.
 DWORD CommonControlsVersion() {
     try {
-        static TSystemFunction<decltype(GetFileVersionInfoSizeW)> infoSize("version.dll", "GetFileVersionInfoSizeW");
+        static TSystemFunction<decltype(GetFileVersionInfoSizeW)> infoSize("version.dll",
+                                                                           "GetFileVersionInfoSizeW");
         static TSystemFunction<decltype(GetFileVersionInfoW)> info("version.dll", "GetFileVersionInfoW");
         static TSystemFunction<decltype(VerQueryValueW)> query("version.dll", "VerQueryValueW");
         std::wstring path(MAX_PATH, L'\0');

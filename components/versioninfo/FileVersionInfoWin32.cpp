@@ -15,7 +15,8 @@ namespace {
 // in the program's folder first. Its functions are found in the system
 // folder when first asked for.
 TSystemFunction<decltype(GetFileVersionInfoSizeW)>& VersionInfoSize() {
-    static TSystemFunction<decltype(GetFileVersionInfoSizeW)> function("version.dll", "GetFileVersionInfoSizeW");
+    static TSystemFunction<decltype(GetFileVersionInfoSizeW)> function("version.dll",
+                                                                       "GetFileVersionInfoSizeW");
     return function;
 }
 

@@ -645,9 +645,10 @@ std::map<std::string, Probe::Command> Probe::Commands() {
     // release <file>: as a program that uses it would.
     c["hold"] = [this](const Args& a) {
         Need(a, 2, "hold <file>");
-        UniqueHandle file(CreateFileW(Wide(a[1]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE) throw ProbeError("CreateFile failed: " + std::to_string(GetLastError()));
+        UniqueHandle file(CreateFileW(Wide(a[1]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+        if (file.get() == INVALID_HANDLE_VALUE)
+            throw ProbeError("CreateFile failed: " + std::to_string(GetLastError()));
         held_[a[1]] = std::move(file);
     };
     c["release"] = [this](const Args& a) { held_.erase(a.at(1)); };
@@ -664,10 +665,12 @@ std::map<std::string, Probe::Command> Probe::Commands() {
             UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
             THREADENTRY32 entry{};
             entry.dwSize = sizeof entry;
-            for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+            for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+                 more = Thread32Next(snapshot.get(), &entry)) {
                 if (entry.th32OwnerProcessID != Number(a[1])) continue;
                 UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
-                if (!thread || (suspend ? SuspendThread(thread.get()) : ResumeThread(thread.get())) == DWORD(-1))
+                if (!thread ||
+                    (suspend ? SuspendThread(thread.get()) : ResumeThread(thread.get())) == DWORD(-1))
                     throw ProbeError("could not suspend or resume a thread");
             }
         };
