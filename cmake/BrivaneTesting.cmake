@@ -215,8 +215,13 @@ function(_brivane_project_libraries out_var)
   set(${out_var} ${found} PARENT_SCOPE)
 endfunction()
 
+# Where the fuzz runs keep the inputs they find, one folder per target: outside
+# the checkout, so that they outlive build trees and coverage accumulates.
+set(BRIVANE_FUZZ_CORPUS_DIR "" CACHE PATH
+    "Inputs the fuzz runs keep between runs (default ~/.cache/brivane/fuzz, or under XDG_CACHE_HOME)")
+
 function(brivane_fuzz_target)
-  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;CORPUS;SECONDS" "SOURCES;LIBS")
+  cmake_parse_arguments(PARSE_ARGV 0 arg "" "NAME;CORPUS;SECONDS;DICT" "SOURCES;LIBS")
   _brivane_require(arg NAME SOURCES CORPUS SECONDS)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "brivane_fuzz_target(${arg_NAME}) needs clang (libFuzzer)")
@@ -244,12 +249,30 @@ function(brivane_fuzz_target)
     endforeach()
   endif()
 
+  set(kept ${BRIVANE_FUZZ_CORPUS_DIR})
+  if(NOT kept)
+    if(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+      set(kept $ENV{XDG_CACHE_HOME}/brivane/fuzz)
+    else()
+      set(kept $ENV{HOME}/.cache/brivane/fuzz)
+    endif()
+  endif()
+  set(dictionary)
+  if(arg_DICT)
+    get_filename_component(dictionary_file "${arg_DICT}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    if(NOT EXISTS ${dictionary_file})
+      message(FATAL_ERROR "brivane_fuzz_target(${arg_NAME}): no dictionary at ${dictionary_file}")
+    endif()
+    set(dictionary -DDICT=${dictionary_file})
+  endif()
   add_test(NAME ${arg_NAME}
     COMMAND ${CMAKE_COMMAND}
       -DFUZZER=$<TARGET_FILE:${arg_NAME}>
       -DCORPUS=${corpus}
+      -DKEPT=${kept}/${arg_NAME}
       -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/${arg_NAME}.run
       -DSECONDS=${arg_SECONDS}
+      ${dictionary}
       -P ${BRIVANE_CMAKE_DIR}/RunFuzzTarget.cmake)
   math(EXPR timeout "${arg_SECONDS} + 120")
   # A quick run leaves the fuzzing out: ctest -LE fuzz.

@@ -1,20 +1,30 @@
-# Runs a libFuzzer program for SECONDS over a copy of its seed corpus, so that
-# the inputs it finds never land in the source tree.
-#   cmake -DFUZZER=<program> -DCORPUS=<seed dir> -DWORK_DIR=<dir> -DSECONDS=<n> -P RunFuzzTarget.cmake
+# Runs a libFuzzer program for SECONDS over its seed corpus and the inputs kept
+# from earlier runs, and keeps what it finds for the next run:
+#   cmake -DFUZZER=<program> -DCORPUS=<seed dir> -DKEPT=<dir> -DWORK_DIR=<dir> -DSECONDS=<n>
+#         [-DDICT=<dictionary>] -P RunFuzzTarget.cmake
+# The seeds stay as they are (in the source tree): libFuzzer writes the inputs
+# that reach new code into the first corpus folder it is given, KEPT, which
+# lives outside the checkout, so that coverage grows from run to run.
 # Crashing inputs are kept in <WORK_DIR>/artifacts; replay one with <program> <file>.
-foreach(var FUZZER CORPUS WORK_DIR SECONDS)
+foreach(var FUZZER CORPUS KEPT WORK_DIR SECONDS)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "RunFuzzTarget.cmake: -D${var}=... is required")
   endif()
 endforeach()
 
-file(REMOVE_RECURSE ${WORK_DIR}/corpus)
-file(MAKE_DIRECTORY ${WORK_DIR}/corpus ${WORK_DIR}/artifacts)
+file(MAKE_DIRECTORY ${KEPT} ${WORK_DIR}/artifacts)
+set(seeds)
 if(IS_DIRECTORY ${CORPUS})
-  file(COPY ${CORPUS}/ DESTINATION ${WORK_DIR}/corpus)
+  set(seeds ${CORPUS})
 else()
-  message(WARNING "no seed corpus at ${CORPUS}: fuzzing from nothing")
+  message(WARNING "no seed corpus at ${CORPUS}: fuzzing from the kept inputs only")
 endif()
+set(dictionary)
+if(DEFINED DICT)
+  set(dictionary -dict=${DICT})
+endif()
+file(GLOB kept_before ${KEPT}/*)
+list(LENGTH kept_before kept_before)
 
 execute_process(
   COMMAND ${FUZZER}
@@ -23,8 +33,19 @@ execute_process(
     -rss_limit_mb=2048
     -print_final_stats=1
     -artifact_prefix=${WORK_DIR}/artifacts/
-    ${WORK_DIR}/corpus
-  RESULT_VARIABLE result)
+    ${dictionary}
+    ${KEPT} ${seeds}
+  RESULT_VARIABLE result
+  ERROR_FILE ${WORK_DIR}/fuzz.log)
+file(READ ${WORK_DIR}/fuzz.log log)
 if(NOT result EQUAL 0)
+  message("${log}")
   message(FATAL_ERROR "${FUZZER} failed (${result}); the input that broke it is in ${WORK_DIR}/artifacts")
 endif()
+string(REGEX MATCH "stat::number_of_executed_units: *([0-9]+)" executed "${log}")
+set(executed ${CMAKE_MATCH_1})
+file(GLOB kept_after ${KEPT}/*)
+list(LENGTH kept_after kept_after)
+math(EXPR found "${kept_after} - ${kept_before}")
+message(STATUS "${executed} executions in ${SECONDS} s; ${found} new inputs kept, ${kept_after} in all, "
+               "in ${KEPT}")
