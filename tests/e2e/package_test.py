@@ -1,10 +1,7 @@
-"""The packages from scripts/package: the portable zip, the manifests, the
+"""The packages from scripts/package: the portable zip, manifests and
 signatures, and the installer's silent install, upgrades and uninstall in the
-session's prefix. The packages are built afresh into temporary folders.
-
-    package_test.py --reproducible
-
-builds brivane.exe twice from clean, packages each, and compares the bytes."""
+session's prefix, built afresh into temporary folders. With --reproducible:
+two clean builds of brivane.exe, each packaged, compared byte for byte."""
 
 import glob
 import hashlib
@@ -26,12 +23,10 @@ UNINSTALL_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Brivane"
 REG_SZ, REG_DWORD = 1, 4
 KNOWN_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll", "shell32.dll", "user32.dll"}
 # What the winget schemas (1.6.0) require of each manifest, besides the
-# identifier, version and manifest version.
-WINGET_REQUIRED = {
-    "version": ["DefaultLocale"],
-    "installer": ["Installers"],
-    "defaultLocale": ["PackageLocale", "Publisher", "PackageName", "License", "ShortDescription"],
-}
+# identifier, version and manifest version; by the manifest's file name.
+WINGET_REQUIRED = {"": ["DefaultLocale", "ManifestType: version"], ".installer": ["Installers", "ManifestType: installer"],
+                   ".locale.en-US": ["PackageLocale", "Publisher", "PackageName", "License", "ShortDescription",
+                                     "ManifestType: defaultLocale"]}
 
 
 def read(path):
@@ -49,19 +44,15 @@ def reproducible():
     their own), each packaged: every file is the same, byte for byte."""
     results = []
     for _ in range(2):
-        tree = tempfile.mkdtemp(prefix="brivane-clean-")
-        try:
+        with tempfile.TemporaryDirectory(prefix="brivane-clean-") as tree:
             subprocess.run(["cmake", "-S", ROOT, "-B", tree, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
                             "-DCMAKE_TOOLCHAIN_FILE=" + os.path.join(ROOT, "cmake", "mingw-w64.cmake"),
                             "-DBRIVANE_TESTS=OFF", "-DBRIVANE_COMPILER_CACHE=OFF", "-DBRIVANE_WERROR=ON"],
                            check=True, stdout=subprocess.DEVNULL)
             subprocess.run(["cmake", "--build", tree, "--target", "brivane"], check=True, stdout=subprocess.DEVNULL)
             package(tree, os.path.join(tree, "dist"))
-            files = [os.path.join(tree, "app", "brivane.exe")] + [os.path.join(d, f) for d, _, names in
-                                                                  os.walk(os.path.join(tree, "dist")) for f in names]
+            files = [os.path.join(tree, "app", "brivane.exe")] + [f for f in glob.glob(tree + "/dist/**", recursive=True) if os.path.isfile(f)]
             results.append({os.path.relpath(f, tree): read(f) for f in files})
-        finally:
-            shutil.rmtree(tree, ignore_errors=True)
     assert len(results[0]) == 8, sorted(results[0])
     assert results[0] == results[1], [n for n in results[0] if results[0][n] != results[1].get(n)]
     print("the same bytes in both builds: " + ", ".join(sorted(results[0])))
@@ -109,6 +100,10 @@ class Packages(harness.E2ETestCase):
     def installed(self, name):
         return os.path.join(self.install_dir, name)
 
+    def make_older(self):
+        with open(self.installed("brivane.exe"), "ab") as f:
+            f.write(b"older")
+
     def assert_signed(self, path):
         subprocess.run(["osslsigncode", "verify", "-CAfile", self.certificate, "-in", path], check=True,
                        stdout=subprocess.DEVNULL)
@@ -130,7 +125,7 @@ class Packages(harness.E2ETestCase):
             self.uninstall()
         shutil.rmtree(self.install_dir, ignore_errors=True)
 
-    def test_portable_zip_checksums_manifests_and_signatures(self):
+    def test_portable_zip_and_checksums(self):
         with zipfile.ZipFile(self.portable) as z:
             self.assertEqual(sorted(z.namelist()), ["README.txt", "brivane.exe"])
             self.assertEqual(z.read("brivane.exe"), self.built_exe)
@@ -143,26 +138,23 @@ class Packages(harness.E2ETestCase):
         self.assertEqual(sorted(os.listdir(self.dist)), sorted(list(hashes) + [
             "SHA256SUMS", "scoop", "winget", "signed", "key.pem", "cert.pem", "cert.p12"]))
 
-        manifests = {name: read(os.path.join(self.dist, "winget", name)).decode("utf-8")
-                     for name in os.listdir(os.path.join(self.dist, "winget"))}
-        for name, text in manifests.items():
-            kind = re.search(r"^ManifestType: (\w+)$", text, re.M).group(1)
-            suffix = {"version": "", "installer": ".installer", "defaultLocale": ".locale.en-US"}[kind]
-            self.assertEqual(name, "Olmar.Brivane%s.yaml" % suffix)
+        self.assertEqual(sorted(os.listdir(os.path.join(self.dist, "winget"))),
+                         sorted("Olmar.Brivane%s.yaml" % kind for kind in WINGET_REQUIRED))
+        for kind, required in WINGET_REQUIRED.items():
+            text = read(os.path.join(self.dist, "winget", "Olmar.Brivane%s.yaml" % kind)).decode("utf-8")
             for key in ["PackageIdentifier: Olmar.Brivane", "PackageVersion: " + self.version,
-                        "ManifestVersion: 1.6.0"] + WINGET_REQUIRED[kind]:
+                        "ManifestVersion: 1.6.0"] + required:
                 self.assertRegex(text, re.compile("^" + re.escape(key), re.M))
-        installer = manifests["Olmar.Brivane.installer.yaml"]
+        installer = read(os.path.join(self.dist, "winget", "Olmar.Brivane.installer.yaml")).decode("utf-8")
         for line in ("InstallerType: nullsoft", "Scope: user", "  Silent: /S", "  - Architecture: x64",
                      "    InstallerSha256: " + hashes[os.path.basename(self.setup)].upper()):
             self.assertIn("\n" + line + "\n", installer)
         self.assertRegex(installer, r"\n    InstallerUrl: https://\S+/%s\n" % re.escape(os.path.basename(self.setup)))
         with open(os.path.join(self.dist, "scoop", "brivane.json"), encoding="utf-8") as f:
             scoop = json.load(f)
-        self.assertEqual((scoop["version"], scoop["bin"], scoop["shortcuts"]), (self.version, "brivane.exe",
-                                                                                [["brivane.exe", "Brivane"]]))
+        self.assertEqual((scoop["version"], scoop["bin"], scoop["shortcuts"], scoop["architecture"]["64bit"]["hash"]),
+                         (self.version, "brivane.exe", [["brivane.exe", "Brivane"]], hashes[os.path.basename(self.portable)]))
         self.assertTrue(scoop["homepage"].startswith("https://") and scoop["license"])
-        self.assertEqual(scoop["architecture"]["64bit"]["hash"], hashes[os.path.basename(self.portable)])
 
         # The signed packages: the setup and the brivane.exe in its zip (the
         # uninstaller is checked once installed, below).
@@ -171,7 +163,7 @@ class Packages(harness.E2ETestCase):
             z.extract("brivane.exe", self.signed)
         self.assert_signed(os.path.join(self.signed, "brivane.exe"))
 
-    def test_install_upgrades_and_uninstall(self):
+    def test_install_upgrade_and_uninstall(self):
         self.assertFalse(os.path.exists(self.install_dir), "Brivane is installed already")
         self.assertEqual(self.probe.one("regkey", UNINSTALL_KEY), "0")
         saved_run = self.probe.reg_get(RUN_KEY, "Brivane")
@@ -193,8 +185,9 @@ class Packages(harness.E2ETestCase):
         self.assertEqual(self.run_windows(harness.Session.windows_path(self.signed_setup), "/S", "/NOAUTOSTART",
                                           "/D=" + self.windows_install_dir)[1], 0)
         self.assertEqual(sorted(os.listdir(self.install_dir)), ["brivane.exe", "notes.bin", "uninstall.exe"])
-        self.assert_signed(self.installed("brivane.exe"))
-        self.assert_signed(self.installed("uninstall.exe"))
+        self.assertTrue(os.path.isfile(self.shortcut))
+        for name in ("brivane.exe", "uninstall.exe"):
+            self.assert_signed(self.installed(name))
         strings = {
             "DisplayName": "Brivane",
             "DisplayVersion": self.version,
@@ -215,11 +208,9 @@ class Packages(harness.E2ETestCase):
                                msg="EstimatedSize is not the size of the installed files in KB")
         self.assertIsNone(self.probe.reg_get(RUN_KEY, "Brivane"))
 
-        # brivane.exe imports only DLLs that Windows takes from System32
-        # alone (KnownDLLs). The portable copy runs from a folder of its own
-        # beside a planted uxtheme.dll, which the system loads by name once
-        # windows are made (Wine told to prefer such a copy, as Windows
-        # would), and never loads it; with the desktop hidden.
+        # brivane.exe imports only KnownDLLs. The portable copy, in a folder
+        # of its own, never loads the uxtheme.dll planted beside it (which
+        # Wine, told to prefer it, would load by name once windows are made).
         imports = subprocess.run(["x86_64-w64-mingw32-objdump", "-p", self.brivane_path], check=True,
                                  capture_output=True, text=True).stdout
         self.assertLessEqual(set(re.findall(r"DLL Name: (\S+)", imports.lower())), KNOWN_DLLS)
@@ -236,8 +227,7 @@ class Packages(harness.E2ETestCase):
         self.assertEqual(self.run_windows(app.exe, "/hide")[1], 0)
         self.assert_hidden(app)
         # An upgrade without /D= goes to the installed folder, ends the
-        # portable copy with the desktop shown, and leaves the sign-in start
-        # off.
+        # portable copy with the desktop shown, and keeps the start off.
         self.assertEqual(self.run_windows(setup, "/S")[1], 0)
         self.assertEqual(app.exit_code(), 0)
         self.assert_desktop_back()
@@ -248,8 +238,7 @@ class Packages(harness.E2ETestCase):
         # An "older version" (the same program with bytes appended) runs from
         # the installation with the desktop hidden; the upgrade with
         # /AUTOSTART ends it with the desktop shown and replaces it.
-        with open(self.installed("brivane.exe"), "ab") as f:
-            f.write(b"older")
+        self.make_older()
         app = self.start_installed(windows_exe)
         self.assertEqual(self.run_windows(windows_exe, "/hide")[1], 0)
         self.assert_hidden(app)
@@ -263,8 +252,7 @@ class Packages(harness.E2ETestCase):
         # that does not answer, and one over a file in use, fail with their
         # exit codes and change nothing; the next one keeps the start off.
         self.assertEqual(self.run_windows(windows_exe, "/autostart", "off")[1], 0)
-        with open(self.installed("brivane.exe"), "ab") as f:
-            f.write(b"older")
+        self.make_older()
         self.probe.reg_set(UNINSTALL_KEY, "DisplayVersion", (REG_SZ, "0.9\0".encode("utf-16-le")))
         def state():
             return (sorted(os.listdir(self.install_dir)), read(self.installed("brivane.exe")),
@@ -289,9 +277,8 @@ class Packages(harness.E2ETestCase):
         self.assertIsNone(self.probe.reg_get(RUN_KEY, "Brivane"))
 
         # The installed Brivane starts; uninstalled with the desktop hidden,
-        # it shows the desktop, ends, and leaves nothing behind but the
-        # user's own desktop settings, file, and a Run value that starts
-        # another copy.
+        # it shows the desktop, ends, and leaves only the user's desktop
+        # settings, file, and a Run value that starts another copy.
         app = self.start_installed(windows_exe)
         self.assertEqual(self.run_windows(windows_exe, "/hide")[1], 0)
         self.assert_hidden(app)

@@ -619,8 +619,7 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         Out(std::to_string(counters.PagefileUsage) + "\t" + std::to_string(counters.WorkingSetSize) + "\t" +
             std::to_string(counters.PeakPagefileUsage));
     };
-    // modules <pid> [paths]: the file names (or full paths) of the modules a
-    // process has loaded.
+    // modules <pid>: the file names of the modules a process has loaded.
     c["modules"] = [this](const Args& a) {
         Need(a, 2, "modules <pid>");
         UniqueHandle owned;
@@ -635,43 +634,31 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         modules.resize(std::min<size_t>(modules.size(), needed / sizeof(HMODULE)));
         for (HMODULE module : modules) {
             wchar_t name[MAX_PATH] = {};
-            if (a.size() > 2 ? GetModuleFileNameExW(process, module, name, MAX_PATH)
-                             : GetModuleBaseNameW(process, module, name, MAX_PATH)) {
-                Out(Narrow(name));
-            }
+            if (GetModuleBaseNameW(process, module, name, MAX_PATH)) Out(Narrow(name));
         }
     };
-    // hold <file>: keeps the file open, shared for reading only, until
-    // release <file>: as a program that uses it would.
+    // hold <file>: keeps the file open, shared for reading only, as a program
+    // that uses it would, until release <file>.
     c["hold"] = [this](const Args& a) {
-        Need(a, 2, "hold <file>");
-        UniqueHandle file(CreateFileW(Wide(a[1]).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-        if (file.get() == INVALID_HANDLE_VALUE)
-            throw ProbeError("CreateFile failed: " + std::to_string(GetLastError()));
-        held_[a[1]] = std::move(file);
+        held_[a.at(1)].reset(CreateFileW(Wide(a.at(1)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
     };
     c["release"] = [this](const Args& a) { held_.erase(a.at(1)); };
     // env <name> <value>: an environment variable of the programs started next.
-    c["env"] = [](const Args& a) {
-        Need(a, 3, "env <name> <value>");
-        SetEnvironmentVariableW(Wide(a[1]).c_str(), Wide(a[2]).c_str());
-    };
+    c["env"] = [](const Args& a) { SetEnvironmentVariableW(Wide(a.at(1)).c_str(), Wide(a.at(2)).c_str()); };
     // suspend <pid> / resume <pid>: every thread of a process, as a program
     // that hangs.
     for (const bool suspend : {true, false}) {
-        c[suspend ? "suspend" : "resume"] = [this, suspend](const Args& a) {
-            Need(a, 2, "suspend|resume <pid>");
+        c[suspend ? "suspend" : "resume"] = [suspend](const Args& a) {
             UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
             THREADENTRY32 entry{};
             entry.dwSize = sizeof entry;
             for (BOOL more = Thread32First(snapshot.get(), &entry); more;
                  more = Thread32Next(snapshot.get(), &entry)) {
-                if (entry.th32OwnerProcessID != Number(a[1])) continue;
-                UniqueHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
-                if (!thread ||
-                    (suspend ? SuspendThread(thread.get()) : ResumeThread(thread.get())) == DWORD(-1))
-                    throw ProbeError("could not suspend or resume a thread");
+                UniqueHandle thread(entry.th32OwnerProcessID == Number(a.at(1))
+                                        ? OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)
+                                        : nullptr);
+                if (thread) suspend ? SuspendThread(thread.get()) : ResumeThread(thread.get());
             }
         };
     }
