@@ -104,7 +104,7 @@ int SetAutostart(bool on) {
 }
 
 bool CopyIsRunning() {
-    TUniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"BrivaneMutex"));
+    TUniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
     return static_cast<bool>(mutex);
 }
 

@@ -4,8 +4,8 @@
 
 #include <exception>
 
+#include "MainWindow.h"
 #include "RemoteCommand.h"
-#include "Unit1.h"
 #include "win/Application.h"
 #include "win/Handles.h"
 #include "win/Window.h"
@@ -19,19 +19,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // hands the command over.
     // The last error is read at once: constructing a function-local static
     // runs guard code that may reset it.
-    HANDLE handle = CreateMutexW(nullptr, FALSE, L"BrivaneMutex");
+    HANDLE handle = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
     const DWORD error = GetLastError();
     static TUniqueKernelHandle mutex(handle);
     if (error == ERROR_ALREADY_EXISTS) return command == TCommand::Run ? 0 : SendToRunningCopy(command);
     TApplication application;
-    application.Initialize();
     application.SetTitle("Brivane");
     // An error while the main window is made (a resource missing from a
     // damaged copy, a window that can't be created) gets the error box, and
     // the program ends: without a main window there is nothing to run.
-    TForm1* form = nullptr;
+    TMainWindow* form = nullptr;
     try {
-        form = application.CreateForm<TForm1>();
+        form = application.CreateForm<TMainWindow>();
     } catch (const std::exception& error) {
         application.HandleException(error);
         return 1;

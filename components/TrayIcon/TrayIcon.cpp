@@ -6,6 +6,7 @@
 
 #include <cwchar>
 
+#include "core/Exception.h"
 #include "core/Utf.h"
 #include "win/Application.h"
 #include "win/Forms.h"
@@ -114,7 +115,15 @@ TWinControl* TTrayIcon::OwnerControl() const { return dynamic_cast<TWinControl*>
 
 BOOL TTrayIcon::Notify(DWORD message) {
     if (NotifyFunction()) return NotifyFunction()(message, iconData_);
-    return Shell_NotifyIconW(message, &iconData_);
+    const BOOL done = Shell_NotifyIconW(message, &iconData_);
+    if (!done) {
+        static const char* const kCalls[] = {
+            "Shell_NotifyIconW(NIM_ADD)", "Shell_NotifyIconW(NIM_MODIFY)", "Shell_NotifyIconW(NIM_DELETE)",
+            "Shell_NotifyIconW(NIM_SETFOCUS)", "Shell_NotifyIconW(NIM_SETVERSION)"};
+        ReportIgnoredFailure(message < std::size(kCalls) ? kCalls[message] : "Shell_NotifyIconW",
+                             GetLastError());
+    }
+    return done;
 }
 
 bool TTrayIcon::PrepareIconData() {

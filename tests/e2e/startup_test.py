@@ -7,7 +7,7 @@ import harness
 from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_ESCAPE, VK_RETURN, WM_COMMAND, Session, wait_until
 
 RT_GROUP_ICON = 14
-IDI_IMAGELIST2_4 = 105
+IDI_TRAY_IMAGE_4 = 105
 
 
 def copy_without_resource(source, target, resource_type, resource_id):
@@ -130,7 +130,7 @@ class StartUpFailure(harness.E2ETestCase):
         folder = os.path.join(self.session.build_tree, "e2e-damaged")
         os.makedirs(folder, exist_ok=True)
         copy_without_resource(self.brivane_path, os.path.join(folder, "brivane.exe"), RT_GROUP_ICON,
-                              IDI_IMAGELIST2_4)
+                              IDI_TRAY_IMAGE_4)
         damaged = Session.windows_path(os.path.join(folder, "brivane.exe"))
         icons_before = self.probe.tray()
 
@@ -141,7 +141,7 @@ class StartUpFailure(harness.E2ETestCase):
             return boxes[0].hwnd if boxes else 0
         box = wait_until(error_box, 30, what="the error box")
         texts = [line.split("\t")[4] for line in self.probe.call("children", "%x" % box)]
-        self.assertIn("Resource IDI_IMAGELIST2_4 not found.", texts)
+        self.assertIn("Resource IDI_TRAY_IMAGE_4 not found.", texts)
         self.probe.post(box, WM_COMMAND, IDOK, 0)
         self.assertEqual(app.exit_code(), 1)
         self.assertEqual(self.probe.tray(), icons_before, "no icon left in the tray")

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "WebLabel/WebLabel.h"
 #include "controls_capture.h"
 #include "core/Utf.h"
@@ -83,7 +83,7 @@ protected:
                 opened.push_back(file);
                 return reinterpret_cast<HINSTANCE>(42);
             });
-        form = app.app.CreateForm<TForm1>();
+        form = app.app.CreateForm<TMainWindow>();
     }
     void TearDown() override {
         app.app.DestroyComponents();
@@ -92,15 +92,15 @@ protected:
 
     // A left click on a point of the About picture, at 96 DPI.
     void ClickPanel(int x, int y) {
-        HWND panel = form->Panel1->Handle();
-        const LPARAM at = MAKELPARAM(form->Panel1->Scale(x), form->Panel1->Scale(y));
+        HWND panel = form->AboutPanel->Handle();
+        const LPARAM at = MAKELPARAM(form->AboutPanel->Scale(x), form->AboutPanel->Scale(y));
         SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
         SendMessageW(panel, WM_LBUTTONUP, 0, at);
     }
 
     std::vector<std::string> ListBoxWindowLines() const {
         std::vector<std::string> lines;
-        HWND list = form->InfoBox->Handle();
+        HWND list = form->VersionLines->Handle();
         const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
         for (LRESULT i = 0; i < count; ++i) {
             const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
@@ -114,19 +114,19 @@ protected:
 
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
-        for (int i = 0; i < form->InfoBox->Items().Count(); ++i)
-            lines.push_back(form->InfoBox->Items().Item(i));
+        for (int i = 0; i < form->VersionLines->Items().Count(); ++i)
+            lines.push_back(form->VersionLines->Items().Item(i));
         return lines;
     }
 
     void ExpectLinesHidden() {
-        EXPECT_FALSE(form->InfoBox->Visible());
-        EXPECT_FALSE(IsWindowVisible(form->InfoBox->Handle()));
-        EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::AboutBtnClick));
+        EXPECT_FALSE(form->VersionLines->Visible());
+        EXPECT_FALSE(IsWindowVisible(form->VersionLines->Handle()));
+        EXPECT_TRUE(form->VersionLinesButton->OnClick == TNotifyEvent(form, &TMainWindow::ShowVersionLines));
     }
     void ExpectLinesShown() {
-        EXPECT_TRUE(form->InfoBox->Visible());
-        EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::Doneclick));
+        EXPECT_TRUE(form->VersionLines->Visible());
+        EXPECT_TRUE(form->VersionLinesButton->OnClick == TNotifyEvent(form, &TMainWindow::HideVersionLines));
         const std::vector<std::string> expected = ExpectedVersionLines();
         EXPECT_EQ(Lines(), expected);
         EXPECT_EQ(ListBoxWindowLines(), expected);
@@ -135,37 +135,38 @@ protected:
     TTestApplication app;
     TDesktopParameterRecorder parameters;
     TNotifyRecorder tray;
-    TForm1* form = nullptr;
+    TMainWindow* form = nullptr;
     std::vector<std::wstring> opened;
 };
 
 TEST_F(AboutWindow, ControlsAreReadInTheirStoredOrderPlacesAndProperties) {
-    ASSERT_NE(form->Panel1, nullptr);
+    ASSERT_NE(form->AboutPanel, nullptr);
     // Stacked in this order inside the panel, which fills the window.
-    EXPECT_EQ(form->Panel1->Parent(), form);
-    EXPECT_EQ(form->Panel1->Controls(),
-              (std::vector<TControl*>{form->Image1, form->WebLabel1, form->AboutBtn, form->InfoBox}));
-    for (TComponent* c : std::vector<TComponent*>{form->Panel1, form->Image1, form->WebLabel1, form->AboutBtn,
-                                                  form->InfoBox}) {
+    EXPECT_EQ(form->AboutPanel->Parent(), form);
+    EXPECT_EQ(form->AboutPanel->Controls(),
+              (std::vector<TControl*>{form->AboutPicture, form->WebLink, form->VersionLinesButton,
+                                      form->VersionLines}));
+    for (TComponent* c : std::vector<TComponent*>{form->AboutPanel, form->AboutPicture, form->WebLink,
+                                                  form->VersionLinesButton, form->VersionLines}) {
         EXPECT_EQ(c->Owner(), form) << c->Name();
         EXPECT_EQ(form->FindComponent(c->Name()), c) << c->Name();
     }
     auto bounds = [](const TControl* c) {
         return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()};
     };
-    EXPECT_EQ(bounds(form->Panel1), (std::vector<int>{0, 0, 405, 262}));
-    EXPECT_EQ(form->Panel1->Align(), TAlign::alClient);
-    EXPECT_EQ(form->Panel1->BevelInner(), TBevelCut::bvRaised);
-    EXPECT_EQ(form->Panel1->BevelOuter(), TBevelCut::bvNone);
-    EXPECT_EQ(form->Panel1->BevelWidth(), 3);
+    EXPECT_EQ(bounds(form->AboutPanel), (std::vector<int>{0, 0, 405, 262}));
+    EXPECT_EQ(form->AboutPanel->Align(), TAlign::alClient);
+    EXPECT_EQ(form->AboutPanel->BevelInner(), TBevelCut::bvRaised);
+    EXPECT_EQ(form->AboutPanel->BevelOuter(), TBevelCut::bvNone);
+    EXPECT_EQ(form->AboutPanel->BevelWidth(), 3);
 
-    EXPECT_EQ(bounds(form->Image1), (std::vector<int>{3, 3, 399, 256}));
-    EXPECT_TRUE(form->Image1->Center());
-    EXPECT_EQ(form->Image1->Picture().Width(), ABOUT_BITMAP_WIDTH);
-    EXPECT_EQ(form->Image1->Picture().Height(), ABOUT_BITMAP_HEIGHT);
-    EXPECT_TRUE(form->Image1->OnClick == TNotifyEvent(form, &TForm1::AboutFormclick));
+    EXPECT_EQ(bounds(form->AboutPicture), (std::vector<int>{3, 3, 399, 256}));
+    EXPECT_TRUE(form->AboutPicture->Center());
+    EXPECT_EQ(form->AboutPicture->Picture().Width(), ABOUT_BITMAP_WIDTH);
+    EXPECT_EQ(form->AboutPicture->Picture().Height(), ABOUT_BITMAP_HEIGHT);
+    EXPECT_TRUE(form->AboutPicture->OnClick == TNotifyEvent(form, &TMainWindow::HideAboutWindow));
 
-    TWebLabel* link = form->WebLabel1;
+    TWebLabel* link = form->WebLink;
     // Stored as 117 x 19, the size of the caption in Arial; the label sizes
     // itself to its text in whatever face the system gives for Arial.
     EXPECT_EQ(link->Left(), 144);
@@ -190,11 +191,11 @@ TEST_F(AboutWindow, ControlsAreReadInTheirStoredOrderPlacesAndProperties) {
     if (hand.hbmMask) DeleteObject(hand.hbmMask);
     if (hand.hbmColor) DeleteObject(hand.hbmColor);
 
-    EXPECT_EQ(bounds(form->AboutBtn), (std::vector<int>{80, 62, 243, 48}));
-    EXPECT_TRUE(form->AboutBtn->Flat());
-    EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::AboutBtnClick));
+    EXPECT_EQ(bounds(form->VersionLinesButton), (std::vector<int>{80, 62, 243, 48}));
+    EXPECT_TRUE(form->VersionLinesButton->Flat());
+    EXPECT_TRUE(form->VersionLinesButton->OnClick == TNotifyEvent(form, &TMainWindow::ShowVersionLines));
 
-    TListBox* box = form->InfoBox;
+    TListBox* box = form->VersionLines;
     EXPECT_EQ(bounds(box), (std::vector<int>{80, 110, 245, 108}));
     EXPECT_FALSE(box->Visible());
     EXPECT_EQ(box->ItemHeight(), 13);
@@ -213,21 +214,21 @@ TEST_F(AboutWindow, TheButtonShowsAndHidesExactlyThirteenVersionLines) {
     ASSERT_EQ(OwnVersionString(L"FileVersion"), BRIVANE_VERSION_TEXT);
     ASSERT_FALSE(OwnVersionString(L"ProductName").empty());
     ExpectLinesHidden();
-    form->AboutBtn->Click();
+    form->VersionLinesButton->Click();
     {
         SCOPED_TRACE("first show");
         ExpectLinesShown();
     }
-    form->AboutBtn->Click();
+    form->VersionLinesButton->Click();
     ExpectLinesHidden();
     // The lines stay in the list while hidden and are read afresh next time.
     EXPECT_EQ(Lines().size(), 13u);
-    form->AboutBtn->Click();
+    form->VersionLinesButton->Click();
     {
         SCOPED_TRACE("second show");
         ExpectLinesShown();
     }
-    form->Doneclick(nullptr);
+    form->HideVersionLines(nullptr);
     ExpectLinesHidden();
     EXPECT_TRUE(app.errorBoxes.empty());
 }
@@ -237,14 +238,14 @@ TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
     HWND appWindow = app.app.Handle();
     EXPECT_FALSE(IsWindowVisible(window));
 
-    form->About1click(nullptr);
+    form->ShowAboutWindow(nullptr);
     PumpMessages(50);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_FALSE(IsIconic(appWindow));
 
     // A click on the product's name shows the lines over the picture.
     ClickPanel(80 + 120, 62 + 24);
-    EXPECT_TRUE(IsWindowVisible(form->InfoBox->Handle()));
+    EXPECT_TRUE(IsWindowVisible(form->VersionLines->Handle()));
     ExpectLinesShown();
 
     // A click on the picture elsewhere: the lines go, the window goes and the
@@ -255,11 +256,11 @@ TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_TRUE(IsIconic(appWindow));
     EXPECT_FALSE(IsWindowVisible(appWindow));
-    EXPECT_TRUE(form->TrayIcon1->IconVisible());
+    EXPECT_TRUE(form->TrayIcon->IconVisible());
 
     // "About" again: the window comes back with the lines hidden, ready to
     // show them.
-    form->About1click(nullptr);
+    form->ShowAboutWindow(nullptr);
     PumpMessages(50);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_FALSE(IsIconic(appWindow));
@@ -270,7 +271,7 @@ TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
 }
 
 TEST_F(AboutWindow, TheWebLinkOpensTheMakersSite) {
-    form->About1click(nullptr);
+    form->ShowAboutWindow(nullptr);
     ClickPanel(144 + 50, 226 + 9);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], L"http://www.example.com");
@@ -317,7 +318,7 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     ASSERT_GT(GetEnvironmentVariableW(kShotDpiVariable, value, 16), 0u) << "run by ScreenshotsAt96And144Dpi";
     const int dpi = _wtoi(value);
 
-    form->About1click(nullptr);
+    form->ShowAboutWindow(nullptr);
     PumpMessages(200);
     ASSERT_EQ(form->Dpi(), dpi);
     HWND window = form->Handle();
@@ -328,7 +329,7 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     EXPECT_NEAR(client.right, 405 * dpi / 96.0, 0.5);
     EXPECT_NEAR(client.bottom, 262 * dpi / 96.0, 0.5);
     RECT panel;
-    GetClientRect(form->Panel1->Handle(), &panel);
+    GetClientRect(form->AboutPanel->Handle(), &panel);
     EXPECT_EQ(panel.right, client.right);
     EXPECT_EQ(panel.bottom, client.bottom);
 
@@ -340,23 +341,23 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     EXPECT_EQ(shot.At(shot.width / 2, 1), light);
     EXPECT_EQ(shot.At(shot.width - 2, shot.height / 2), dark);
     EXPECT_EQ(shot.At(shot.width / 2, shot.height - 2), dark);
-    const RECT picture = form->Panel1->ScaleRect(form->Image1->BoundsRect());
+    const RECT picture = form->AboutPanel->ScaleRect(form->AboutPicture->BoundsRect());
     const size_t tones = capture::DistinctColours(shot, picture);
     EXPECT_GT(tones, 16u);
     if (dpi > 96) {
         EXPECT_GT(tones, 128u) << "the scaled picture is not smoothed";
     }
-    const RECT link = form->Panel1->ScaleRect(form->WebLabel1->BoundsRect());
+    const RECT link = form->AboutPanel->ScaleRect(form->WebLink->BoundsRect());
     EXPECT_GT(capture::RedPixels(shot, link), MulDiv(MulDiv(60, dpi, 96), dpi, 96));
     const std::wstring plain = ShotPath(dpi, L"");
     ASSERT_TRUE(capture::WritePng(plain, shot));
     std::printf("screenshot: %s\n", HostPath(plain).c_str());
 
-    form->AboutBtn->Click();
+    form->VersionLinesButton->Click();
     const TPixels lines = capture::CaptureWindow(window);
     RECT box;
-    GetClientRect(form->InfoBox->Handle(), &box);
-    MapWindowPoints(form->InfoBox->Handle(), window, reinterpret_cast<POINT*>(&box), 2);
+    GetClientRect(form->VersionLines->Handle(), &box);
+    MapWindowPoints(form->VersionLines->Handle(), window, reinterpret_cast<POINT*>(&box), 2);
     // The list shows the button face behind its lines, and dark text on it.
     const uint32_t face = TPixels::Rgb(GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(lines.At(box.right - 3, box.bottom - 3), face);

@@ -13,7 +13,7 @@
 #include <memory>
 #include <set>
 
-#include "DesktopEntries.h"
+#include "DesktopEntryRules.h"
 #include "DesktopFixture.h"
 #include "SysImg/SysImg.h"
 #include "support/FormTestSupport.h"
@@ -31,12 +31,12 @@ struct LiveItem {
 };
 
 // Opens the menu as a right click would and reads it back while it is open.
-std::vector<LiveItem> OpenAndRead(TForm1* form) {
+std::vector<LiveItem> OpenAndRead(TMainWindow* form) {
     static std::vector<LiveItem>* out;
     static TPopupMenu* menu;
     std::vector<LiveItem> items;
     out = &items;
-    menu = form->PopupMenu1;
+    menu = form->TrayMenu;
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
         HMENU handle = menu->Handle();
         if (!handle) return;
@@ -53,13 +53,13 @@ std::vector<LiveItem> OpenAndRead(TForm1* form) {
         }
         EndMenu();
     });
-    form->PopupMenu1->Popup(100, 100);
+    form->TrayMenu->Popup(100, 100);
     return items;
 }
 
-std::vector<std::string> EntryCaptions(TForm1* form) {
+std::vector<std::string> EntryCaptions(TMainWindow* form) {
     std::vector<std::string> captions;
-    TMenuItem* items = form->PopupMenu1->Items();
+    TMenuItem* items = form->TrayMenu->Items();
     for (int i = 8; i < items->Count(); ++i) captions.push_back(items->Items(i)->Caption());
     return captions;
 }
@@ -159,10 +159,10 @@ protected:
         }
         fs::remove_all(elsewhere);
     }
-    TForm1* StartHidden() {
-        TForm1* form = app.app.CreateForm<TForm1>();
+    TMainWindow* StartHidden() {
+        TMainWindow* form = app.app.CreateForm<TMainWindow>();
         form->DesktopFolderPath = Narrow(folder.wstring());
-        form->HideClick(form);
+        form->HideDesktop(form);
         return form;
     }
     void Add(const std::string& name) { WriteFile(desktop / fs::u8path(name)); }
@@ -181,10 +181,10 @@ protected:
 TEST_F(DesktopMenuTest, AnEmptyOrMissingFolderGivesTheFixedItemsAndTheSeparatorOnly) {
     folder = desktop / L"EmptyFolderForTheMenu";
     fs::create_directories(folder);
-    TForm1* form = StartHidden();
+    TMainWindow* form = StartHidden();
     std::vector<LiveItem> live = OpenAndRead(form);
-    EXPECT_EQ(form->PopupMenu1->Items()->Count(), 8);
-    EXPECT_TRUE(form->PopupMenu1->Items()->Items(7)->IsLine());
+    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
+    EXPECT_TRUE(form->TrayMenu->Items()->Items(7)->IsLine());
     // Hidden: "Show Desktop", "Custom Icons", line, "About", line, "Exit"; the
     // separator at index 7, being last, is not shown.
     ASSERT_EQ(live.size(), 6u);
@@ -193,12 +193,12 @@ TEST_F(DesktopMenuTest, AnEmptyOrMissingFolderGivesTheFixedItemsAndTheSeparatorO
 
     form->DesktopFolderPath = Narrow((desktop / L"NoSuchFolder").wstring());
     live = OpenAndRead(form);
-    EXPECT_EQ(form->PopupMenu1->Items()->Count(), 8);
+    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
     EXPECT_EQ(live.size(), 6u);
     // An empty path lists nothing, not the root of the current drive.
     form->DesktopFolderPath.clear();
     OpenAndRead(form);
-    EXPECT_EQ(form->PopupMenu1->Items()->Count(), 8);
+    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
@@ -216,14 +216,14 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     SetFileAttributesW((desktop / L"system.dat").c_str(), FILE_ATTRIBUTE_SYSTEM);
     for (int i = 0; i < 300; ++i) Add("entry " + std::to_string(1000 + i) + ".txt");
 
-    TForm1* form = StartHidden();
+    TMainWindow* form = StartHidden();
     std::vector<LiveItem> live = OpenAndRead(form);
-    TMenuItem* items = form->PopupMenu1->Items();
+    TMenuItem* items = form->TrayMenu->Items();
     std::vector<std::string> captions = EntryCaptions(form);
 
     std::vector<std::string> expected;
     std::vector<std::string> listed;
-    TForm1::ListDirectoryEntries(form->DesktopFolderPath + "\\*.*", 63, listed);
+    TMainWindow::ListDirectoryEntries(form->DesktopFolderPath + "\\*.*", 63, listed);
     for (const std::string& name : listed) expected.push_back(EntryCaption(name));
     EXPECT_EQ(captions, expected);
     EXPECT_EQ(listed.size(), 315u + before.size());
@@ -237,7 +237,7 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     // Every entry carries the system image list's icon of its own name.
     for (int i = 8; i < items->Count(); ++i) {
         EXPECT_EQ(items->Items(i)->ImageIndex(),
-                  form->SysImageList1->FileIconIndex(listed[static_cast<size_t>(i - 8)], false))
+                  form->ShellIcons->FileIconIndex(listed[static_cast<size_t>(i - 8)], false))
             << listed[static_cast<size_t>(i - 8)];
     }
     // Columns break where the screen is full.
@@ -269,7 +269,7 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     EXPECT_EQ(lines, 3);
 
     // After "Show Desktop" the next opening holds just the seven fixed items.
-    form->ShowClick(form);
+    form->ShowDesktop(form);
     live = OpenAndRead(form);
     EXPECT_EQ(items->Count(), 7);
     EXPECT_EQ(live.size(), 6u);  // "Show Desktop" is hidden now, "Hide Desktop" shown
@@ -285,9 +285,9 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
     WriteMarkerShortcut(desktop / L"Report.lnk", reportMarker);
     WriteMarkerShortcut(desktop / L"Brivane.lnk", brivaneMarker);
     WriteMarkerShortcut(desktop / L"Почта.lnk", elsewhere / L"mail-link-opened.txt");
-    TForm1* form = StartHidden();
+    TMainWindow* form = StartHidden();
     OpenAndRead(form);
-    TMenuItem* items = form->PopupMenu1->Items();
+    TMenuItem* items = form->TrayMenu->Items();
     std::vector<TMenuItem*> reports;
     TMenuItem* brivane = nullptr;
     TMenuItem* mail = nullptr;
@@ -328,16 +328,16 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
 
 TEST_F(DesktopMenuTest, NothingMadeForAnOpeningOrACycleOutlivesIt) {
     for (int i = 0; i < 20; ++i) Add("leak check " + std::to_string(i) + ".txt");
-    TForm1* form = StartHidden();
+    TMainWindow* form = StartHidden();
 
     static std::vector<HMENU> menus;
     static std::vector<HBITMAP> pictures;
-    static TForm1* current;
+    static TMainWindow* current;
     menus.clear();
     pictures.clear();
     current = form;
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
-        HMENU handle = current->PopupMenu1->Handle();
+        HMENU handle = current->TrayMenu->Handle();
         if (!handle) return;
         KillTimer(nullptr, id);
         menus.push_back(handle);
@@ -352,24 +352,24 @@ TEST_F(DesktopMenuTest, NothingMadeForAnOpeningOrACycleOutlivesIt) {
         }
         EndMenu();
     });
-    form->PopupMenu1->Popup(100, 100);
+    form->TrayMenu->Popup(100, 100);
     ASSERT_EQ(menus.size(), 2u);  // the menu and the "Custom Icons" submenu
     ASSERT_GE(pictures.size(), 20u);
     for (HMENU menu : menus) EXPECT_FALSE(IsMenu(menu));
     for (HBITMAP picture : pictures) EXPECT_EQ(GetObjectType(picture), 0u);
-    const int ownedWhileListed = form->PopupMenu1->ComponentCount();
+    const int ownedWhileListed = form->TrayMenu->ComponentCount();
 
     // A hide-and-show cycle replaces the tray icon's image and frees the old one.
-    HICON before = form->TrayIcon1->Icon()->Handle();
+    HICON before = form->TrayIcon->Icon()->Handle();
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(before, &info));
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
-    form->ShowClick(form);
+    form->ShowDesktop(form);
     EXPECT_FALSE(GetIconInfo(before, &info));
     // The next opening takes the entry items away again.
     OpenAndRead(form);
-    EXPECT_EQ(form->PopupMenu1->Items()->Count(), 7);
+    EXPECT_EQ(form->TrayMenu->Items()->Count(), 7);
     EXPECT_GT(ownedWhileListed, 20);
-    EXPECT_EQ(form->PopupMenu1->ComponentCount(), 1);  // its root item only
+    EXPECT_EQ(form->TrayMenu->ComponentCount(), 1);  // its root item only
 }

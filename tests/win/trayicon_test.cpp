@@ -130,7 +130,7 @@ capture::TPixels IconPixels(HICON icon) {
 TImageList* MakeImages(TComponent* owner, int count) {
     auto* images = new TImageList(owner);
     for (int i = 0; i < count; ++i)
-        images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+        images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i));
     return images;
 }
 
@@ -142,7 +142,7 @@ public:
         SetClientSize(120, 80);
         Images = loader.Create<TImageList>("Images");
         for (int i = 0; i < 4; ++i)
-            Images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+            Images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i));
         Tray = loader.Create<TTrayIcon>("Tray");
         loader.Fixup([this] { Tray->SetIconList(Images); });
         Tray->SetCycleInterval(1000);
@@ -668,11 +668,11 @@ TEST(WindowHooks, OnlyAWindowBoundToTheRouterCanBeHooked) {
 TEST(ImageList, KeepsCopiesAtItsOwnSizeAndDrawsThemOverItsBackground) {
     TOwned<TImageList> images(new TImageList(nullptr));
     TUniqueIcon big(static_cast<HICON>(
-        LoadImageW(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+        LoadImageW(Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
     ASSERT_TRUE(big);
     EXPECT_EQ(images->AddIcon(big.Get()), 0);
     big.Reset();
-    EXPECT_EQ(images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + 1)), 1);
+    EXPECT_EQ(images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + 1)), 1);
     EXPECT_EQ(images->AddIconResource(Module(), L"NoSuchIcon"), -1);
     EXPECT_EQ(images->Count(), 2);
 
@@ -689,7 +689,7 @@ TEST(ImageList, KeepsCopiesAtItsOwnSizeAndDrawsThemOverItsBackground) {
     // Image 1 as drawn: the resource's pixels where it is opaque, the list's
     // background colour where it is transparent (the corner), else untouched.
     const TUniqueIcon resource(static_cast<HICON>(LoadImageW(
-        Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + 1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + 1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
     const capture::TPixels expected = IconPixels(resource.Get());
     const auto drawn = [&] { return capture::Render(16, 16, [&](HDC dc) { images->Draw(dc, 0, 0, 1); }); };
     EXPECT_EQ(drawn().At(8, 8), expected.At(8, 8));

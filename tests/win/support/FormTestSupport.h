@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "Unit1.h"
+#include "MainWindow.h"
 
 // The pixels of an icon drawn at 16 x 16, to compare images by content.
 inline std::vector<uint32_t> IconPixels(HICON icon) {
@@ -43,30 +43,30 @@ inline std::vector<uint32_t> ImageListPixels(TCustomImageList* list, int index) 
 class TDesktopParameterRecorder {
 public:
     TDesktopParameterRecorder() {
-        TForm1::SetDesktopParameterFunction(
+        TMainWindow::SetDesktopParameterFunction(
             [this](UINT action, const std::string& value) { calls.emplace_back(action, value); });
     }
-    ~TDesktopParameterRecorder() { TForm1::SetDesktopParameterFunction(nullptr); }
+    ~TDesktopParameterRecorder() { TMainWindow::SetDesktopParameterFunction(nullptr); }
     std::vector<std::pair<UINT, std::string>> calls;
 };
 
 // The seven pieces of interface state that say whether the desktop is hidden.
-inline void ExpectInterfaceState(TForm1* form, bool hidden) {
+inline void ExpectInterfaceState(TMainWindow* form, bool hidden) {
     SCOPED_TRACE(hidden ? "desktop-hidden state" : "desktop-shown state");
-    EXPECT_TRUE(form->TrayIcon1->OnClick ==
-                TNotifyEvent(form, hidden ? &TForm1::ShowClick : &TForm1::HideClick));
+    EXPECT_TRUE(form->TrayIcon->OnClick ==
+                TNotifyEvent(form, hidden ? &TMainWindow::ShowDesktop : &TMainWindow::HideDesktop));
     if (hidden) {
-        EXPECT_TRUE(form->PopupMenu1->OnPopup == TNotifyEvent(form, &TForm1::Popupmenu1popup));
+        EXPECT_TRUE(form->TrayMenu->OnPopup == TNotifyEvent(form, &TMainWindow::ListDesktopEntries));
     } else {
-        EXPECT_FALSE(form->PopupMenu1->OnPopup == TNotifyEvent(form, &TForm1::Popupmenu1popup));
+        EXPECT_FALSE(form->TrayMenu->OnPopup == TNotifyEvent(form, &TMainWindow::ListDesktopEntries));
     }
-    EXPECT_EQ(form->TrayIcon1->Hint(),
+    EXPECT_EQ(form->TrayIcon->Hint(),
               hidden ? "Click to show desktop. Right click For menu" : "Click to hide desktop");
-    EXPECT_EQ(IconPixels(form->TrayIcon1->Icon()->Handle()),
-              ImageListPixels(form->ImageList2, hidden ? 1 : 0));
-    EXPECT_EQ(form->Hide1->Visible(), !hidden);
-    EXPECT_EQ(form->Show1->Visible(), hidden);
-    EXPECT_EQ(form->Exit1->Enabled(), !hidden);
+    EXPECT_EQ(IconPixels(form->TrayIcon->Icon()->Handle()),
+              ImageListPixels(form->TrayImages, hidden ? 1 : 0));
+    EXPECT_EQ(form->HideDesktopItem->Visible(), !hidden);
+    EXPECT_EQ(form->ShowDesktopItem->Visible(), hidden);
+    EXPECT_EQ(form->ExitItem->Enabled(), !hidden);
 }
 
 // True while Ctrl+F12 is taken (by the main window).

@@ -1,11 +1,11 @@
-// Commands from the command line: carried by WM_COPYDATA from another copy of
+// Where a command from the command line arrives: carried by WM_COPYDATA from another copy of
 // brivane.exe, or done at start-up by the copy that was started with one. They
 // act as the tray icon would, through the same handlers.
+#include "MainWindow.h"
 #include "RemoteCommand.h"
-#include "Unit1.h"
 #include "win/Application.h"
 
-void TForm1::WMCopyData(TMessage& message) {
+void TMainWindow::WMCopyData(TMessage& message) {
     // Anything may arrive here from any program: all that is not a well-formed
     // command from this desktop is ignored, with the answer 0.
     message.Result = 0;
@@ -17,22 +17,20 @@ void TForm1::WMCopyData(TMessage& message) {
     message.Result = static_cast<LRESULT>(ExecuteCommand(*command));
 }
 
-int64_t TForm1::ExecuteCommand(TCommand command) {
+int64_t TMainWindow::ExecuteCommand(TCommand command) {
     switch (command) {
         case TCommand::Hide:
-            HideClick(this);
+            HideDesktop(this);
             break;
         case TCommand::Show:
-            ShowClick(this);
+            ShowDesktop(this);
             break;
-        case TCommand::Toggle: {
-            const TNotifyEvent click = TrayIcon1->OnClick;
-            click(this);
+        case TCommand::Toggle:
+            ToggleDesktop();
             break;
-        }
         case TCommand::Exit:
             // Never leave with the desktop gone.
-            if (DesktopHidden()) ShowClick(this);
+            if (DesktopHidden()) ShowDesktop(this);
             Application->Terminate();
             break;
         case TCommand::Status:
