@@ -28,12 +28,12 @@ enum class TCommand : uint8_t {
     AutostartOff = 7,
 };
 
-// Exit codes of brivane.exe.
-constexpr int kExitOk = 0;
-constexpr int kExitStatusHidden = 1;
-constexpr int kExitStatusNotRunning = 2;
-constexpr int kExitFailure = 1;  // the running copy did not answer, the registry refused
-constexpr int kExitUsage = 64;   // as sysexits' EX_USAGE
+// Exit codes of brivane.exe, one for each outcome.
+constexpr int kExitOk = 0;            // done; for /status: the desktop is shown
+constexpr int kExitStatusHidden = 1;  // /status: the desktop is hidden
+constexpr int kExitNotRunning = 2;    // no copy runs (/status, /exit)
+constexpr int kExitFailure = 3;       // the running copy did not answer, the registry refused
+constexpr int kExitUsage = 64;        // as sysexits' EX_USAGE
 
 extern const char kUsage[];
 

@@ -162,7 +162,7 @@ std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
 
 int SendToRunningCopy(TCommand command) {
     HWND window = WaitForMainWindow();
-    if (!window) return command == TCommand::Status ? kExitStatusNotRunning : kExitOk;
+    if (!window) return command == TCommand::Status ? kExitNotRunning : kExitOk;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     TUniqueKernelHandle processHandle(OpenProcess(SYNCHRONIZE, FALSE, process));
@@ -182,7 +182,7 @@ int SendToRunningCopy(TCommand command) {
         answered ? DecodeRemoteReply(static_cast<int64_t>(reply)) : std::nullopt;
     if (!hidden) {
         // A copy that ended meanwhile is no longer running.
-        if (!IsWindow(window)) return command == TCommand::Status ? kExitStatusNotRunning : kExitOk;
+        if (!IsWindow(window)) return command == TCommand::Status ? kExitNotRunning : kExitOk;
         TellUser("Brivane is running but did not answer", true);
         return kExitFailure;
     }
