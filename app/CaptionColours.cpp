@@ -111,6 +111,17 @@ void TMainWindow::WatchCaptionColour(TObject*) {
     // box raised here is open, further ticks do nothing.
     if (watchdogBoxOpen_) return;
     try {
+        KeepDesktopHidden();
+        // A list view made anew (the shell restarted, or built its desktop
+        // only after telling so) gets the stored colours before its colour
+        // is taken as the one to keep.
+        if (!IsWindow(DesktopListView)) {
+            if (HWND fresh = FindDesktopListView()) {
+                DesktopListView = fresh;
+                ColourCheckPending = true;
+                LoadIconColours();
+            }
+        }
         // A colour that could not be read (the shell did not answer in time,
         // or its list view is gone) is no colour: nothing is captured and
         // nothing repainted until a read succeeds.
@@ -122,8 +133,13 @@ void TMainWindow::WatchCaptionColour(TObject*) {
                 CapturedTextColour = current;
                 ColourCheckPending = false;
             }
-            Application->Minimize();
-            ColourWatchdog->SetInterval(1000);
+            // Once for each capture, however many ticks the shell takes to
+            // answer: an About window opened meanwhile stays open.
+            if (!captureMinimised_) {
+                Application->Minimize();
+                ColourWatchdog->SetInterval(1000);
+            }
+            captureMinimised_ = ColourCheckPending;
             return;
         }
         if (!answered) return;

@@ -59,4 +59,7 @@ std::optional<TCommand> DecodeRemoteCommand(uint64_t tag, const uint8_t* data, s
 // The running copy's answer to a remote command: the desktop state after it.
 // Zero (what a window that ignores the message answers) decodes as none.
 int64_t EncodeRemoteReply(bool hidden);
+// The answer of a copy whose main window exists but that is still starting:
+// the sender asks again.
+constexpr int64_t kRemoteReplyStarting = 0x42520002;
 std::optional<bool> DecodeRemoteReply(int64_t reply);

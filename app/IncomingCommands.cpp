@@ -14,24 +14,31 @@ void TMainWindow::WMCopyData(TMessage& message) {
     const std::optional<TCommand> command =
         DecodeRemoteCommand(data->dwData, static_cast<const uint8_t*>(data->lpData), data->cbData);
     if (!command) return;
-    message.Result = static_cast<LRESULT>(ExecuteCommand(*command));
+    // Until the start-up state is chosen there is no state to answer with.
+    if (!ready_) {
+        message.Result = static_cast<LRESULT>(kRemoteReplyStarting);
+        return;
+    }
+    message.Result = static_cast<LRESULT>(QueueCommand(*command));
 }
 
-int64_t TMainWindow::ExecuteCommand(TCommand command) {
+int64_t TMainWindow::QueueCommand(TCommand command) {
+    // The command is done from the message loop, not inside the message that
+    // brought it: the sender is answered at once, and an error box opened by
+    // the command never keeps it waiting.
     switch (command) {
         case TCommand::Hide:
-            HideDesktop(this);
+            waiting_.push_back(TDesktopAction::Hide);
             break;
         case TCommand::Show:
-            ShowDesktop(this);
+            waiting_.push_back(TDesktopAction::Show);
             break;
         case TCommand::Toggle:
-            ToggleDesktop();
+            // As a click would, after the commands before it.
+            waiting_.push_back(PredictedHidden() ? TDesktopAction::Show : TDesktopAction::Hide);
             break;
         case TCommand::Exit:
-            // Never leave with the desktop gone.
-            if (DesktopHidden()) ShowDesktop(this);
-            Application->Terminate();
+            waiting_.push_back(TDesktopAction::Exit);
             break;
         case TCommand::Status:
         case TCommand::Run:
@@ -39,5 +46,6 @@ int64_t TMainWindow::ExecuteCommand(TCommand command) {
         case TCommand::AutostartOff:
             break;
     }
-    return EncodeRemoteReply(DesktopHidden());
+    if (!waiting_.empty()) PostMessageW(Handle(), kRunWaitingActions, 0, 0);
+    return EncodeRemoteReply(PredictedHidden());
 }

@@ -32,6 +32,7 @@ std::string ShellDesktopDirectory() {
 
 // The resources the stored description reads. LoadImageW answers a missing
 // one with a null handle; a damaged program is reported, not drawn blank.
+// The link cursor is not among them: without it the link keeps the arrow.
 void RequireStoredResources(HINSTANCE module) {
     auto require = [module](const wchar_t* name, const wchar_t* type, const std::string& label) {
         if (!FindResourceW(module, name, type)) throw EReadError(Format("Resource %s not found", {label}));
@@ -42,7 +43,6 @@ void RequireStoredResources(HINSTANCE module) {
                 "IDI_TRAY_IMAGE_" + std::to_string(i));
     }
     require(MAKEINTRESOURCEW(IDB_ABOUT), RT_BITMAP, "IDB_ABOUT");
-    require(IDC_HARROW_NAME_W, RT_GROUP_CURSOR, IDC_HARROW_NAME);
 }
 
 }  // namespace
@@ -138,6 +138,15 @@ void TMainWindow::ReadStoredDescription() {
     // The creation handler runs inside the construction, once everything is
     // loaded.
     DoCreate();
+    // Commands from other copies are taken from now on; one that came while
+    // the window was being made was told to ask again.
+    ready_ = true;
+    if (!waiting_.empty()) PostMessageW(Handle(), kRunWaitingActions, 0, 0);
+    // Let exactly what a copy of Brivane running elevated must still hear
+    // through User Interface Privilege Isolation: the commands of a copy at
+    // normal integrity, and the shell's "TaskbarCreated" broadcast.
+    AllowMessageFromLowerIntegrity(Handle(), WM_COPYDATA);
+    AllowMessageFromLowerIntegrity(Handle(), TTrayIcon::TaskbarCreatedMessage());
 }
 
 // --- life cycle ---------------------------------------------------------------------
@@ -172,11 +181,16 @@ void TMainWindow::AfterCreate(TObject*) {
     EnterHiddenInterface();
 }
 
-void TMainWindow::BeforeDestroy(TObject*) { UnregisterHotKey(Handle(), kHotKeyId); }
+void TMainWindow::BeforeDestroy(TObject*) {
+    UnregisterHotKey(Handle(), kHotKeyId);
+    // Whichever way the program ends (a quit message from anyone, the end of
+    // the logon), it does not leave the user without a desktop.
+    ShowDesktopBeforeLeaving();
+}
 
 void TMainWindow::KeepHiddenAtStart(TObject*, bool& showMainForm) { showMainForm = false; }
 
-void TMainWindow::ExitClick(TObject*) { Application->Terminate(); }
+void TMainWindow::ExitClick(TObject*) { Perform(TDesktopAction::Exit); }
 
 bool TMainWindow::Dispatch(TMessage& message) {
     switch (message.Msg) {
@@ -189,6 +203,21 @@ bool TMainWindow::Dispatch(TMessage& message) {
         case WM_COPYDATA:
             WMCopyData(message);
             return true;
+        case WM_CLOSE:
+            // From the taskbar, from taskkill, from any program: the program
+            // ends as Exit ends it, with the desktop shown first.
+            Perform(TDesktopAction::Exit);
+            message.Result = 0;
+            return true;
+        case kRunWaitingActions:
+            RunWaitingActions();
+            message.Result = 0;
+            return true;
+        case WM_SETTINGCHANGE:
+            // A new wallpaper put in force meanwhile (a slideshow, the
+            // settings) is cleared again for as long as the desktop is hidden.
+            if (message.WParam == SPI_SETDESKWALLPAPER && DesktopHidden() && !underWay_) ClearShellDesktop();
+            return false;
         default:
             // Broadcast to every top-level window; default handling follows.
             if (message.Msg == TTrayIcon::TaskbarCreatedMessage() && message.Msg != 0) ShellRestarted();
@@ -235,7 +264,60 @@ bool TMainWindow::DesktopHidden() {
 }
 
 void TMainWindow::ToggleDesktop() {
-    // The slot is the state: it holds HideDesktop or ShowDesktop.
-    const TNotifyEvent click = TrayIcon->OnClick;
-    click(this);
+    Perform(PredictedHidden() ? TDesktopAction::Show : TDesktopAction::Hide);
+}
+
+// --- one action at a time ---------------------------------------------------------------
+
+void TMainWindow::Perform(TDesktopAction action) {
+    waiting_.push_back(action);
+    RunWaitingActions();
+}
+
+bool TMainWindow::PredictedHidden() const {
+    bool hidden = const_cast<TMainWindow*>(this)->DesktopHidden();
+    auto apply = [&hidden](TDesktopAction action) {
+        if (action == TDesktopAction::Hide) hidden = true;
+        if (action == TDesktopAction::Show || action == TDesktopAction::Exit) hidden = false;
+    };
+    if (underWay_) apply(*underWay_);
+    for (TDesktopAction action : waiting_) apply(action);
+    return hidden;
+}
+
+void TMainWindow::RunWaitingActions() {
+    // Messages sent to this thread are handled while it waits for the shell
+    // (a list-view message, Shell_NotifyIconW, ShowWindow on the shell's
+    // windows): an action asked for then only joins the queue.
+    if (underWay_ || !ready_) return;
+    while (!waiting_.empty()) {
+        underWay_ = waiting_.front();
+        waiting_.pop_front();
+        try {
+            Do(*underWay_);
+        } catch (const std::exception& error) {
+            Application->HandleException(error);
+        }
+        underWay_.reset();
+    }
+}
+
+void TMainWindow::Do(TDesktopAction action) {
+    switch (action) {
+        case TDesktopAction::Hide:
+            DoHideDesktop();
+            break;
+        case TDesktopAction::Show:
+            DoShowDesktop();
+            break;
+        case TDesktopAction::ShellRestarted:
+            DoShellRestarted();
+            break;
+        case TDesktopAction::Exit:
+            // Never leave with the desktop gone; nothing after this runs.
+            ShowDesktopBeforeLeaving();
+            waiting_.clear();
+            Application->Terminate();
+            break;
+    }
 }

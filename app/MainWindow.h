@@ -13,7 +13,9 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,22 +81,38 @@ public:
     void WMHotKey(TMessage& message);
     void WMEndSession(TMessage& message);
     // Hides or shows the desktop, whichever a click on the tray icon would do
-    // now.
+    // once everything asked for before has been done.
     void ToggleDesktop();
     // The desktop state as the tray icon's click slot holds it.
     bool DesktopHidden();
 
+    // What changes the desktop runs one action at a time, in the order asked
+    // for: an action asked for while another is under way (a message that
+    // arrives while the shell is being waited for) waits for it to finish.
+    enum class TDesktopAction { Hide, Show, Exit, ShellRestarted };
+    void Perform(TDesktopAction action);
+    // The desktop state once every action asked for so far has been done.
+    bool PredictedHidden() const;
+    // Runs the actions waiting, unless one is under way or the window is
+    // still starting.
+    void RunWaitingActions();
+
     // Commands from the command line (IncomingCommands.cpp).
     void WMCopyData(TMessage& message);
-    // Does a hide, show, toggle, exit or status command; returns the answer
-    // for the sender: the desktop state after it.
-    int64_t ExecuteCommand(TCommand command);
+    // Queues a hide, show, toggle or exit command, to be done from the
+    // message loop; returns the answer for the sender: the desktop state once
+    // it has been done.
+    int64_t QueueCommand(TCommand command);
 
-    // Desktop hide and show (ShellDesktop.cpp).
+    // Desktop hide and show (ShellDesktop.cpp). The two handlers are what the
+    // tray icon's click slot holds; they ask for the action.
     void HideDesktop(TObject* sender);
     void ShowDesktop(TObject* sender);
     // The shell was restarted ("TaskbarCreated"): its desktop windows are new.
     void ShellRestarted();
+    // While the desktop is hidden, a desktop window that the shell shows
+    // again or makes anew is hidden again.
+    void KeepDesktopHidden();
 
     // Caption colours (CaptionColours.cpp).
     void ApplyIconColours(COLORREF textColour, COLORREF backColour, bool transparent);
@@ -120,6 +138,8 @@ public:
     void FillVersionLines();
 
     static constexpr int kHotKeyId = 100000;
+    // Posted to the main window: run the actions waiting.
+    static constexpr UINT kRunWaitingActions = WM_APP + 1;
 
     // The pattern and wallpaper calls (SystemParametersInfoW for the running
     // logon) go through this function; tests record them with it. An empty
@@ -146,6 +166,20 @@ private:
     // menu handler and menu items.
     void EnterHiddenInterface();
     void EnterShownInterface();
+    void Do(TDesktopAction action);
+    void DoHideDesktop();
+    void DoShowDesktop();
+    void DoShellRestarted();
+    // Shows a hidden desktop on the way out; what fails is told to a
+    // debugger, never in a box, so that leaving never waits on one.
+    void ShowDesktopBeforeLeaving();
 
     bool watchdogBoxOpen_ = false;
+    // The watchdog's capture minimises the application once, however many
+    // ticks it takes to read the colour.
+    bool captureMinimised_ = false;
+    std::deque<TDesktopAction> waiting_;
+    std::optional<TDesktopAction> underWay_;
+    // Set once the window has been made and its start-up state chosen.
+    bool ready_ = false;
 };

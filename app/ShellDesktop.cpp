@@ -3,7 +3,10 @@
 // are only read, never written, so showing puts back the user's own.
 #include "ShellDesktop.h"
 
+#include <exception>
+
 #include "MainWindow.h"
+#include "core/Exception.h"
 #include "core/Utf.h"
 #include "win/Registry.h"
 
@@ -70,31 +73,74 @@ void ClearShellDesktop() {
     SetDesktopParameter(SPI_SETDESKWALLPAPER, "");
 }
 
-void TMainWindow::HideDesktop(TObject*) {
+void TMainWindow::HideDesktop(TObject*) { Perform(TDesktopAction::Hide); }
+
+void TMainWindow::ShowDesktop(TObject*) { Perform(TDesktopAction::Show); }
+
+void TMainWindow::ShellRestarted() { Perform(TDesktopAction::ShellRestarted); }
+
+void TMainWindow::DoHideDesktop() {
     ClearShellDesktop();
     EnterHiddenInterface();
 }
 
-void TMainWindow::ShowDesktop(TObject*) {
+void TMainWindow::DoShowDesktop() {
+    // The desktop comes back whatever else fails: a setting that can't be
+    // read (a value of the wrong type) is reported once the desktop is back
+    // and the tray says so, and the wallpaper or pattern it names stays
+    // cleared for this logon.
+    std::exception_ptr failure;
+    auto attempt = [&failure](const auto& step) {
+        try {
+            step();
+        } catch (const std::exception&) {
+            if (!failure) failure = std::current_exception();
+        }
+    };
     std::string wallpaper, pattern;
-    WithUserKey(kDesktopSettingsKey, TKeyOpening::OpenExisting, [&](const TRegistry& desktop) {
-        wallpaper = desktop.ReadString("Wallpaper");
-        pattern = desktop.ReadString("Pattern");
+    bool read = false;
+    attempt([&] {
+        WithUserKey(kDesktopSettingsKey, TKeyOpening::OpenExisting, [&](const TRegistry& desktop) {
+            wallpaper = desktop.ReadString("Wallpaper");
+            pattern = desktop.ReadString("Pattern");
+        });
+        read = true;
     });
-    // The pattern before the wallpaper, as when hiding.
-    SetDesktopParameter(SPI_SETDESKPATTERN, pattern);
-    SetDesktopParameter(SPI_SETDESKWALLPAPER, wallpaper);
+    if (read) {
+        // The pattern before the wallpaper, as when hiding.
+        SetDesktopParameter(SPI_SETDESKPATTERN, pattern);
+        SetDesktopParameter(SPI_SETDESKWALLPAPER, wallpaper);
+    }
     ShowDesktopWindows(true);
-    LoadIconColours();
+    attempt([this] { LoadIconColours(); });
     EnterShownInterface();
+    if (failure) std::rethrow_exception(failure);
 }
 
-void TMainWindow::ShellRestarted() {
+void TMainWindow::ShowDesktopBeforeLeaving() {
+    if (!DesktopHidden()) return;
+    try {
+        DoShowDesktop();
+    } catch (const std::exception& error) {
+        ReportToDebugger(std::string("showing the desktop on the way out: ") + error.what());
+    }
+}
+
+void TMainWindow::DoShellRestarted() {
     // Explorer has made its desktop windows anew, shown and with its own
     // caption colours: the list view is another window now. A desktop that
-    // was hidden is hidden again, so that the tray's state still holds.
+    // was hidden is hidden again, so that the tray's state still holds. A
+    // shell that builds its desktop only after the broadcast is met by the
+    // watchdog's next ticks (KeepDesktopHidden, ListViewReplaced).
     DesktopListView = FindDesktopListView();
     ColourCheckPending = true;
     if (DesktopHidden()) ClearShellDesktop();
     LoadIconColours();
+}
+
+void TMainWindow::KeepDesktopHidden() {
+    if (!DesktopHidden() || underWay_ || !waiting_.empty()) return;
+    HWND progman = ShellDesktopWindow();
+    HWND host = DesktopIconHost();
+    if ((progman && IsWindowVisible(progman)) || (host && IsWindowVisible(host))) ClearShellDesktop();
 }

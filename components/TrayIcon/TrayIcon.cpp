@@ -4,6 +4,7 @@
 // window's hooks and minimising to the tray in TrayIconAppWindow.cpp.
 #include "TrayIcon/TrayIcon.h"
 
+#include <algorithm>
 #include <cwchar>
 
 #include "core/Exception.h"
@@ -77,6 +78,7 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     cycleTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::CycleTick);
     clickTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::ClickTick);
     exitTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::ExitTick);
+    addRetryTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::AddRetryTick);
 
     mouseOutside_ = true;
     ApplyDesignPreview(designPreview_);
@@ -91,6 +93,7 @@ TTrayIcon::~TTrayIcon() {
         cycleTimer_.reset();
         clickTimer_.reset();
         exitTimer_.reset();
+        addRetryTimer_.reset();
     } catch (...) {
         // The hooks and the shared window are released below in any case.
     }
@@ -114,8 +117,13 @@ TWinControl* TTrayIcon::OwnerControl() const { return dynamic_cast<TWinControl*>
 // --- the notification record -------------------------------------------------
 
 BOOL TTrayIcon::Notify(DWORD message) {
-    if (NotifyFunction()) return NotifyFunction()(message, iconData_);
+    if (NotifyFunction()) {
+        const BOOL done = NotifyFunction()(message, iconData_);
+        NoteNotifyResult(message, done);
+        return done;
+    }
     const BOOL done = Shell_NotifyIconW(message, &iconData_);
+    NoteNotifyResult(message, done);
     if (!done) {
         static const char* const kCalls[] = {
             "Shell_NotifyIconW(NIM_ADD)", "Shell_NotifyIconW(NIM_MODIFY)", "Shell_NotifyIconW(NIM_DELETE)",
@@ -124,6 +132,49 @@ BOOL TTrayIcon::Notify(DWORD message) {
                              GetLastError());
     }
     return done;
+}
+
+namespace {
+constexpr int kAddRetries = 60;
+constexpr unsigned kFirstAddRetryMs = 500, kLongestAddRetryMs = 8000;
+}  // namespace
+
+void TTrayIcon::NoteNotifyResult(DWORD message, BOOL done) {
+    if (message == NIM_ADD && done) {
+        added_ = true;
+    } else if (message == NIM_ADD && !added_ && iconVisible_) {
+        // Refused while the icon is not there: the notification area is not
+        // ready. (Refused while it is there, the add was only a repeat.)
+        if (!addRetryTimer_->Active()) {
+            addRetries_ = 0;
+            addRetryTimer_->Start(kFirstAddRetryMs);
+        }
+        return;
+    } else if (message == NIM_DELETE) {
+        added_ = false;
+    } else {
+        return;
+    }
+    addRetryTimer_->Stop();
+}
+
+void TTrayIcon::AddRetryTick(void* data) {
+    auto* self = static_cast<TTrayIcon*>(data);
+    TSimpleTimer& timer = *self->addRetryTimer_;
+    if (!self->iconVisible_ || self->added_ || ++self->addRetries_ > kAddRetries) {
+        timer.Stop();
+        return;
+    }
+    timer.Start(std::min(kFirstAddRetryMs << std::min(self->addRetries_, 4), kLongestAddRetryMs));
+    if (!self->PrepareIconData()) return;
+    // An add that timed out may have reached the notification area all the
+    // same: then the icon takes a modify, with the image and hint of now.
+    if (self->Notify(NIM_MODIFY)) {
+        self->added_ = true;
+        timer.Stop();
+        return;
+    }
+    self->Notify(NIM_ADD);
 }
 
 bool TTrayIcon::PrepareIconData() {

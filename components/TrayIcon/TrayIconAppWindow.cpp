@@ -46,6 +46,8 @@ void TTrayIcon::HookWindows() {
     if (Application && Application->Handle()) {
         appHook_ = std::make_unique<TWindowSubclass>(
             Application->Handle(), [this](UINT m, WPARAM wp, LPARAM lp) { return HookAppProc(m, wp, lp); });
+        // The shell's broadcast must reach a copy running elevated too.
+        if (gTaskbarCreated != 0) AllowMessageFromLowerIntegrity(Application->Handle(), gTaskbarCreated);
     }
     if (TWinControl* ownerControl = OwnerControl()) {
         ownerHook_ = std::make_unique<TWindowSubclass>(
@@ -70,7 +72,11 @@ LRESULT TTrayIcon::HookAppProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         startupPending_ = false;
     }
-    if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) ShowIcon();
+    if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) {
+        // The icon went with the old taskbar.
+        added_ = false;
+        ShowIcon();
+    }
     return appHook_->CallNext(message, wParam, lParam);
 }
 

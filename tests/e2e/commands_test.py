@@ -53,7 +53,7 @@ class Commands(harness.E2ETestCase):
         self.assertEqual(self.in_force(), {"Wallpaper": self.wallpaper_path, "Pattern": harness.PATTERN})
         self.assertEqual(self.stored_settings(), self.stored)
         self.assertEqual(self.command("/status"), 2)
-        self.assertEqual(self.command("/exit"), 0)
+        self.assertEqual(self.command("/exit"), 2)
         self.assertEqual(self.probe.one("mutex", "BrivaneMutex"), "0")
 
     def test_a_command_starts_brivane_when_none_runs(self):

@@ -48,9 +48,11 @@ EWin32Error Win32ErrorFromCode(unsigned long code) {
     return EWin32Error(Format("Win32 Error.  Code: %d.\n%s", {std::to_string(code), SystemErrorText(code)}));
 }
 
+void ReportToDebugger(const std::string& line) {
+    OutputDebugStringW(Widen("Brivane: " + line + "\n").c_str());
+}
+
 void ReportIgnoredFailure(const char* call, unsigned long code) {
-    const std::string line =
-        Format("Brivane: %s failed, error %d: %s\n", {call, std::to_string(code), SystemErrorText(code)});
-    OutputDebugStringW(Widen(line).c_str());
+    ReportToDebugger(Format("%s failed, error %d: %s", {call, std::to_string(code), SystemErrorText(code)}));
 }
 #endif

@@ -53,6 +53,8 @@ std::string SystemErrorText(unsigned long code);
 // debugger or DebugView: "Brivane: <call> failed, error <code>: <text>",
 // through OutputDebugStringW.
 void ReportIgnoredFailure(const char* call, unsigned long code);
+// The same for any other line: "Brivane: <line>".
+void ReportToDebugger(const std::string& line);
 #endif
 
 // Fills "%s" and "%d" placeholders in order with the given texts ("%%" is a

@@ -8,6 +8,26 @@
 #include "core/Exception.h"
 #include "win/Application.h"
 
+namespace {
+TMessageFilterFunction& MessageFilterFunction() {
+    static TMessageFilterFunction function;
+    return function;
+}
+}  // namespace
+
+void SetMessageFilterFunction(TMessageFilterFunction function) {
+    MessageFilterFunction() = std::move(function);
+}
+
+void AllowMessageFromLowerIntegrity(HWND window, UINT message) {
+    if (MessageFilterFunction()) {
+        MessageFilterFunction()(window, message);
+        return;
+    }
+    if (!ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr))
+        ReportIgnoredFailure("ChangeWindowMessageFilterEx", GetLastError());
+}
+
 void GuardBoundary(const std::function<void()>& call) {
     try {
         call();
