@@ -37,6 +37,13 @@ constexpr int kExitUsage = 64;        // as sysexits' EX_USAGE
 
 extern const char kUsage[];
 
+// Whether another copy runs, from what CreateMutexW answered for the
+// single-instance mutex: it existed already (a handle, ERROR_ALREADY_EXISTS),
+// or it exists but this process may not open it (no handle,
+// ERROR_ACCESS_DENIED: a copy running elevated or as another user in this
+// session).
+bool AnotherCopyRuns(bool gotHandle, uint32_t lastError);
+
 // The command that the arguments (without the program name, UTF-8) ask for;
 // none for an unknown switch or extra arguments.
 std::optional<TCommand> ParseCommandLine(const std::vector<std::string>& arguments);

@@ -107,7 +107,7 @@ int SetAutostart(bool on) {
 // be opened belongs to a copy running elevated or as another user.
 bool CopyIsRunning() {
     TUniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
-    return mutex || GetLastError() == ERROR_ACCESS_DENIED;
+    return mutex || AnotherCopyRuns(false, GetLastError());
 }
 
 // The running copy's main window: a "TForm" window owned by the application

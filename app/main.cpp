@@ -25,11 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         TUniqueKernelHandle handle(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
         // Read at once, before anything else can change it.
         const DWORD error = GetLastError();
-        // ERROR_ACCESS_DENIED: the mutex exists but belongs to a copy running
-        // elevated or as another user in this session; it runs all the same.
-        const bool anotherRuns =
-            (handle && error == ERROR_ALREADY_EXISTS) || (!handle && error == ERROR_ACCESS_DENIED);
-        if (!anotherRuns) {
+        if (!AnotherCopyRuns(static_cast<bool>(handle), error)) {
             // Any other failure lets this copy run, as if it were the first.
             if (!handle) ReportIgnoredFailure("CreateMutexW", error);
             mutex = std::move(handle);

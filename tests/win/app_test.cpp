@@ -263,6 +263,84 @@ TEST_F(AppTest, WrongTypedWallpaperOrPatternIsReportedOnceTheDesktopIsBack) {
     ExpectInterfaceState(form, false);
 }
 
+namespace {
+
+LRESULT SendCommand(HWND window, TCommand command) {
+    std::array<uint8_t, kRemoteCommandSize> payload = EncodeRemoteCommand(command);
+    COPYDATASTRUCT data{kRemoteCommandTag, static_cast<DWORD>(payload.size()), payload.data()};
+    return SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
+                        reinterpret_cast<LPARAM>(&data));
+}
+
+}  // namespace
+
+TEST_F(AppTest, DesktopActionsRunOneAtATimeInOrderOnceTheStartUpStateIsKnown) {
+    std::vector<std::pair<HWND, UINT>> allowed;
+    SetMessageFilterFunction([&](HWND window, UINT message) { allowed.emplace_back(window, message); });
+    // A command that comes while the window is still being made (here: while
+    // the tray component waits on the notification area) is asked again.
+    std::vector<LRESULT> replies;
+    tray.answer = [&](DWORD) {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"TForm", nullptr)) != nullptr;) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (process == GetCurrentProcessId()) replies.push_back(SendCommand(w, TCommand::Hide));
+        }
+        return TRUE;
+    };
+    TMainWindow* form = Start();
+    tray.answer = nullptr;
+    SetMessageFilterFunction(nullptr);
+    ASSERT_FALSE(replies.empty());
+    EXPECT_EQ(replies, std::vector<LRESULT>(replies.size(), static_cast<LRESULT>(kRemoteReplyStarting)));
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    // An elevated copy hears exactly the commands and the shell's restart.
+    const UINT restarted = TTrayIcon::TaskbarCreatedMessage();
+    EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{{app.app.Handle(), restarted},
+                                                           {form->Handle(), WM_COPYDATA},
+                                                           {form->Handle(), restarted}}));
+
+    // Ready: each command is answered with the state it leads to and done from
+    // the message loop, after the ones before it.
+    EXPECT_EQ(SendCommand(form->Handle(), TCommand::Hide), EncodeRemoteReply(true));
+    EXPECT_EQ(SendCommand(form->Handle(), TCommand::Toggle), EncodeRemoteReply(false));
+    EXPECT_EQ(SendCommand(form->Handle(), TCommand::Status), EncodeRemoteReply(false));
+    PumpPosted();
+    const std::vector<std::pair<UINT, std::string>> hideThenShow{{SPI_SETDESKPATTERN, ""},
+                                                                 {SPI_SETDESKWALLPAPER, ""},
+                                                                 {SPI_SETDESKPATTERN, "pattern"},
+                                                                 {SPI_SETDESKWALLPAPER, "wallpaper"}};
+    SetRegistryString(kDesktopKey, L"Pattern", L"pattern");
+    SetRegistryString(kDesktopKey, L"Wallpaper", L"wallpaper");
+    parameters.calls.clear();
+    EXPECT_EQ(SendCommand(form->Handle(), TCommand::Hide), EncodeRemoteReply(true));
+    EXPECT_EQ(SendCommand(form->Handle(), TCommand::Toggle), EncodeRemoteReply(false));
+    PumpPosted();
+    EXPECT_EQ(parameters.calls, hideThenShow);
+    ExpectInterfaceState(form, false);
+
+    // A click that comes while a hide waits on the shell runs after it, not
+    // inside it.
+    parameters.calls.clear();
+    TMainWindow::SetDesktopParameterFunction([&](UINT action, const std::string& value) {
+        parameters.calls.emplace_back(action, value);
+        if (parameters.calls.size() == 1) form->ShowDesktop(form);
+    });
+    form->HideDesktop(form);
+    EXPECT_EQ(parameters.calls, hideThenShow);
+    ExpectInterfaceState(form, false);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+
+    // WM_CLOSE ends the program as Exit does, with the desktop shown first.
+    form->HideDesktop(form);
+    SendMessageW(app.app.Handle(), WM_CLOSE, 0, 0);
+    PumpPosted();
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    ExpectInterfaceState(form, false);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
     DeleteRegistryValue(kShellFoldersKey, L"Desktop");
     // Keep a copy of "Control Panel\Desktop" and start without it.

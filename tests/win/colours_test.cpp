@@ -330,9 +330,15 @@ TEST_F(ColoursTest, AWatchdogThatCannotReadTheColourNeitherCapturesNorRepaints) 
     const int sets = desktop.TextColourSets();
     desktop.Hang();
     for (int i = 0; i < 10; ++i) form->ColourWatchdog->Tick();
-    // A capture tick that can't read keeps the capture pending.
+    // A capture tick that can't read keeps the capture pending, and minimises
+    // the application once, not on every tick: an About window opened
+    // meanwhile stays open.
     form->ColourCheckPending = true;
     form->ColourWatchdog->Tick();
+    EXPECT_TRUE(IsIconic(app.app.Handle()));
+    app.app.Restore();
+    form->ColourWatchdog->Tick();
+    EXPECT_FALSE(IsIconic(app.app.Handle()));
     desktop.Resume();
     EXPECT_EQ(desktop.TextColourSets(), sets);
     EXPECT_TRUE(form->ColourCheckPending);

@@ -550,6 +550,31 @@ TEST_F(TrayIconTest, TaskbarCreatedAddsTheIconAgain) {
     EXPECT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_ADD});
 }
 
+TEST_F(TrayIconTest, AnAddTheAreaRefusesIsTriedAgainWithTheImageAndHintOfThen) {
+    // A notification area that is not ready for the first two adds.
+    TNotifyRecorder recorder;
+    int refusals = 2;
+    bool in = false;
+    recorder.answer = [&](DWORD message) -> BOOL {
+        if (message == NIM_ADD && (refusals-- > 0 || in)) return FALSE;
+        if (message == NIM_ADD || message == NIM_DELETE) in = message == NIM_ADD;
+        return message != NIM_MODIFY || in;
+    };
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    tray->SetIconVisible(true);
+    EXPECT_FALSE(tray->IconAdded());
+    EXPECT_TRUE(tray->AddRetryTimer().Active());
+    tray->SetHint("later");
+    ASSERT_TRUE(PumpUntil([&] { return tray->IconAdded(); }));
+    EXPECT_TRUE(in);
+    EXPECT_EQ(recorder.calls.back().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(recorder.calls.back().tip, L"later");
+    EXPECT_FALSE(tray->AddRetryTimer().Active());
+    // A repeated add while the icon is in is no reason to try again.
+    tray->SetIconVisible(true);
+    EXPECT_FALSE(tray->AddRetryTimer().Active());
+}
+
 TEST_F(TrayIconTest, MinimisingToTheTrayAndShowingTheApplicationWindowAgain) {
     TNotifyRecorder recorder;
     TTrayForm* form = app.app.CreateForm<TTrayForm>(true);
