@@ -16,6 +16,16 @@ include_guard(GLOBAL)
 
 set(BRIVANE_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
 
+# Fails configure unless every one of <targets> is defined: <who> needs them,
+# and a test left out for want of one would pass unnoticed.
+function(brivane_require_targets who)
+  foreach(target IN LISTS ARGN)
+    if(NOT TARGET ${target})
+      message(FATAL_ERROR "${who} need the target ${target}, which this build does not define")
+    endif()
+  endforeach()
+endfunction()
+
 # A test program that has not told otherwise gets this long (seconds) in all.
 set(BRIVANE_TEST_TIMEOUT 300)
 
