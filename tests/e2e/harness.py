@@ -613,11 +613,30 @@ class E2ETestCase(unittest.TestCase):
 
 
 def main(case_module_name="__main__"):
-    """Entry point of a driver: the three programs from the command line."""
+    """Entry point of a driver: the three programs from the command line. The
+    driver fails unless it ran cases and all of them passed (a skipped case
+    fails too); the counts go to $BRIVANE_CASES as "passed failed skipped"."""
     if len(sys.argv) < 4:
         sys.exit("usage: %s <brivane.exe> <desktop-fixture.exe> <probe.exe> [unittest arguments]" % sys.argv[0])
     E2ETestCase.brivane_path = os.path.abspath(sys.argv[1])
     E2ETestCase.brivane_exe = Session.windows_path(sys.argv[1])
     E2ETestCase.fixture_exe = Session.windows_path(sys.argv[2])
     E2ETestCase.probe_exe = os.path.abspath(sys.argv[3])
-    unittest.main(module=case_module_name, argv=[sys.argv[0]] + sys.argv[4:], verbosity=2)
+    result = unittest.main(module=case_module_name, argv=[sys.argv[0]] + sys.argv[4:], verbosity=2,
+                           exit=False).result
+    failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
+    skipped = len(result.skipped)
+    passed = max(0, result.testsRun - failed - skipped)
+    cases = os.environ.get("BRIVANE_CASES")
+    if cases:
+        os.makedirs(os.path.dirname(cases), exist_ok=True)
+        with open(cases, "w") as f:
+            f.write("%d %d %d\n" % (passed, failed, skipped))
+    name = os.path.basename(sys.argv[0])
+    print("%s: %d test cases passed, %d failed, %d skipped" % (name, passed, failed, skipped))
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.testsRun == 0:
+        sys.exit("%s ran no test case" % name)
+    if skipped:
+        sys.exit("%s skipped %d test case(s): a case that cannot run here must fail" % (name, skipped))

@@ -115,7 +115,7 @@ TEST(VersionInfoWin32, ReadsAPathWithNonAsciiCharacters) {
 
 TEST(VersionInfoWin32, ReadsTheProgramsOwnResource) {
     const char* buildDir = std::getenv("BRIVANE_BUILD_DIR");
-    if (buildDir == nullptr || *buildDir == '\0') GTEST_SKIP() << "BRIVANE_BUILD_DIR is not set";
+    ASSERT_TRUE(buildDir != nullptr && *buildDir != '\0') << "BRIVANE_BUILD_DIR is not set";
     std::string dir = buildDir;
     if (dir.front() == '/') {
         // A Unix path (the test runs are given Z:\...): Wine maps / to Z:.
@@ -127,7 +127,7 @@ TEST(VersionInfoWin32, ReadsTheProgramsOwnResource) {
     for (const char* candidate : {"\\brivane.exe", "\\app\\brivane.exe", "\\bin\\brivane.exe"}) {
         if (FileExists(dir + candidate)) exe = dir + candidate;
     }
-    if (exe.empty()) GTEST_SKIP() << "no brivane.exe under " << dir;
+    ASSERT_FALSE(exe.empty()) << "no brivane.exe under " << dir;
 
     const TFileVersionInfo info(exe);
     EXPECT_EQ(info.PredefinedValue(9), "Olmar Brivane");
