@@ -603,6 +603,23 @@ class E2ETestCase(unittest.TestCase):
             return False
         wait_until(no_wallpaper, TIMEOUT, what="the wallpaper to leave the screen")
 
+    def hot_key(self, app, *states):
+        """Real Ctrl+F12 presses, each followed by the desktop's expected
+        state, "hidden" or "shown"."""
+        for state in states:
+            self.session.key("ctrl+F12")
+            (self.assert_hidden if state == "hidden" else self.assert_shown)(app)
+
+    def assert_exit_disabled(self, app):
+        """"Exit", the fourth item of the tray menu while the desktop is hidden
+        (Show Desktop, Custom Icons, About, Exit), does nothing when chosen."""
+        menu = app.open_menu(self.session)
+        self.probe.keys(menu, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN)
+        # Once the menu has closed, its keys have been handled.
+        if self.probe.visible(menu):
+            app.choose(menu, VK_ESCAPE)
+        self.assertTrue(app.still_running(), "Exit worked while the desktop was hidden")
+
     def assert_shown(self, app):
         """The desktop back, wallpaper and pattern in force again from the
         stored settings, which are byte for byte what they were."""

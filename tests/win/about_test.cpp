@@ -14,7 +14,7 @@
 
 #include "MainWindow.h"
 #include "WebLabel/WebLabel.h"
-#include "controls_capture.h"
+#include "support/Capture.h"
 #include "core/Utf.h"
 #include "resource.h"
 #include "support/DpiChildRun.h"

@@ -18,6 +18,7 @@
 #include "SysImg/SysImg.h"
 #include "support/FormTestSupport.h"
 #include "support/RegistryBackup.h"
+#include "support/Win32Helpers.h"
 #include "support/WinTestSupport.h"
 #include "win/Handles.h"
 
@@ -88,26 +89,6 @@ void WriteMarkerShortcut(const fs::path& link, const fs::path& marker) {
     shellLink->Release();
 }
 
-// Top-level windows whose title contains `text`.
-std::vector<HWND> WindowsTitled(const std::wstring& text) {
-    struct Search {
-        std::wstring text;
-        std::vector<HWND> found;
-    } search{text, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t title[512] = {};
-            GetWindowTextW(window, title, 512);
-            if (IsWindowVisible(window) && std::wstring(title).find(s->text) != std::wstring::npos) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Counts the processes that this test program has started, ended ones too:
 // the program puts itself into a job object, which takes every process it
 // creates from then on, and the job's accounting keeps the total
@@ -157,7 +138,6 @@ protected:
                 fs::remove_all(entry.path());
             }
         }
-        fs::remove_all(elsewhere);
     }
     TMainWindow* StartHidden() {
         TMainWindow* form = app.app.CreateForm<TMainWindow>();
@@ -172,7 +152,8 @@ protected:
     TDesktopParameterRecorder parameters;
     std::unique_ptr<TDesktopFixture> fixture = std::make_unique<TDesktopFixture>();
     fs::path desktop, folder;
-    fs::path elsewhere = fs::temp_directory_path() / L"BrivaneElsewhere";
+    const TScratchFolder scratch{L"BrivaneElsewhere"};
+    const fs::path elsewhere = scratch.Path();
     std::set<fs::path> before;
 };
 
@@ -278,7 +259,6 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
 }
 
 TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
-    fs::create_directories(elsewhere);
     const fs::path reportMarker = elsewhere / L"report-link-opened.txt";
     const fs::path brivaneMarker = elsewhere / L"brivane-link-opened.txt";
     fs::create_directories(desktop / L"Report");

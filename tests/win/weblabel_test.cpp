@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "WebLabel/WebLabel.h"
-#include "controls_capture.h"
 #include "core/Utf.h"
 #include "resource.h"
+#include "support/Capture.h"
+#include "support/Win32Helpers.h"
 #include "win/Application.h"
 #include "win/Forms.h"
 
@@ -224,50 +225,18 @@ TEST_F(WebLabelTest, InstallsTheHandAsCursorOneAndReleasesItExactlyOnce) {
 // opens, in a window titled with the folder's name.
 TEST_F(WebLabelTest, TheRealShellOpensTheTarget) {
     TWebLabel::SetShellExecuteFunction(nullptr);
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const TScratchFolder scratch(L"brivane-weblabel", true);
     const std::wstring name = L"httpweblabel" + std::to_wstring(GetCurrentProcessId());
-    const std::wstring base = std::wstring(temp) + L"brivane-weblabel";
-    CreateDirectoryW(base.c_str(), nullptr);
-    const std::wstring folder = base + L"\\" + name;
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    wchar_t previousDirectory[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, previousDirectory);
-    ASSERT_TRUE(SetCurrentDirectoryW(base.c_str()));
+    ASSERT_TRUE(CreateDirectoryW((scratch.Path() / name).c_str(), nullptr));
 
     TOwned<TWebLabel> label(new TWebLabel(nullptr));
     label->SetURL(Narrow(name));
     label->Click();
 
-    struct Search {
-        const std::wstring* name;
-        HWND found;
-    } search{&name, nullptr};
-    const bool opened = PumpUntil(
-        [&] {
-            EnumWindows(
-                [](HWND window, LPARAM data) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(data);
-                    wchar_t title[512] = {};
-                    GetWindowTextW(window, title, 512);
-                    if (IsWindowVisible(window) && std::wstring(title).find(*s->name) != std::wstring::npos) {
-                        s->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        20000);
-    EXPECT_TRUE(opened) << "no window titled with " << Narrow(name) << " appeared";
-    if (search.found) {
-        PostMessageW(search.found, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(search.found); }, 10000));
-    }
-    SetCurrentDirectoryW(previousDirectory);
-    RemoveDirectoryW(folder.c_str());
-    RemoveDirectoryW(base.c_str());
+    EXPECT_TRUE(PumpUntil([&] { return !WindowsTitled(name).empty(); }, 20000))
+        << "no window titled with " << Narrow(name) << " appeared";
+    for (HWND opened : WindowsTitled(name)) PostMessageW(opened, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return WindowsTitled(name).empty(); }, 10000));
 }
 
 }  // namespace
