@@ -524,16 +524,21 @@ TEST_F(TrayIconTest, AnErrorInAHandlerIsShownInTheErrorBoxAndTheProgramGoesOn) {
     EXPECT_EQ(TApplication::ErrorBoxText("Oops!"), "Oops!");
 }
 
-TEST_F(TrayIconTest, TaskbarCreatedAddsTheIconAgain) {
+TEST_F(TrayIconTest, ANewTaskbarGetsTheVisibleIconAgainAndNoHiddenOne) {
     ASSERT_NE(TTrayIcon::TaskbarCreatedMessage(), 0u);
-    TNotifyRecorder recorder;
+    TNotificationArea area;
     TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    tray->SetHint("Back again");
     SendMessageW(app.app.Handle(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
-    EXPECT_TRUE(recorder.calls.empty() || recorder.calls.back().message != NIM_ADD);
+    EXPECT_TRUE(area.icons.empty());
     tray->SetIconVisible(true);
-    recorder.calls.clear();
+    ASSERT_EQ(area.icons.size(), 1u);
+    // The shell restarts with an empty notification area and announces it.
+    area.icons.clear();
     SendMessageW(HWND_BROADCAST, TTrayIcon::TaskbarCreatedMessage(), 0, 0);
-    EXPECT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_ADD});
+    ASSERT_EQ(area.icons.size(), 1u);
+    EXPECT_EQ(area.icons.begin()->second.tip, L"Back again");
+    EXPECT_EQ(area.icons.begin()->second.callback, WM_TRAYICON);
 }
 
 TEST_F(TrayIconTest, MinimisingToTheTrayAndShowingTheApplicationWindowAgain) {

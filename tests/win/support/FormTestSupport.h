@@ -28,16 +28,11 @@ public:
     std::vector<std::pair<UINT, std::string>> calls;
 };
 
-// The seven pieces of interface state that say whether the desktop is hidden.
+// What the user sees of the desktop's state: the tray icon's hint and image,
+// and the tray menu's Show, Hide and Exit items. (What a click and the menu's
+// opening then do is checked by the tests that click and open it.)
 inline void ExpectInterfaceState(TMainWindow* form, bool hidden) {
     SCOPED_TRACE(hidden ? "desktop-hidden state" : "desktop-shown state");
-    EXPECT_TRUE(form->TrayIcon->OnClick ==
-                TNotifyEvent(form, hidden ? &TMainWindow::ShowDesktop : &TMainWindow::HideDesktop));
-    if (hidden) {
-        EXPECT_TRUE(form->TrayMenu->OnPopup == TNotifyEvent(form, &TMainWindow::ListDesktopEntries));
-    } else {
-        EXPECT_FALSE(form->TrayMenu->OnPopup == TNotifyEvent(form, &TMainWindow::ListDesktopEntries));
-    }
     EXPECT_EQ(form->TrayIcon->Hint(),
               hidden ? "Click to show desktop. Right click For menu" : "Click to hide desktop");
     EXPECT_EQ(capture::IconPixels(form->TrayIcon->Icon()->Handle()).data,
