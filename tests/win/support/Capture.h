@@ -70,11 +70,11 @@ inline TPixels IconPixels(HICON icon, int size = 16) {
     return Render(size, size, [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); });
 }
 
-// Repaints the window and its children now, then copies its client area as
-// the screen shows it.
+// Repaints the window and its children now (and whatever that posts), then
+// copies its client area as the screen shows it.
 inline TPixels CaptureWindow(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpMessages(150);
+    PumpPosted();
     RECT client;
     GetClientRect(window, &client);
     HDC windowDc = GetDC(window);
