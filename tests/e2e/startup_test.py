@@ -4,7 +4,7 @@ import os
 import struct
 
 import harness
-from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_ESCAPE, VK_RETURN, WM_COMMAND, Session, wait_until
+from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_RETURN, WM_COMMAND, Session, wait_until
 
 RT_GROUP_CURSOR, RT_GROUP_ICON = 12, 14
 IDI_TRAY_IMAGE_4 = 105
@@ -90,10 +90,7 @@ class StartWithDesktopShown(harness.E2ETestCase):
         self.assertEqual(app.tip(), HIDE_TIP)
 
         # The first copy still has its hot key and toggles as before.
-        self.session.key("ctrl+F12")
-        self.assert_hidden(app)
-        self.session.key("ctrl+F12")
-        self.assert_shown(app)
+        self.hot_key(app, "hidden", "shown")
 
 
 class StartWithDesktopHidden(harness.E2ETestCase):
@@ -112,14 +109,7 @@ class StartWithDesktopHidden(harness.E2ETestCase):
         self.assertEqual(self.stored_settings(), self.stored)
         self.assertTrue(self.wallpaper_on_screen(), "the wallpaper is still shown")
 
-        # "Exit" (fourth item: Show Desktop, Custom Icons, About, Exit) is
-        # disabled while the desktop is hidden.
-        menu = app.open_menu(self.session)
-        self.probe.keys(menu, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN)
-        # Once the menu has closed, its keys have been handled.
-        if self.probe.visible(menu):
-            app.choose(menu, VK_ESCAPE)
-        self.assertTrue(app.still_running(), "Exit worked while the desktop was hidden")
+        self.assert_exit_disabled(app)
 
         # "Show Desktop" is the first item and brings everything back.
         menu = app.open_menu(self.session)

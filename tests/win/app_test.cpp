@@ -21,6 +21,11 @@ class AppTest : public ::testing::Test {
 protected:
     void TearDown() override { fixture.reset(); }
     TMainWindow* Start() { return app.app.CreateForm<TMainWindow>(); }
+    // A left click on the tray icon, as the shell reports it.
+    static void ClickTray(TMainWindow* form) {
+        for (LPARAM button : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+            SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon->IconId(), button);
+    }
 
     TRegistryValueBackup shellDesktop{kShellFoldersKey, L"Desktop"};
     TRegistryValueBackup wallpaper{kDesktopKey, L"Wallpaper"};
@@ -38,7 +43,6 @@ protected:
 TEST_F(AppTest, StartsInTheShownStateWithTheDesktopVisible) {
     TMainWindow* form = Start();
     ExpectInterfaceState(form, false);
-    EXPECT_FALSE(form->TrayMenu->OnPopup.Assigned());
     // Wine's shell32 keeps the legacy "Shell Folders" value in step with the
     // user's folders whenever one is asked for; the program reads it as stored.
     const auto stored = RegistryBytes(kShellFoldersKey, L"Desktop");
@@ -104,7 +108,6 @@ TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFir
               (std::vector<std::pair<UINT, std::string>>{{SPI_SETDESKPATTERN, "(Ningún) 170 85"},
                                                          {SPI_SETDESKWALLPAPER, Narrow(storedWallpaper)}}));
     ExpectInterfaceState(form, false);
-    EXPECT_TRUE(form->TrayMenu->OnPopup == TNotifyEvent(form, &TMainWindow::ClearDesktopEntries));
 
     // Show while shown: nothing visible changes.
     form->ShowDesktop(form);
@@ -122,8 +125,7 @@ TEST_F(AppTest, TheHotKeyTogglesLikeAClickAndTheEndOfTheLogonShowsTheDesktop) {
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, true);
     // A tray click does the same as the hot key.
-    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon->IconId(), WM_LBUTTONDOWN);
-    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon->IconId(), WM_LBUTTONUP);
+    ClickTray(form);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
 
@@ -206,11 +208,10 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
         EXPECT_EQ(form->TrayIcon->Hint(), c.listViewFound ? "Click to hide desktop" : "");
         EXPECT_FALSE(HotKeyTaken());
         EXPECT_TRUE(form->ExitItem->Bitmap().Empty());
-        // The initial state was not chosen: the stored description's stands.
-        EXPECT_TRUE(form->TrayIcon->OnClick == TNotifyEvent(form, &TMainWindow::HideDesktop));
-        // The program goes on: the tray still toggles.
+        // The initial state was not chosen: the stored description's stands,
+        // and the program goes on: a click on the tray icon hides the desktop.
         ShowWindow(fixture->Progman(), SW_SHOW);
-        form->HideDesktop(form);
+        ClickTray(form);
         EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
         app.app.DestroyComponents();
         DeleteRegistryValue(c.key, c.value);
@@ -386,11 +387,6 @@ protected:
     bool IconsVisible() const {
         return IsWindowVisible(fixture->ListView()) && IsWindowVisible(fixture->Progman());
     }
-    void Click(TMainWindow* form) {
-        for (LPARAM button : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
-            SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon->IconId(), button);
-        }
-    }
     static constexpr COLORREF kColour = RGB(10, 200, 30);
 };
 
@@ -440,7 +436,7 @@ TEST_P(LayoutTest, AShellRestartIsFollowedWhetherTheDesktopIsShownOrHidden) {
         EXPECT_EQ(tray.calls.front().message, static_cast<DWORD>(NIM_ADD));
         ExpectInterfaceState(form, hidden);
         // The next click does the other thing.
-        Click(form);
+        ClickTray(form);
         EXPECT_EQ(IconsVisible(), hidden);
         ExpectInterfaceState(form, !hidden);
     }
