@@ -111,7 +111,7 @@ void TMainWindow::WatchCaptionColour(TObject*) {
     // box raised here is open, further ticks do nothing.
     if (watchdogBoxOpen_) return;
     try {
-        KeepDesktopHidden();
+        if (!underWay_ && waiting_.empty()) FollowShellDesktop();
         // A list view made anew (the shell restarted, or built its desktop
         // only after telling so) gets the stored colours before its colour
         // is taken as the one to keep.

@@ -179,6 +179,7 @@ void TMainWindow::AfterCreate(TObject*) {
     // A desktop left hidden (by a copy that was killed, say): offer "Show
     // Desktop" at once, without touching wallpaper or pattern.
     EnterHiddenInterface();
+    desktopTakenAway_ = desktop != nullptr;
 }
 
 void TMainWindow::BeforeDestroy(TObject*) {
@@ -216,7 +217,8 @@ bool TMainWindow::Dispatch(TMessage& message) {
         case WM_SETTINGCHANGE:
             // A new wallpaper put in force meanwhile (a slideshow, the
             // settings) is cleared again for as long as the desktop is hidden.
-            if (message.WParam == SPI_SETDESKWALLPAPER && DesktopHidden() && !underWay_) ClearShellDesktop();
+            if (message.WParam == SPI_SETDESKWALLPAPER && desktopTakenAway_ && !underWay_)
+                ClearShellDesktop();
             return false;
         default:
             // Broadcast to every top-level window; default handling follows.

@@ -111,8 +111,9 @@ public:
     // The shell was restarted ("TaskbarCreated"): its desktop windows are new.
     void ShellRestarted();
     // While the desktop is hidden, a desktop window that the shell shows
-    // again or makes anew is hidden again.
-    void KeepDesktopHidden();
+    // again or makes anew is hidden again; a desktop that the shell made only
+    // after a start that found none is taken as shown.
+    void FollowShellDesktop();
 
     // Caption colours (CaptionColours.cpp).
     void ApplyIconColours(COLORREF textColour, COLORREF backColour, bool transparent);
@@ -182,4 +183,6 @@ private:
     std::optional<TDesktopAction> underWay_;
     // Set once the window has been made and its start-up state chosen.
     bool ready_ = false;
+    // The program hid the desktop's windows, or found them hidden at start-up.
+    bool desktopTakenAway_ = false;
 };

@@ -81,6 +81,7 @@ void TMainWindow::ShellRestarted() { Perform(TDesktopAction::ShellRestarted); }
 
 void TMainWindow::DoHideDesktop() {
     ClearShellDesktop();
+    desktopTakenAway_ = true;
     EnterHiddenInterface();
 }
 
@@ -112,6 +113,7 @@ void TMainWindow::DoShowDesktop() {
         SetDesktopParameter(SPI_SETDESKWALLPAPER, wallpaper);
     }
     ShowDesktopWindows(true);
+    desktopTakenAway_ = false;
     attempt([this] { LoadIconColours(); });
     EnterShownInterface();
     if (failure) std::rethrow_exception(failure);
@@ -131,16 +133,25 @@ void TMainWindow::DoShellRestarted() {
     // caption colours: the list view is another window now. A desktop that
     // was hidden is hidden again, so that the tray's state still holds. A
     // shell that builds its desktop only after the broadcast is met by the
-    // watchdog's next ticks (KeepDesktopHidden, ListViewReplaced).
+    // watchdog's next ticks, which follow the desktop's windows and put the
+    // colours on a list view they find new.
     DesktopListView = FindDesktopListView();
     ColourCheckPending = true;
-    if (DesktopHidden()) ClearShellDesktop();
+    FollowShellDesktop();
     LoadIconColours();
 }
 
-void TMainWindow::KeepDesktopHidden() {
-    if (!DesktopHidden() || underWay_ || !waiting_.empty()) return;
+void TMainWindow::FollowShellDesktop() {
+    if (!DesktopHidden()) return;
     HWND progman = ShellDesktopWindow();
     HWND host = DesktopIconHost();
-    if ((progman && IsWindowVisible(progman)) || (host && IsWindowVisible(host))) ClearShellDesktop();
+    if (!(progman && IsWindowVisible(progman)) && !(host && IsWindowVisible(host))) return;
+    if (desktopTakenAway_) {
+        ClearShellDesktop();
+    } else {
+        // The program started before the shell had a desktop (none counts
+        // as hidden); now that there is one, the tray says it is shown,
+        // without touching it.
+        EnterShownInterface();
+    }
 }

@@ -85,6 +85,14 @@ TEST_F(AppTest, StartsInTheHiddenStateWhenTheDesktopIsHiddenOrMissing) {
     ExpectInterfaceState(second, true);
     EXPECT_EQ(second->DesktopListView, nullptr);
     EXPECT_TRUE(app.errorBoxes.empty());
+    // A shell that makes its desktop only now (a start at sign-in before it):
+    // the watchdog's tick takes it as shown and leaves it as it is.
+    parameters.calls.clear();
+    fixture = std::make_unique<TDesktopFixture>();
+    second->ColourWatchdog->Tick();
+    ExpectInterfaceState(second, false);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    EXPECT_TRUE(parameters.calls.empty());
 }
 
 TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFirst) {
