@@ -62,7 +62,6 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     startupPending_ = true;
     enabled_ = true;
     showHint_ = true;
-    settingPreview_ = false;
 
     icon_ = std::make_unique<TIcon>();
     icon_->OnChange = TNotifyEvent(this, &TTrayIcon::IconChanged);
@@ -79,15 +78,21 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     exitTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::ExitTick);
 
     mouseOutside_ = true;
-    ApplyDesignPreview(designPreview_);
+    // The notification area is asked to forget this window and identifier
+    // before the icon is first shown. It holds no such icon (identifiers are
+    // never reused) and refuses, which is reported like any refused call;
+    // the request stays so that the shell sees the calls it always has.
+    HideIcon();
 
-    if (!Designing()) HookWindows();
+    HookWindows();
 }
 
 TTrayIcon::~TTrayIcon() {
     try {
         SetIconVisible(false);
-        ApplyDesignPreview(false);
+        // A second removal, which the shell refuses once the first has gone
+        // through; kept so that the shell sees the calls it always has.
+        HideIcon();
         cycleTimer_.reset();
         clickTimer_.reset();
         exitTimer_.reset();
@@ -126,8 +131,7 @@ BOOL TTrayIcon::Notify(DWORD message) {
     return done;
 }
 
-bool TTrayIcon::PrepareIconData() {
-    if (Designing() && !settingPreview_ && !designPreview_) return false;
+void TTrayIcon::PrepareIconData() {
     iconData_.hIcon = icon_ ? icon_->Handle() : nullptr;
     if (!hint_.empty() && showHint_) {
         const std::wstring tip = Widen(hint_);
@@ -136,42 +140,28 @@ bool TTrayIcon::PrepareIconData() {
     } else {
         std::memset(iconData_.szTip, 0, sizeof(iconData_.szTip));
     }
-    return true;
 }
 
 bool TTrayIcon::ShowIcon() {
-    if (!settingPreview_) iconVisible_ = true;
-    if ((!Designing() || settingPreview_) && PrepareIconData()) return Notify(NIM_ADD) != 0;
-    return false;
+    iconVisible_ = true;
+    PrepareIconData();
+    return Notify(NIM_ADD) != 0;
 }
 
 bool TTrayIcon::HideIcon() {
-    if (!settingPreview_) iconVisible_ = false;
-    if ((!Designing() || settingPreview_) && PrepareIconData()) return Notify(NIM_DELETE) != 0;
-    return false;
+    iconVisible_ = false;
+    PrepareIconData();
+    return Notify(NIM_DELETE) != 0;
 }
 
 bool TTrayIcon::ModifyIcon() {
-    if (PrepareIconData()) return Notify(NIM_MODIFY) != 0;
-    return false;
+    PrepareIconData();
+    return Notify(NIM_MODIFY) != 0;
 }
 
 void TTrayIcon::IconChanged(TObject*) { ModifyIcon(); }
 
 // --- properties --------------------------------------------------------------
-
-void TTrayIcon::ApplyDesignPreview(bool value) {
-    designPreview_ = value;
-    settingPreview_ = true;
-    if (Designing() && icon_->Empty() && LoadDefaultIcon()) {
-        // The stock icon is shared; the icon keeps a copy of its own.
-        icon_->SetHandle(CopyIcon(LoadIconW(nullptr, IDI_WINLOGO)));
-    }
-    SetIconVisible(value);
-    settingPreview_ = false;
-}
-
-void TTrayIcon::SetDesignPreview(bool value) { ApplyDesignPreview(value); }
 
 void TTrayIcon::SetIconList(TCustomImageList* list) {
     iconList_ = list;
@@ -256,7 +246,7 @@ void TTrayIcon::SetCallbackVersion(TCallbackVersion value) {
 
 void TTrayIcon::Loaded() {
     TComponent::Loaded();
-    if (OwnerControl() && !Designing()) {
+    if (OwnerControl()) {
         bool showMainForm = true;
         OnStartup(this, showMainForm);
         if (!showMainForm) {
