@@ -61,13 +61,6 @@ LRESULT TTrayIcon::HookAppProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (minimizeToTray_) DoMinimizeToTray();
     }
     if (message == WM_WINDOWPOSCHANGED && startupPending_ && Application && Application->MainForm()) {
-        TForm* main = Application->MainForm();
-        // Only an MDI frame (a main window holding an MDI client) asks again.
-        if (main->HandleAllocated() && FindWindowExW(main->Handle(), nullptr, L"MDICLIENT", nullptr)) {
-            bool showMainForm = true;
-            OnStartup(this, showMainForm);
-            if (!showMainForm) HideTaskbarButton();
-        }
         startupPending_ = false;
     }
     if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) ShowIcon();
