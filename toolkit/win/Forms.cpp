@@ -75,7 +75,10 @@ void TControl::Invalidate() {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
-    for (TControl* c : std::vector<TControl*>(controls_)) c->SetParent(nullptr);
+    // The controls inside are let go without a parent. Nothing of theirs is
+    // repainted: this window, and the windows of the windowed ones in it, go.
+    for (TControl* c : controls_) c->parent_ = nullptr;
+    controls_.clear();
     DestroyRoutedWindow();
 }
 
