@@ -20,9 +20,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The last error is read at once: constructing a function-local static
     // runs guard code that may reset it.
     HANDLE handle = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
-    const DWORD error = GetLastError();
+    const DWORD mutexError = GetLastError();
     static TUniqueKernelHandle mutex(handle);
-    if (error == ERROR_ALREADY_EXISTS) return command == TCommand::Run ? 0 : SendToRunningCopy(command);
+    if (mutexError == ERROR_ALREADY_EXISTS) return command == TCommand::Run ? 0 : SendToRunningCopy(command);
     TApplication application;
     application.SetTitle("Brivane");
     // An error while the main window is made (a resource missing from a
