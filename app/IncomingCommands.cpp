@@ -4,13 +4,14 @@
 #include "MainWindow.h"
 #include "RemoteCommand.h"
 #include "win/Application.h"
+#include "win/CarriedPointer.h"
 
 void TMainWindow::WMCopyData(TMessage& message) {
     // Anything may arrive here from any program: all that is not a well-formed
     // command from this desktop is ignored, with the answer 0.
     message.Result = 0;
-    const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(message.LParam);
-    if (!data || !SentFromThisDesktop(reinterpret_cast<HWND>(message.WParam))) return;
+    const auto* data = CarriedPointer<const COPYDATASTRUCT*>(message.LParam);
+    if (!data || !SentFromThisDesktop(CarriedPointer<HWND>(message.WParam))) return;
     const std::optional<TCommand> command =
         DecodeRemoteCommand(data->dwData, static_cast<const uint8_t*>(data->lpData), data->cbData);
     if (!command) return;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Utf.h"
+#include "win/CarriedPointer.h"
 #include "win/Handles.h"
 
 namespace {
@@ -231,7 +232,7 @@ struct DesktopSearch {
 };
 
 BOOL CALLBACK MatchDesktopWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<DesktopSearch*>(context);
+    auto* search = CarriedPointer<DesktopSearch*>(context);
     if (window != search->root) return TRUE;
     search->found = true;
     return FALSE;

@@ -63,7 +63,6 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     startupPending_ = true;
     enabled_ = true;
     showHint_ = true;
-    settingPreview_ = false;
 
     icon_ = std::make_unique<TIcon>();
     icon_->OnChange = TNotifyEvent(this, &TTrayIcon::IconChanged);
@@ -81,15 +80,21 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     addRetryTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::AddRetryTick);
 
     mouseOutside_ = true;
-    ApplyDesignPreview(designPreview_);
+    // The notification area is asked to forget this window and identifier
+    // before the icon is first shown. It holds no such icon (identifiers are
+    // never reused) and refuses, which is reported like any refused call;
+    // the request stays so that the shell sees the calls it always has.
+    HideIcon();
 
-    if (!Designing()) HookWindows();
+    HookWindows();
 }
 
 TTrayIcon::~TTrayIcon() {
     try {
         SetIconVisible(false);
-        ApplyDesignPreview(false);
+        // A second removal, which the shell refuses once the first has gone
+        // through; kept so that the shell sees the calls it always has.
+        HideIcon();
         cycleTimer_.reset();
         clickTimer_.reset();
         exitTimer_.reset();
@@ -166,7 +171,7 @@ void TTrayIcon::AddRetryTick(void* data) {
         return;
     }
     timer.Start(std::min(kFirstAddRetryMs << std::min(self->addRetries_, 4), kLongestAddRetryMs));
-    if (!self->PrepareIconData()) return;
+    self->PrepareIconData();
     // An add that timed out may have reached the notification area all the
     // same: then the icon takes a modify, with the image and hint of now.
     if (self->Notify(NIM_MODIFY)) {
@@ -177,8 +182,7 @@ void TTrayIcon::AddRetryTick(void* data) {
     self->Notify(NIM_ADD);
 }
 
-bool TTrayIcon::PrepareIconData() {
-    if (Designing() && !settingPreview_ && !designPreview_) return false;
+void TTrayIcon::PrepareIconData() {
     iconData_.hIcon = icon_ ? icon_->Handle() : nullptr;
     if (!hint_.empty() && showHint_) {
         const std::wstring tip = Widen(hint_);
@@ -187,42 +191,28 @@ bool TTrayIcon::PrepareIconData() {
     } else {
         std::memset(iconData_.szTip, 0, sizeof(iconData_.szTip));
     }
-    return true;
 }
 
 bool TTrayIcon::ShowIcon() {
-    if (!settingPreview_) iconVisible_ = true;
-    if ((!Designing() || settingPreview_) && PrepareIconData()) return Notify(NIM_ADD) != 0;
-    return false;
+    iconVisible_ = true;
+    PrepareIconData();
+    return Notify(NIM_ADD) != 0;
 }
 
 bool TTrayIcon::HideIcon() {
-    if (!settingPreview_) iconVisible_ = false;
-    if ((!Designing() || settingPreview_) && PrepareIconData()) return Notify(NIM_DELETE) != 0;
-    return false;
+    iconVisible_ = false;
+    PrepareIconData();
+    return Notify(NIM_DELETE) != 0;
 }
 
 bool TTrayIcon::ModifyIcon() {
-    if (PrepareIconData()) return Notify(NIM_MODIFY) != 0;
-    return false;
+    PrepareIconData();
+    return Notify(NIM_MODIFY) != 0;
 }
 
 void TTrayIcon::IconChanged(TObject*) { ModifyIcon(); }
 
 // --- properties --------------------------------------------------------------
-
-void TTrayIcon::ApplyDesignPreview(bool value) {
-    designPreview_ = value;
-    settingPreview_ = true;
-    if (Designing() && icon_->Empty() && LoadDefaultIcon()) {
-        // The stock icon is shared; the icon keeps a copy of its own.
-        icon_->SetHandle(CopyIcon(LoadIconW(nullptr, IDI_WINLOGO)));
-    }
-    SetIconVisible(value);
-    settingPreview_ = false;
-}
-
-void TTrayIcon::SetDesignPreview(bool value) { ApplyDesignPreview(value); }
 
 void TTrayIcon::SetIconList(TCustomImageList* list) {
     iconList_ = list;
@@ -307,7 +297,7 @@ void TTrayIcon::SetCallbackVersion(TCallbackVersion value) {
 
 void TTrayIcon::Loaded() {
     TComponent::Loaded();
-    if (OwnerControl() && !Designing()) {
+    if (OwnerControl()) {
         bool showMainForm = true;
         OnStartup(this, showMainForm);
         if (!showMainForm) {

@@ -44,8 +44,6 @@ public:
     ~TTrayIcon() override;
 
     // Published properties; setters act at once, also while loading.
-    bool DesignPreview() const { return designPreview_; }
-    void SetDesignPreview(bool value);
     TCustomImageList* IconList() const { return iconList_; }
     void SetIconList(TCustomImageList* list);
     bool CycleIcons() const { return cycleIcons_; }
@@ -92,7 +90,6 @@ public:
     TNotifyEvent OnBalloonHintTimeout;
 
     void RefreshIcon() { ModifyIcon(); }
-    virtual bool LoadDefaultIcon() { return true; }
     virtual bool ShowIcon();
     virtual bool HideIcon();
     virtual bool ModifyIcon();
@@ -156,10 +153,9 @@ protected:
 private:
     friend LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCallback(UINT notification);
-    bool PrepareIconData();
+    void PrepareIconData();
     BOOL Notify(DWORD message);
     void IconChanged(TObject* sender);
-    void ApplyDesignPreview(bool value);
     void HideTaskbarButton();
     TWinControl* OwnerControl() const;
     void HookWindows();
@@ -191,8 +187,6 @@ private:
     TCallbackVersion callbackVersion_ = TCallbackVersion::cvClassic;
     bool dblClicked_ = false;
     int iconIndex_ = 0;
-    bool designPreview_ = false;
-    bool settingPreview_ = false;
     bool startupPending_ = true;
     TCustomImageList* iconList_ = nullptr;
     bool cycleIcons_ = false;

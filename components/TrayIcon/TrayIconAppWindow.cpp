@@ -3,40 +3,15 @@
 // the icon again when the shell's taskbar is re-created.
 #include "TrayIcon/TrayIcon.h"
 
-#include <vector>
-
 #include "win/Application.h"
 #include "win/Forms.h"
 
 namespace {
 
-UINT gTaskbarCreated = 0;
-
-// The common-controls version from comctl32's version resource (major in the
-// high word, minor in the low word); 0 when it can't be read.
-DWORD CommonControlsVersion() {
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(L"comctl32.dll", &handle);
-    if (size == 0) return 0;
-    std::vector<BYTE> block(size);
-    if (!GetFileVersionInfoW(L"comctl32.dll", handle, size, block.data())) return 0;
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) || !fixed ||
-        length < sizeof(VS_FIXEDFILEINFO)) {
-        return 0;
-    }
-    return fixed->dwFileVersionMS;
-}
-
-// Module initialisation: the shell broadcasts "TaskbarCreated" when its
-// taskbar is re-created (Explorer restarted); common controls 4.71 and later
-// come with shells that do.
-struct TrayModule {
-    TrayModule() {
-        if (CommonControlsVersion() >= 0x40047) gTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    }
-} gTrayModule;
+// The shell broadcasts this registered message to the top-level windows when
+// its taskbar is made again (Explorer restarted); registered once, as the
+// program starts.
+const UINT gTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
 }  // namespace
 
@@ -63,13 +38,6 @@ LRESULT TTrayIcon::HookAppProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (minimizeToTray_) DoMinimizeToTray();
     }
     if (message == WM_WINDOWPOSCHANGED && startupPending_ && Application && Application->MainForm()) {
-        TForm* main = Application->MainForm();
-        // Only an MDI frame (a main window holding an MDI client) asks again.
-        if (main->HandleAllocated() && FindWindowExW(main->Handle(), nullptr, L"MDICLIENT", nullptr)) {
-            bool showMainForm = true;
-            OnStartup(this, showMainForm);
-            if (!showMainForm) HideTaskbarButton();
-        }
         startupPending_ = false;
     }
     if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) {
