@@ -276,8 +276,8 @@ void TMainWindow::Perform(TDesktopAction action) {
     RunWaitingActions();
 }
 
-bool TMainWindow::PredictedHidden() const {
-    bool hidden = const_cast<TMainWindow*>(this)->DesktopHidden();
+bool TMainWindow::PredictedHidden() {
+    bool hidden = DesktopHidden();
     auto apply = [&hidden](TDesktopAction action) {
         if (action == TDesktopAction::Hide) hidden = true;
         if (action == TDesktopAction::Show || action == TDesktopAction::Exit) hidden = false;

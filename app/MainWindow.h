@@ -92,7 +92,7 @@ public:
     enum class TDesktopAction { Hide, Show, Exit, ShellRestarted };
     void Perform(TDesktopAction action);
     // The desktop state once every action asked for so far has been done.
-    bool PredictedHidden() const;
+    bool PredictedHidden();
     // Runs the actions waiting, unless one is under way or the window is
     // still starting.
     void RunWaitingActions();
