@@ -81,6 +81,11 @@ std::optional<TCommand> DecodeRemoteCommand(uint64_t tag, const uint8_t* data, s
     return command;
 }
 
+bool AnotherCopyRuns(bool gotHandle, uint32_t lastError) {
+    constexpr uint32_t kErrorAccessDenied = 5, kErrorAlreadyExists = 183;
+    return gotHandle ? lastError == kErrorAlreadyExists : lastError == kErrorAccessDenied;
+}
+
 int64_t EncodeRemoteReply(bool hidden) { return kReplyBase | (hidden ? 1 : 0); }
 
 std::optional<bool> DecodeRemoteReply(int64_t reply) {

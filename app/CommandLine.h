@@ -28,14 +28,21 @@ enum class TCommand : uint8_t {
     AutostartOff = 7,
 };
 
-// Exit codes of brivane.exe.
-constexpr int kExitOk = 0;
-constexpr int kExitStatusHidden = 1;
-constexpr int kExitStatusNotRunning = 2;
-constexpr int kExitFailure = 1;  // the running copy did not answer, the registry refused
-constexpr int kExitUsage = 64;   // as sysexits' EX_USAGE
+// Exit codes of brivane.exe, one for each outcome.
+constexpr int kExitOk = 0;            // done; for /status: the desktop is shown
+constexpr int kExitStatusHidden = 1;  // /status: the desktop is hidden
+constexpr int kExitNotRunning = 2;    // no copy runs (/status, /exit)
+constexpr int kExitFailure = 3;       // the running copy did not answer, the registry refused
+constexpr int kExitUsage = 64;        // as sysexits' EX_USAGE
 
 extern const char kUsage[];
+
+// Whether another copy runs, from what CreateMutexW answered for the
+// single-instance mutex: it existed already (a handle, ERROR_ALREADY_EXISTS),
+// or it exists but this process may not open it (no handle,
+// ERROR_ACCESS_DENIED: a copy running elevated or as another user in this
+// session).
+bool AnotherCopyRuns(bool gotHandle, uint32_t lastError);
 
 // The command that the arguments (without the program name, UTF-8) ask for;
 // none for an unknown switch or extra arguments.
@@ -59,4 +66,7 @@ std::optional<TCommand> DecodeRemoteCommand(uint64_t tag, const uint8_t* data, s
 // The running copy's answer to a remote command: the desktop state after it.
 // Zero (what a window that ignores the message answers) decodes as none.
 int64_t EncodeRemoteReply(bool hidden);
+// The answer of a copy whose main window exists but that is still starting:
+// the sender asks again.
+constexpr int64_t kRemoteReplyStarting = 0x42520002;
 std::optional<bool> DecodeRemoteReply(int64_t reply);

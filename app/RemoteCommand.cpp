@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/Utf.h"
+#include "win/CarriedPointer.h"
 #include "win/Handles.h"
 
 namespace {
@@ -32,10 +33,12 @@ std::vector<std::string> Arguments() {
 }
 
 // One line for the user: on the standard error a parent handed over (a pipe
-// or file), else on the console of the parent (a command prompt), else, when
-// `boxWithoutConsole`, in a message box. A GUI program gets no console of its
-// own: AttachConsole borrows the parent's for the one line.
-void TellUser(const std::string& line, bool boxWithoutConsole) {
+// or file), else on the console of the parent (a command prompt). A GUI
+// program gets no console of its own: AttachConsole borrows the parent's for
+// the one line. Without either (started by Task Scheduler, an installer or a
+// shortcut) the exit code alone tells: a command never opens a message box,
+// so nothing that started it silently is ever left waiting on one.
+void TellUser(const std::string& line) {
     const std::wstring wide = Widen(line + "\r\n");
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
     DWORD mode = 0, written = 0;
@@ -57,9 +60,7 @@ void TellUser(const std::string& line, bool boxWithoutConsole) {
             console.Release();  // INVALID_HANDLE_VALUE is not a handle to close
         }
         FreeConsole();
-        return;
     }
-    if (boxWithoutConsole) MessageBoxW(nullptr, Widen(line).c_str(), L"Brivane", MB_OK | MB_ICONERROR);
 }
 
 std::wstring ModulePath() {
@@ -95,17 +96,19 @@ int SetAutostart(bool on) {
     }
     if (result == ERROR_SUCCESS) return kExitOk;
     TellUser(std::string("Brivane could not ") + (on ? "write" : "remove") +
-                 " the value \"Brivane\" under "
-                 "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
-                 " (error " +
-                 std::to_string(result) + ")",
-             true);
+             " the value \"Brivane\" under "
+             "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
+             " (error " +
+             std::to_string(result) + ")");
     return kExitFailure;
 }
 
+// Called only once this process has closed its own handle to the mutex, so
+// that only a copy that runs keeps it alive. A mutex that exists but may not
+// be opened belongs to a copy running elevated or as another user.
 bool CopyIsRunning() {
-    TUniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, L"BrivaneMutex"));
-    return static_cast<bool>(mutex);
+    TUniqueKernelHandle mutex(OpenMutexW(SYNCHRONIZE, FALSE, kInstanceMutexName));
+    return mutex || AnotherCopyRuns(false, GetLastError());
 }
 
 // The running copy's main window: a "TForm" window owned by the application
@@ -124,9 +127,8 @@ HWND FindMainWindow() {
 }
 
 // The main window, waited for while a copy holds the mutex but is still
-// starting; none when no copy runs.
-HWND WaitForMainWindow() {
-    const ULONGLONG start = GetTickCount64();
+// starting; none when no copy runs or it did not make its window in time.
+HWND WaitForMainWindow(ULONGLONG start) {
     for (;;) {
         if (HWND window = FindMainWindow()) return window;
         if (!CopyIsRunning() || GetTickCount64() - start > kStartingTimeoutMs) return nullptr;
@@ -134,12 +136,23 @@ HWND WaitForMainWindow() {
     }
 }
 
+// For a process this one may not wait on (running elevated): its window
+// going is the sign that it ended.
+bool WaitForWindowToGo(HWND window, DWORD timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    while (IsWindow(window)) {
+        if (GetTickCount64() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
     const std::optional<TCommand> parsed = ParseCommandLine(Arguments());
     if (!parsed) {
-        TellUser(kUsage, false);
+        TellUser(kUsage);
         return kExitUsage;
     }
     command = *parsed;
@@ -161,34 +174,54 @@ std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
 }
 
 int SendToRunningCopy(TCommand command) {
-    HWND window = WaitForMainWindow();
-    if (!window) return command == TCommand::Status ? kExitStatusNotRunning : kExitOk;
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    TUniqueKernelHandle processHandle(OpenProcess(SYNCHRONIZE, FALSE, process));
-
+    const ULONGLONG start = GetTickCount64();
     std::array<uint8_t, kRemoteCommandSize> payload = EncodeRemoteCommand(command);
     COPYDATASTRUCT data{};
     data.dwData = kRemoteCommandTag;
     data.cbData = static_cast<DWORD>(payload.size());
     data.lpData = payload.data();
-    // This process has no window of its own: it names its desktop's window as
-    // the sender, which the running copy checks is on its own desktop.
-    DWORD_PTR reply = 0;
-    const bool answered =
-        SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
-                            reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &reply) != 0;
-    const std::optional<bool> hidden =
-        answered ? DecodeRemoteReply(static_cast<int64_t>(reply)) : std::nullopt;
-    if (!hidden) {
-        // A copy that ended meanwhile is no longer running.
-        if (!IsWindow(window)) return command == TCommand::Status ? kExitStatusNotRunning : kExitOk;
-        TellUser("Brivane is running but did not answer", true);
+    for (;;) {
+        HWND window = WaitForMainWindow(start);
+        if (!window) {
+            if (!CopyIsRunning()) return kExitNotRunning;
+            TellUser("Brivane is running but did not answer");
+            return kExitFailure;
+        }
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        TUniqueKernelHandle processHandle(OpenProcess(SYNCHRONIZE, FALSE, process));
+        // This process has no window of its own: it names its desktop's window
+        // as the sender, which the running copy checks is on its own desktop.
+        DWORD_PTR reply = 0;
+        const bool answered =
+            SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
+                                reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                                &reply) != 0;
+        // A copy whose window exists but that is still choosing its start-up
+        // state asks to be asked again.
+        if (answered && static_cast<int64_t>(reply) == kRemoteReplyStarting &&
+            GetTickCount64() - start < kStartingTimeoutMs) {
+            Sleep(50);
+            continue;
+        }
+        const std::optional<bool> hidden =
+            answered ? DecodeRemoteReply(static_cast<int64_t>(reply)) : std::nullopt;
+        if (!hidden) {
+            // A copy that ended meanwhile is no longer running.
+            if (!IsWindow(window)) return kExitNotRunning;
+            TellUser("Brivane is running but did not answer");
+            return kExitFailure;
+        }
+        if (command == TCommand::Status) return *hidden ? kExitStatusHidden : kExitOk;
+        if (command != TCommand::Exit) return kExitOk;
+        // /exit says it is done only once the copy has ended.
+        const bool ended = processHandle
+                               ? WaitForSingleObject(processHandle.Get(), kExitTimeoutMs) == WAIT_OBJECT_0
+                               : WaitForWindowToGo(window, kExitTimeoutMs);
+        if (ended) return kExitOk;
+        TellUser("Brivane was asked to end but is still running");
         return kExitFailure;
     }
-    if (command == TCommand::Exit && processHandle) WaitForSingleObject(processHandle.Get(), kExitTimeoutMs);
-    if (command == TCommand::Status) return *hidden ? kExitStatusHidden : kExitOk;
-    return kExitOk;
 }
 
 namespace {
@@ -199,7 +232,7 @@ struct DesktopSearch {
 };
 
 BOOL CALLBACK MatchDesktopWindow(HWND window, LPARAM context) {
-    auto* search = reinterpret_cast<DesktopSearch*>(context);
+    auto* search = CarriedPointer<DesktopSearch*>(context);
     if (window != search->root) return TRUE;
     search->found = true;
     return FALSE;

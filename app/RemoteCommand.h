@@ -9,6 +9,9 @@
 
 #include "CommandLine.h"
 
+// Held by the running copy for as long as it runs: one copy per logon.
+inline constexpr wchar_t kInstanceMutexName[] = L"BrivaneMutex";
+
 // Runs what the command line asks for that needs no main window of this
 // process: a usage error, /autostart, and /exit and /status (which never start
 // a copy). Returns the exit code when the process is done; otherwise none, with

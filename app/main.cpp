@@ -3,10 +3,10 @@
 #include <windows.h>
 
 #include <exception>
-#include <string>
 
+#include "MainWindow.h"
 #include "RemoteCommand.h"
-#include "Unit1.h"
+#include "core/Exception.h"
 #include "win/Application.h"
 #include "win/Handles.h"
 #include "win/Window.h"
@@ -17,36 +17,46 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // there) nor in the current one. A failure is reported and the program
     // goes on: its own loads name the system folder themselves.
     if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        OutputDebugStringW(
-            (L"SetDefaultDllDirectories failed: error " + std::to_wstring(GetLastError())).c_str());
+        ReportIgnoredFailure("SetDefaultDllDirectories", GetLastError());
     }
     TCommand command = TCommand::Run;
     if (const std::optional<int> exitCode = RunCommandLineBeforeStart(command)) return *exitCode;
-    // The mutex marks a running copy until the process ends; its handle is
-    // never closed before that. A second copy leaves before it makes any
+    // The mutex marks the running copy until its process ends; that copy
+    // never closes its handle. A second copy leaves before it makes any
     // window: without a command it does not disturb the first, with one it
-    // hands the command over.
-    // The last error is read at once: constructing a function-local static
-    // runs guard code that may reset it.
-    HANDLE handle = CreateMutexW(nullptr, FALSE, L"BrivaneMutex");
-    const DWORD error = GetLastError();
-    static TUniqueKernelHandle mutex(handle);
-    if (error == ERROR_ALREADY_EXISTS) return command == TCommand::Run ? 0 : SendToRunningCopy(command);
+    // hands the command over. It closes its own handle first, so that only a
+    // copy that really runs keeps the mutex alive; when that copy has ended
+    // meanwhile, this one starts in its place and does the command itself.
+    static TUniqueKernelHandle mutex;
+    for (int attempt = 0;; ++attempt) {
+        TUniqueKernelHandle handle(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
+        // Read at once, before anything else can change it.
+        const DWORD error = GetLastError();
+        if (!AnotherCopyRuns(static_cast<bool>(handle), error)) {
+            // Any other failure lets this copy run, as if it were the first.
+            if (!handle) ReportIgnoredFailure("CreateMutexW", error);
+            mutex = std::move(handle);
+            break;
+        }
+        handle.Reset();
+        if (command == TCommand::Run) return kExitOk;
+        const int result = SendToRunningCopy(command);
+        if (result != kExitNotRunning || attempt == 2) return result;
+    }
     TApplication application;
-    application.Initialize();
     application.SetTitle("Brivane");
     // An error while the main window is made (a resource missing from a
     // damaged copy, a window that can't be created) gets the error box, and
     // the program ends: without a main window there is nothing to run.
-    TForm1* form = nullptr;
+    TMainWindow* form = nullptr;
     try {
-        form = application.CreateForm<TForm1>();
+        form = application.CreateForm<TMainWindow>();
     } catch (const std::exception& error) {
         application.HandleException(error);
         return 1;
     }
     // A copy started for a command does it once its main window exists.
-    if (command != TCommand::Run) GuardBoundary([&] { form->ExecuteCommand(command); });
+    if (command != TCommand::Run) form->QueueCommand(command);
     application.Run();
     return 0;
 }

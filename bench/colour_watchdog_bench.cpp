@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "DesktopFixture.h"
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "win/Application.h"
 
 namespace {
@@ -45,13 +45,13 @@ int main() {
         TApplication application;
         application.SetTitle("Brivane");
         TDesktopFixture fixture;
-        TForm1* form = application.CreateForm<TForm1>();
-        form->CheckColourTimer->Tick();  // the capture tick
+        TMainWindow* form = application.CreateForm<TMainWindow>();
+        form->ColourWatchdog->Tick();  // the capture tick
 
         std::vector<double> ticks;
         for (int i = 0; i < 200; ++i) {
             const auto start = std::chrono::steady_clock::now();
-            form->CheckColourTimer->Tick();
+            form->ColourWatchdog->Tick();
             ticks.push_back(
                 std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
         }

@@ -7,15 +7,16 @@
 #                       on tests/ and bench/); its findings are errors. A
 #                       source whose clean result is known (same preprocessed
 #                       text, options and checks) is not checked again
-#                       (cmake/clang-tidy-cached).
-# The portable libraries (those that build for the host: no Win32 in them)
-# also build with the stricter warnings below.
+#                       (cmake/clang-tidy-cached). In the MinGW-w64 build it
+#                       parses the Win32 code for the same target.
+# The program's code (not tests/ and bench/) also builds with the stricter
+# warnings below, in every build but MSVC's (/W4 there).
 include_guard(GLOBAL)
 
 option(BRIVANE_WERROR "Treat compiler warnings in Brivane's own code as errors" OFF)
 option(BRIVANE_CLANG_TIDY "Run clang-tidy on Brivane's own code while it builds" OFF)
 
-set(BRIVANE_PORTABLE_WARNINGS -Wconversion -Wshadow -Wsign-conversion -Wpedantic)
+set(BRIVANE_PROGRAM_WARNINGS -Wconversion -Wshadow -Wsign-conversion -Wpedantic)
 
 # Targets of this project defined in <dir> and the folders below it.
 function(_brivane_targets_below dir out_var)
@@ -31,6 +32,28 @@ function(_brivane_targets_below dir out_var)
   set(${out_var} ${targets} PARENT_SCOPE)
 endfunction()
 
+# The clang-tidy command of the compile steps. clang parses a MinGW-w64 build
+# as a build for the same target, with that build's headers instead of the
+# host's: its own built-in headers, GCC's C++ library (the compiler's implicit
+# C++ include folders) before them and MinGW-w64's C headers after them, as
+# clang's own MinGW driver orders them. GCC's built-in headers are clang's
+# business and stay out.
+function(_brivane_clang_tidy_command out_var)
+  set(command ${PROJECT_SOURCE_DIR}/cmake/clang-tidy-cached ${BRIVANE_CLANG_TIDY_PROGRAM})
+  if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    list(APPEND command --extra-arg-before=--target=${CMAKE_SYSTEM_PROCESSOR}-w64-windows-gnu
+         --extra-arg=-nostdlibinc --extra-arg=-nostdinc++)
+    foreach(dir IN LISTS CMAKE_CXX_IMPLICIT_INCLUDE_DIRECTORIES)
+      if(dir MATCHES "/c\\+\\+(/|$)")
+        list(APPEND command --extra-arg=-isystem${dir})
+      elseif(NOT dir MATCHES "/lib/gcc/")
+        list(APPEND command --extra-arg=-idirafter${dir})
+      endif()
+    endforeach()
+  endif()
+  set(${out_var} "${command}" PARENT_SCOPE)
+endfunction()
+
 function(brivane_apply_checks)
   if(BRIVANE_CLANG_TIDY)
     find_program(BRIVANE_CLANG_TIDY_PROGRAM clang-tidy-14)
@@ -38,6 +61,7 @@ function(brivane_apply_checks)
       message(FATAL_ERROR "BRIVANE_CLANG_TIDY is on but clang-tidy-14 is not installed "
                           "(scripts/packages.sh lists the packages)")
     endif()
+    _brivane_clang_tidy_command(tidy)
   endif()
   _brivane_targets_below(${PROJECT_SOURCE_DIR} targets)
   foreach(target IN LISTS targets)
@@ -52,13 +76,15 @@ function(brivane_apply_checks)
         target_compile_options(${target} PRIVATE -Werror)
       endif()
     endif()
-    if(NOT WIN32 AND NOT MSVC AND type MATCHES "LIBRARY$")
-      target_compile_options(${target} PRIVATE ${BRIVANE_PORTABLE_WARNINGS})
-    endif()
     get_target_property(source_dir ${target} SOURCE_DIR)
-    if(BRIVANE_CLANG_TIDY AND NOT source_dir MATCHES "^${PROJECT_SOURCE_DIR}/(tests|bench)(/|$)")
-      set_target_properties(${target} PROPERTIES CXX_CLANG_TIDY
-        "${PROJECT_SOURCE_DIR}/cmake/clang-tidy-cached;${BRIVANE_CLANG_TIDY_PROGRAM}")
+    if(source_dir MATCHES "^${PROJECT_SOURCE_DIR}/(tests|bench)(/|$)")
+      continue()
+    endif()
+    if(NOT MSVC)
+      target_compile_options(${target} PRIVATE ${BRIVANE_PROGRAM_WARNINGS})
+    endif()
+    if(BRIVANE_CLANG_TIDY)
+      set_target_properties(${target} PROPERTIES CXX_CLANG_TIDY "${tidy}")
     endif()
   endforeach()
 endfunction()

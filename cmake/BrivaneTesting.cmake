@@ -9,12 +9,27 @@
 #
 # A GoogleTest program is one ctest test: the whole program runs in one process
 # (under Wine, one Wine process instead of one per case) through
-# RunTestProgram.cmake, which fails the test when the program crashes, fails a
-# case, or runs no case at all. A single case runs with GTEST_FILTER set in the
-# environment, e.g. GTEST_FILTER='AboutWindow.*' ctest --preset windows -R about_test.
+# RunTestProgram.cmake, which fails the test when the program crashes, fails or
+# skips a case, or runs no case at all. A single case runs with GTEST_FILTER set
+# in the environment, e.g. GTEST_FILTER='AboutWindow.*' ctest --preset windows -R about_test.
+#
+# Every GoogleTest program and end-to-end driver writes the cases it ran as
+# "<passed> <failed> <skipped>" to BRIVANE_CASE_DIR/<test>.txt, which
+# scripts/test adds up.
 include_guard(GLOBAL)
 
 set(BRIVANE_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+set(BRIVANE_CASE_DIR ${CMAKE_BINARY_DIR}/test-cases)
+
+# Fails configure unless every one of <targets> is defined: <who> needs them,
+# and a test left out for want of one would pass unnoticed.
+function(brivane_require_targets who)
+  foreach(target IN LISTS ARGN)
+    if(NOT TARGET ${target})
+      message(FATAL_ERROR "${who} need the target ${target}, which this build does not define")
+    endif()
+  endforeach()
+endfunction()
 
 # A test program that has not told otherwise gets this long (seconds) in all.
 set(BRIVANE_TEST_TIMEOUT 300)
@@ -68,7 +83,7 @@ function(_brivane_add_program_test name timeout)
   endif()
   add_test(NAME ${name}
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${name}> ${emulator} -DREPORT=${name}.xml
-            -P ${BRIVANE_CMAKE_DIR}/RunTestProgram.cmake
+            -DCASES=${BRIVANE_CASE_DIR}/${name}.txt -P ${BRIVANE_CMAKE_DIR}/RunTestProgram.cmake
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${name} PROPERTIES TIMEOUT ${timeout})
 endfunction()
@@ -187,6 +202,7 @@ function(brivane_e2e_test)
   add_test(NAME ${arg_NAME} COMMAND ${arg_COMMAND} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${arg_NAME} PROPERTIES LABELS e2e TIMEOUT ${arg_TIMEOUT} ${arg_PROPERTIES})
   brivane_use_wine_session(${arg_COST} ${arg_NAME})
+  set_property(TEST ${arg_NAME} APPEND PROPERTY ENVIRONMENT "BRIVANE_CASES=${BRIVANE_CASE_DIR}/${arg_NAME}.txt")
 endfunction()
 
 # Static libraries of this project that <targets> link, directly or not.

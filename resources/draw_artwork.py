@@ -5,13 +5,13 @@ Run `python3 draw_artwork.py` after changing a drawing; the generated files
 are committed so that a build needs no Python. Output is deterministic.
 
   brivane.ico              application icon, 16, 20, 24, 32 and 48 pixels
-  imagelist2_*.ico         the five images of ImageList2, each at 16, 20, 24
+  tray_*.ico               the five tray and menu images, each at 16, 20, 24
                            and 32 pixels (the small-icon size at 100-200 %):
-  imagelist2_0_shown.ico   tray/menu image: desktop shown
-  imagelist2_1_hidden.ico  tray/menu image: desktop hidden
-  imagelist2_2_about.ico   menu image: About
-  imagelist2_3_exit.ico    menu image: Exit
-  imagelist2_4_spare.ico   fifth image of the list, not used by the program
+  tray_0_shown.ico         tray/menu image: desktop shown
+  tray_1_hidden.ico        tray/menu image: desktop hidden
+  tray_2_about.ico         menu image: About
+  tray_3_exit.ico          menu image: Exit
+  tray_4_spare.ico         fifth image of the list, not used by the program
   about.bmp                About window picture, 400 x 263, 8 bpp, 64 colours,
                            run-length encoded (BI_RLE8)
   harrow.cur               pointing-hand link cursor, 32 x 32, 16 colours
@@ -410,11 +410,11 @@ def main(argv):
         # 100, 125, 150 and 200 %), drawn at that size rather than scaled.
         small = SMALL_ICON_SIZES
         write("brivane.ico", ico_bytes([monitor(n, True) for n in small + (48,)]))
-        write("imagelist2_0_shown.ico", ico_bytes([monitor(n, True) for n in small]))
-        write("imagelist2_1_hidden.ico", ico_bytes([monitor(n, False) for n in small]))
-        write("imagelist2_2_about.ico", ico_bytes([about_image(n) for n in small]))
-        write("imagelist2_3_exit.ico", ico_bytes([exit_image(n) for n in small]))
-        write("imagelist2_4_spare.ico", ico_bytes([spare_image(n) for n in small]))
+        write("tray_0_shown.ico", ico_bytes([monitor(n, True) for n in small]))
+        write("tray_1_hidden.ico", ico_bytes([monitor(n, False) for n in small]))
+        write("tray_2_about.ico", ico_bytes([about_image(n) for n in small]))
+        write("tray_3_exit.ico", ico_bytes([exit_image(n) for n in small]))
+        write("tray_4_spare.ico", ico_bytes([spare_image(n) for n in small]))
     if wanted("cursor"):
         write("harrow.cur", cur_bytes(hand_cursor(), VGA16, (12, 1)))
     if wanted("about"):

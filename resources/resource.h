@@ -7,15 +7,15 @@
 /* Application icon: LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINICON)). */
 #define IDI_MAINICON 1
 
-/* The five 16 x 16 images of ImageList2, in list order:
+/* The five 16 x 16 images of TrayImages, in list order:
    0 desktop shown, 1 desktop hidden, 2 About, 3 Exit, 4 spare (unused). */
-#define IDI_IMAGELIST2_0 101
-#define IDI_IMAGELIST2_1 102
-#define IDI_IMAGELIST2_2 103
-#define IDI_IMAGELIST2_3 104
-#define IDI_IMAGELIST2_4 105
-#define IDI_IMAGELIST2_FIRST IDI_IMAGELIST2_0
-#define IDI_IMAGELIST2_COUNT 5
+#define IDI_TRAY_IMAGE_0 101
+#define IDI_TRAY_IMAGE_1 102
+#define IDI_TRAY_IMAGE_2 103
+#define IDI_TRAY_IMAGE_3 104
+#define IDI_TRAY_IMAGE_4 105
+#define IDI_TRAY_IMAGE_FIRST IDI_TRAY_IMAGE_0
+#define IDI_TRAY_IMAGE_COUNT 5
 #define IMAGELIST2_IMAGE_SIZE 16
 
 /* About window picture: 400 x 263, 8 bits per pixel, 64-colour palette. */

@@ -10,7 +10,7 @@ PACKAGES=(
     # the linker of the MinGW build: it drops unused functions with their unwind data
     lld-14
     clang-14 libclang-rt-14-dev googletest libgtest-dev
-    # checks: clang-tidy on the host build, formatting in the test run
+    # checks: clang-tidy on both builds, formatting in the test run
     clang-tidy-14 clang-format-14
     # tests under Wine: Wine, a headless X server, input, screenshots
     wine wine64 xvfb xauth xdotool imagemagick

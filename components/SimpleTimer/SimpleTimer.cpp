@@ -1,5 +1,7 @@
 #include "SimpleTimer/SimpleTimer.h"
 
+#include "core/Exception.h"
+
 namespace {
 
 LRESULT TimerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -36,6 +38,7 @@ bool TSimpleTimer::Start(unsigned interval) {
     if (active_) Stop();
     interval_ = interval;
     active_ = SetTimer(Shared().Window(), id_, interval_, nullptr) != 0;
+    if (!active_) ReportIgnoredFailure("SetTimer", GetLastError());
     return active_;
 }
 

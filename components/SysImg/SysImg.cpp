@@ -9,6 +9,7 @@
 #include "SysImg/SysImgNames.h"
 #include "core/Utf.h"
 #include "win/Application.h"
+#include "win/CarriedPointer.h"
 #include "win/ComHandles.h"
 
 static_assert(kCsidlDesktop == CSIDL_DESKTOP && kCsidlControls == CSIDL_CONTROLS &&
@@ -89,7 +90,7 @@ void TSysImageList::Bind(bool signal) {
     SHFILEINFOW info{};
     const DWORD_PTR list = SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SizeFlag());
     // The list is the shell's: releasing or replacing it never destroys it.
-    SetHandle(TBorrowedImageList(reinterpret_cast<HIMAGELIST>(list)), signal);
+    SetHandle(TBorrowedImageList(CarriedPointer<HIMAGELIST>(list)), signal);
 }
 
 int TSysImageList::FileIconIndex(const std::string& name, bool open) {

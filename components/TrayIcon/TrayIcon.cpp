@@ -4,8 +4,10 @@
 // window's hooks and minimising to the tray in TrayIconAppWindow.cpp.
 #include "TrayIcon/TrayIcon.h"
 
+#include <algorithm>
 #include <cwchar>
 
+#include "core/Exception.h"
 #include "core/Utf.h"
 #include "win/Application.h"
 #include "win/Forms.h"
@@ -61,7 +63,6 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     startupPending_ = true;
     enabled_ = true;
     showHint_ = true;
-    settingPreview_ = false;
 
     icon_ = std::make_unique<TIcon>();
     icon_->OnChange = TNotifyEvent(this, &TTrayIcon::IconChanged);
@@ -76,20 +77,28 @@ TTrayIcon::TTrayIcon(TComponent* owner) : TComponent(owner) {
     cycleTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::CycleTick);
     clickTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::ClickTick);
     exitTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::ExitTick);
+    addRetryTimer_ = std::make_unique<TSimpleTimer>(this, &TTrayIcon::AddRetryTick);
 
     mouseOutside_ = true;
-    ApplyDesignPreview(designPreview_);
+    // The notification area is asked to forget this window and identifier
+    // before the icon is first shown. It holds no such icon (identifiers are
+    // never reused) and refuses, which is reported like any refused call;
+    // the request stays so that the shell sees the calls it always has.
+    HideIcon();
 
-    if (!Designing()) HookWindows();
+    HookWindows();
 }
 
 TTrayIcon::~TTrayIcon() {
     try {
         SetIconVisible(false);
-        ApplyDesignPreview(false);
+        // A second removal, which the shell refuses once the first has gone
+        // through; kept so that the shell sees the calls it always has.
+        HideIcon();
         cycleTimer_.reset();
         clickTimer_.reset();
         exitTimer_.reset();
+        addRetryTimer_.reset();
     } catch (...) {
         // The hooks and the shared window are released below in any case.
     }
@@ -113,12 +122,67 @@ TWinControl* TTrayIcon::OwnerControl() const { return dynamic_cast<TWinControl*>
 // --- the notification record -------------------------------------------------
 
 BOOL TTrayIcon::Notify(DWORD message) {
-    if (NotifyFunction()) return NotifyFunction()(message, iconData_);
-    return Shell_NotifyIconW(message, &iconData_);
+    if (NotifyFunction()) {
+        const BOOL done = NotifyFunction()(message, iconData_);
+        NoteNotifyResult(message, done);
+        return done;
+    }
+    const BOOL done = Shell_NotifyIconW(message, &iconData_);
+    NoteNotifyResult(message, done);
+    if (!done) {
+        static const char* const kCalls[] = {
+            "Shell_NotifyIconW(NIM_ADD)", "Shell_NotifyIconW(NIM_MODIFY)", "Shell_NotifyIconW(NIM_DELETE)",
+            "Shell_NotifyIconW(NIM_SETFOCUS)", "Shell_NotifyIconW(NIM_SETVERSION)"};
+        ReportIgnoredFailure(message < std::size(kCalls) ? kCalls[message] : "Shell_NotifyIconW",
+                             GetLastError());
+    }
+    return done;
 }
 
-bool TTrayIcon::PrepareIconData() {
-    if (Designing() && !settingPreview_ && !designPreview_) return false;
+namespace {
+constexpr int kAddRetries = 60;
+constexpr unsigned kFirstAddRetryMs = 500, kLongestAddRetryMs = 8000;
+}  // namespace
+
+void TTrayIcon::NoteNotifyResult(DWORD message, BOOL done) {
+    if (message == NIM_ADD && done) {
+        added_ = true;
+    } else if (message == NIM_ADD && !added_ && iconVisible_) {
+        // Refused while the icon is not there: the notification area is not
+        // ready. (Refused while it is there, the add was only a repeat.)
+        if (!addRetryTimer_->Active()) {
+            addRetries_ = 0;
+            addRetryTimer_->Start(kFirstAddRetryMs);
+        }
+        return;
+    } else if (message == NIM_DELETE) {
+        added_ = false;
+    } else {
+        return;
+    }
+    addRetryTimer_->Stop();
+}
+
+void TTrayIcon::AddRetryTick(void* data) {
+    auto* self = static_cast<TTrayIcon*>(data);
+    TSimpleTimer& timer = *self->addRetryTimer_;
+    if (!self->iconVisible_ || self->added_ || ++self->addRetries_ > kAddRetries) {
+        timer.Stop();
+        return;
+    }
+    timer.Start(std::min(kFirstAddRetryMs << std::min(self->addRetries_, 4), kLongestAddRetryMs));
+    self->PrepareIconData();
+    // An add that timed out may have reached the notification area all the
+    // same: then the icon takes a modify, with the image and hint of now.
+    if (self->Notify(NIM_MODIFY)) {
+        self->added_ = true;
+        timer.Stop();
+        return;
+    }
+    self->Notify(NIM_ADD);
+}
+
+void TTrayIcon::PrepareIconData() {
     iconData_.hIcon = icon_ ? icon_->Handle() : nullptr;
     if (!hint_.empty() && showHint_) {
         const std::wstring tip = Widen(hint_);
@@ -127,42 +191,28 @@ bool TTrayIcon::PrepareIconData() {
     } else {
         std::memset(iconData_.szTip, 0, sizeof(iconData_.szTip));
     }
-    return true;
 }
 
 bool TTrayIcon::ShowIcon() {
-    if (!settingPreview_) iconVisible_ = true;
-    if ((!Designing() || settingPreview_) && PrepareIconData()) return Notify(NIM_ADD) != 0;
-    return false;
+    iconVisible_ = true;
+    PrepareIconData();
+    return Notify(NIM_ADD) != 0;
 }
 
 bool TTrayIcon::HideIcon() {
-    if (!settingPreview_) iconVisible_ = false;
-    if ((!Designing() || settingPreview_) && PrepareIconData()) return Notify(NIM_DELETE) != 0;
-    return false;
+    iconVisible_ = false;
+    PrepareIconData();
+    return Notify(NIM_DELETE) != 0;
 }
 
 bool TTrayIcon::ModifyIcon() {
-    if (PrepareIconData()) return Notify(NIM_MODIFY) != 0;
-    return false;
+    PrepareIconData();
+    return Notify(NIM_MODIFY) != 0;
 }
 
 void TTrayIcon::IconChanged(TObject*) { ModifyIcon(); }
 
 // --- properties --------------------------------------------------------------
-
-void TTrayIcon::ApplyDesignPreview(bool value) {
-    designPreview_ = value;
-    settingPreview_ = true;
-    if (Designing() && icon_->Empty() && LoadDefaultIcon()) {
-        // The stock icon is shared; the icon keeps a copy of its own.
-        icon_->SetHandle(CopyIcon(LoadIconW(nullptr, IDI_WINLOGO)));
-    }
-    SetIconVisible(value);
-    settingPreview_ = false;
-}
-
-void TTrayIcon::SetDesignPreview(bool value) { ApplyDesignPreview(value); }
 
 void TTrayIcon::SetIconList(TCustomImageList* list) {
     iconList_ = list;
@@ -247,7 +297,7 @@ void TTrayIcon::SetCallbackVersion(TCallbackVersion value) {
 
 void TTrayIcon::Loaded() {
     TComponent::Loaded();
-    if (OwnerControl() && !Designing()) {
+    if (OwnerControl()) {
         bool showMainForm = true;
         OnStartup(this, showMainForm);
         if (!showMainForm) {

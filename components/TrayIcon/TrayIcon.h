@@ -44,8 +44,6 @@ public:
     ~TTrayIcon() override;
 
     // Published properties; setters act at once, also while loading.
-    bool DesignPreview() const { return designPreview_; }
-    void SetDesignPreview(bool value);
     TCustomImageList* IconList() const { return iconList_; }
     void SetIconList(TCustomImageList* list);
     bool CycleIcons() const { return cycleIcons_; }
@@ -92,7 +90,6 @@ public:
     TNotifyEvent OnBalloonHintTimeout;
 
     void RefreshIcon() { ModifyIcon(); }
-    virtual bool LoadDefaultIcon() { return true; }
     virtual bool ShowIcon();
     virtual bool HideIcon();
     virtual bool ModifyIcon();
@@ -117,6 +114,12 @@ public:
     TSimpleTimer& CycleTimer() const { return *cycleTimer_; }
     TSimpleTimer& ClickTimer() const { return *clickTimer_; }
     TSimpleTimer& ExitTimer() const { return *exitTimer_; }
+    // Adds the notification area refused while the icon is meant to be
+    // there (not ready yet, or timed out under load at sign-in) are tried
+    // again on this timer, a little later each time, for some minutes.
+    TSimpleTimer& AddRetryTimer() const { return *addRetryTimer_; }
+    // Whether the notification area took the icon, as far as it told.
+    bool IconAdded() const { return added_; }
     // Whether the application window and the owner's window are hooked.
     bool AppHooked() const { return appHook_ && appHook_->Installed(); }
     bool OwnerHooked() const { return ownerHook_ && ownerHook_->Installed(); }
@@ -150,10 +153,9 @@ protected:
 private:
     friend LRESULT HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void HandleCallback(UINT notification);
-    bool PrepareIconData();
+    void PrepareIconData();
     BOOL Notify(DWORD message);
     void IconChanged(TObject* sender);
-    void ApplyDesignPreview(bool value);
     void HideTaskbarButton();
     TWinControl* OwnerControl() const;
     void HookWindows();
@@ -163,6 +165,8 @@ private:
     static void CycleTick(void* data);
     static void ClickTick(void* data);
     static void ExitTick(void* data);
+    static void AddRetryTick(void* data);
+    void NoteNotifyResult(DWORD message, BOOL done);
 
     bool enabled_ = true;
     std::unique_ptr<TIcon> icon_;
@@ -174,15 +178,15 @@ private:
     bool leftPopup_ = false;
     bool minimizeToTray_ = false;
     bool clickStart_ = false, clickReady_ = false;
-    std::unique_ptr<TSimpleTimer> cycleTimer_, clickTimer_, exitTimer_;
+    std::unique_ptr<TSimpleTimer> cycleTimer_, clickTimer_, exitTimer_, addRetryTimer_;
+    bool added_ = false;
+    int addRetries_ = 0;
     POINT lastMousePos_{0, 0};
     bool mouseOutside_ = true;
     bool wantEnterExitEvents_ = false;
     TCallbackVersion callbackVersion_ = TCallbackVersion::cvClassic;
     bool dblClicked_ = false;
     int iconIndex_ = 0;
-    bool designPreview_ = false;
-    bool settingPreview_ = false;
     bool startupPending_ = true;
     TCustomImageList* iconList_ = nullptr;
     bool cycleIcons_ = false;

@@ -3,61 +3,15 @@
 // the icon again when the shell's taskbar is re-created.
 #include "TrayIcon/TrayIcon.h"
 
-#include <exception>
-#include <string>
-#include <vector>
-
 #include "win/Application.h"
 #include "win/Forms.h"
-#include "win/SystemLibrary.h"
 
 namespace {
 
-UINT gTaskbarCreated = 0;
-
-// The common-controls version from comctl32's version resource (major in the
-// high word, minor in the low word); 0 when it can't be read. The file is the
-// one in the system folder, named by its full path, and version.dll's
-// functions come from there too (win/SystemLibrary.h): nothing is looked for
-// in the program's folder. This runs while static objects are constructed,
-// before the program has restricted the DLL search.
-DWORD CommonControlsVersion() {
-    try {
-        static TSystemFunction<decltype(GetFileVersionInfoSizeW)> infoSize("version.dll",
-                                                                           "GetFileVersionInfoSizeW");
-        static TSystemFunction<decltype(GetFileVersionInfoW)> info("version.dll", "GetFileVersionInfoW");
-        static TSystemFunction<decltype(VerQueryValueW)> query("version.dll", "VerQueryValueW");
-        std::wstring path(MAX_PATH, L'\0');
-        const UINT length = GetSystemDirectoryW(path.data(), MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) return 0;
-        path.resize(length);
-        path += L"\\comctl32.dll";
-        DWORD handle = 0;
-        const DWORD size = infoSize.Get()(path.c_str(), &handle);
-        if (size == 0) return 0;
-        std::vector<BYTE> block(size);
-        if (!info.Get()(path.c_str(), handle, size, block.data())) return 0;
-        VS_FIXEDFILEINFO* fixed = nullptr;
-        UINT fixedLength = 0;
-        if (!query.Get()(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedLength) || !fixed ||
-            fixedLength < sizeof(VS_FIXEDFILEINFO)) {
-            return 0;
-        }
-        return fixed->dwFileVersionMS;
-    } catch (const std::exception& error) {
-        OutputDebugStringA(error.what());
-        return 0;
-    }
-}
-
-// Module initialisation: the shell broadcasts "TaskbarCreated" when its
-// taskbar is re-created (Explorer restarted); common controls 4.71 and later
-// come with shells that do.
-struct TrayModule {
-    TrayModule() {
-        if (CommonControlsVersion() >= 0x40047) gTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-    }
-} gTrayModule;
+// The shell broadcasts this registered message to the top-level windows when
+// its taskbar is made again (Explorer restarted); registered once, as the
+// program starts.
+const UINT gTaskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
 }  // namespace
 
@@ -67,6 +21,8 @@ void TTrayIcon::HookWindows() {
     if (Application && Application->Handle()) {
         appHook_ = std::make_unique<TWindowSubclass>(
             Application->Handle(), [this](UINT m, WPARAM wp, LPARAM lp) { return HookAppProc(m, wp, lp); });
+        // The shell's broadcast must reach a copy running elevated too.
+        if (gTaskbarCreated != 0) AllowMessageFromLowerIntegrity(Application->Handle(), gTaskbarCreated);
     }
     if (TWinControl* ownerControl = OwnerControl()) {
         ownerHook_ = std::make_unique<TWindowSubclass>(
@@ -82,16 +38,13 @@ LRESULT TTrayIcon::HookAppProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (minimizeToTray_) DoMinimizeToTray();
     }
     if (message == WM_WINDOWPOSCHANGED && startupPending_ && Application && Application->MainForm()) {
-        TForm* main = Application->MainForm();
-        // Only an MDI frame (a main window holding an MDI client) asks again.
-        if (main->HandleAllocated() && FindWindowExW(main->Handle(), nullptr, L"MDICLIENT", nullptr)) {
-            bool showMainForm = true;
-            OnStartup(this, showMainForm);
-            if (!showMainForm) HideTaskbarButton();
-        }
         startupPending_ = false;
     }
-    if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) ShowIcon();
+    if (gTaskbarCreated != 0 && message == gTaskbarCreated && iconVisible_) {
+        // The icon went with the old taskbar.
+        added_ = false;
+        ShowIcon();
+    }
     return appHook_->CallNext(message, wParam, lParam);
 }
 

@@ -1,11 +1,15 @@
 """brivane.exe's command line: commands to the running copy, /status, bad
 arguments, /autostart, and garbage sent to the running copy."""
 
+import os
+import re
+import struct
 import subprocess
 
 import harness
 from harness import HIDE_TIP, SHOW_TIP, wait_until
 
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
 USAGE = "usage: brivane.exe [/hide | /show | /toggle | /exit | /status | /autostart on|off]"
 COPYDATA_TAG = 0x4E565242  # "BRVN"
@@ -53,7 +57,7 @@ class Commands(harness.E2ETestCase):
         self.assertEqual(self.in_force(), {"Wallpaper": self.wallpaper_path, "Pattern": harness.PATTERN})
         self.assertEqual(self.stored_settings(), self.stored)
         self.assertEqual(self.command("/status"), 2)
-        self.assertEqual(self.command("/exit"), 0)
+        self.assertEqual(self.command("/exit"), 2)
         self.assertEqual(self.probe.one("mutex", "BrivaneMutex"), "0")
 
     def test_a_command_starts_brivane_when_none_runs(self):
@@ -95,6 +99,29 @@ class Commands(harness.E2ETestCase):
         self.assertEqual(self.command("/autostart", "off"), 0)
         self.assertEqual(self.probe.one("mutex", "BrivaneMutex"), "0")
 
+    def test_the_readme_batch_file_reads_each_state_and_exit_waits_on_no_box(self):
+        with open(os.path.join(ROOT, "README.md"), encoding="utf-8") as f:
+            batch = next(b for b in re.findall(r"```bat\n(.*?)```", f.read(), re.S) if "start \"\" /wait" in b)
+        path = os.path.join(self.session.build_tree, "e2e-status.cmd")
+        with open(path, "w", newline="\r\n") as f:
+            f.write(batch.replace(r"%LOCALAPPDATA%\Programs\Brivane\brivane.exe", self.brivane_exe))
+
+        def run():
+            out = subprocess.run([self.session.wine_exec, "cmd", "/c", harness.Session.windows_path(path)],
+                                 env=self.session.env, capture_output=True, timeout=60, stdin=subprocess.DEVNULL)
+            return out.stdout.decode("utf-8", "replace").split()
+        self.assertEqual(run(), ["not", "running"])
+        app = self.start_brivane()
+        self.assertEqual(run(), ["shown"])
+        self.assertEqual(self.command("/hide"), 0)
+        self.assertEqual(run(), ["hidden"])
+        # /exit never waits on a box: with a wallpaper setting that can't be
+        # read, the desktop still comes back and the copy ends.
+        self.probe.reg_set(harness.DESKTOP_KEY, "Wallpaper", (4, struct.pack("<I", 1)))
+        self.assertEqual(self.command("/exit"), 0)
+        self.assertEqual(app.exit_code(), 0)
+        self.assertTrue(self.fixture.visible())
+
     def test_garbage_messages_are_ignored(self):
         app = self.start_brivane()
         self.assertEqual(self.command("/hide"), 0)
@@ -110,7 +137,8 @@ class Commands(harness.E2ETestCase):
                                   (desktop, COPYDATA_TAG, payload(6)), (desktop, COPYDATA_TAG, b"")):
             with self.subTest(sender=sender, tag=tag, body=body):
                 self.assertEqual(self.probe.one("copydata", "%x" % app.main_window, sender, tag, body.hex()), "0")
-        self.assertEqual(self.probe.one("garbage", "%x" % app.main_window, 2000, 20261208, timeout=600), "0")
+        # 2000 messages take seconds; the wait stays inside the driver's ctest TIMEOUT (300 s).
+        self.assertEqual(self.probe.one("garbage", "%x" % app.main_window, 2000, 20261208, timeout=120), "0")
         self.assertFalse(app.exited())
         self.assertFalse(self.fixture.visible())
         self.assertEqual(app.tip(), SHOW_TIP)

@@ -5,7 +5,7 @@ the desktop shown and hidden."""
 import struct
 
 import harness
-from harness import HIDE_TIP, LAYOUTS, SHOW_TIP, WS_MINIMIZE, wait_until
+from harness import HIDE_TIP, LAYOUTS, WS_MINIMIZE, wait_until
 
 COLOUR = 0x0030C80A  # RGB(10, 200, 48)
 REG_DWORD = 4
@@ -42,10 +42,7 @@ class DesktopLayouts(harness.E2ETestCase):
 
     def test_hide_show_and_colour(self):
         def check(app):
-            self.session.key("ctrl+F12")
-            self.assert_hidden(app)
-            self.session.key("ctrl+F12")
-            self.assert_shown(app)
+            self.hot_key(app, "hidden", "shown")
             self.assertEqual(self.fixture.text_colour(), COLOUR)
         self.on_each_layout(check)
 
@@ -71,14 +68,12 @@ class DesktopLayouts(harness.E2ETestCase):
             self.assertTrue(self.fixture.visible())
             app.wait_tip(HIDE_TIP)
             self.assertEqual(len(self.probe.tray()), icons)
-            self.session.key("ctrl+F12")
-            self.assert_hidden(app)
+            self.hot_key(app, "hidden")
             # Hidden: the program hides the new windows again.
             self.fixture.restart()
             self.wait_colour("the colour on the new list view")
             self.assert_hidden(app)
-            self.session.key("ctrl+F12")
-            self.assert_shown(app)
+            self.hot_key(app, "shown")
         self.on_each_layout(check)
 
 

@@ -603,6 +603,23 @@ class E2ETestCase(unittest.TestCase):
             return False
         wait_until(no_wallpaper, TIMEOUT, what="the wallpaper to leave the screen")
 
+    def hot_key(self, app, *states):
+        """Real Ctrl+F12 presses, each followed by the desktop's expected
+        state, "hidden" or "shown"."""
+        for state in states:
+            self.session.key("ctrl+F12")
+            (self.assert_hidden if state == "hidden" else self.assert_shown)(app)
+
+    def assert_exit_disabled(self, app):
+        """"Exit", the fourth item of the tray menu while the desktop is hidden
+        (Show Desktop, Custom Icons, About, Exit), does nothing when chosen."""
+        menu = app.open_menu(self.session)
+        self.probe.keys(menu, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN)
+        # Once the menu has closed, its keys have been handled.
+        if self.probe.visible(menu):
+            app.choose(menu, VK_ESCAPE)
+        self.assertTrue(app.still_running(), "Exit worked while the desktop was hidden")
+
     def assert_shown(self, app):
         """The desktop back, wallpaper and pattern in force again from the
         stored settings, which are byte for byte what they were."""
@@ -613,11 +630,30 @@ class E2ETestCase(unittest.TestCase):
 
 
 def main(case_module_name="__main__"):
-    """Entry point of a driver: the three programs from the command line."""
+    """Entry point of a driver: the three programs from the command line. The
+    driver fails unless it ran cases and all of them passed (a skipped case
+    fails too); the counts go to $BRIVANE_CASES as "passed failed skipped"."""
     if len(sys.argv) < 4:
         sys.exit("usage: %s <brivane.exe> <desktop-fixture.exe> <probe.exe> [unittest arguments]" % sys.argv[0])
     E2ETestCase.brivane_path = os.path.abspath(sys.argv[1])
     E2ETestCase.brivane_exe = Session.windows_path(sys.argv[1])
     E2ETestCase.fixture_exe = Session.windows_path(sys.argv[2])
     E2ETestCase.probe_exe = os.path.abspath(sys.argv[3])
-    unittest.main(module=case_module_name, argv=[sys.argv[0]] + sys.argv[4:], verbosity=2)
+    result = unittest.main(module=case_module_name, argv=[sys.argv[0]] + sys.argv[4:], verbosity=2,
+                           exit=False).result
+    failed = len(result.failures) + len(result.errors) + len(result.unexpectedSuccesses)
+    skipped = len(result.skipped)
+    passed = max(0, result.testsRun - failed - skipped)
+    cases = os.environ.get("BRIVANE_CASES")
+    if cases:
+        os.makedirs(os.path.dirname(cases), exist_ok=True)
+        with open(cases, "w") as f:
+            f.write("%d %d %d\n" % (passed, failed, skipped))
+    name = os.path.basename(sys.argv[0])
+    print("%s: %d test cases passed, %d failed, %d skipped" % (name, passed, failed, skipped))
+    if not result.wasSuccessful():
+        sys.exit(1)
+    if result.testsRun == 0:
+        sys.exit("%s ran no test case" % name)
+    if skipped:
+        sys.exit("%s skipped %d test case(s): a case that cannot run here must fail" % (name, skipped))

@@ -4,16 +4,17 @@ import os
 import struct
 
 import harness
-from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_ESCAPE, VK_RETURN, WM_COMMAND, Session, wait_until
+from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_RETURN, WM_COMMAND, Session, wait_until
 
-RT_GROUP_ICON = 14
-IDI_IMAGELIST2_4 = 105
+RT_GROUP_CURSOR, RT_GROUP_ICON = 12, 14
+IDI_TRAY_IMAGE_4 = 105
 
 
 def copy_without_resource(source, target, resource_type, resource_id):
-    """Copies a program and renumbers one resource in the copy's resource
-    directory to the next number, so that a lookup of it finds nothing. The
-    directory's entries stay sorted when the resource is the type's last."""
+    """Copies a program and renames one resource in the copy's resource
+    directory: a number becomes the next number, a name gets another last
+    letter, so that a lookup of it finds nothing. The directory's entries stay
+    sorted when the resource is the type's last."""
     data = bytearray(open(source, "rb").read())
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     sections, optional = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
@@ -30,9 +31,17 @@ def copy_without_resource(source, target, resource_type, resource_id):
             continue
         ids = entries(struct.unpack_from("<I", data, type_entry + 4)[0] & 0x7FFFFFFF)
         last = ids[-1]
-        if struct.unpack_from("<I", data, last)[0] != resource_id:
-            raise AssertionError("resource %d is not the last of its type" % resource_id)
-        struct.pack_into("<I", data, last, resource_id + 1)
+        key = struct.unpack_from("<I", data, last)[0]
+        if isinstance(resource_id, str) and key & 0x80000000:
+            name = base + (key & 0x7FFFFFFF)
+            length = struct.unpack_from("<H", data, name)[0]
+            if data[name + 2:name + 2 + 2 * length].decode("utf-16-le") != resource_id:
+                raise AssertionError("resource %s is not the last of its type" % resource_id)
+            data[name + 2 * length] ^= 1
+        elif key == resource_id:
+            struct.pack_into("<I", data, last, resource_id + 1)
+        else:
+            raise AssertionError("resource %s is not the last of its type" % resource_id)
         with open(target, "wb") as f:
             f.write(data)
         return
@@ -81,10 +90,7 @@ class StartWithDesktopShown(harness.E2ETestCase):
         self.assertEqual(app.tip(), HIDE_TIP)
 
         # The first copy still has its hot key and toggles as before.
-        self.session.key("ctrl+F12")
-        self.assert_hidden(app)
-        self.session.key("ctrl+F12")
-        self.assert_shown(app)
+        self.hot_key(app, "hidden", "shown")
 
 
 class StartWithDesktopHidden(harness.E2ETestCase):
@@ -103,14 +109,7 @@ class StartWithDesktopHidden(harness.E2ETestCase):
         self.assertEqual(self.stored_settings(), self.stored)
         self.assertTrue(self.wallpaper_on_screen(), "the wallpaper is still shown")
 
-        # "Exit" (fourth item: Show Desktop, Custom Icons, About, Exit) is
-        # disabled while the desktop is hidden.
-        menu = app.open_menu(self.session)
-        self.probe.keys(menu, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN)
-        # Once the menu has closed, its keys have been handled.
-        if self.probe.visible(menu):
-            app.choose(menu, VK_ESCAPE)
-        self.assertTrue(app.still_running(), "Exit worked while the desktop was hidden")
+        self.assert_exit_disabled(app)
 
         # "Show Desktop" is the first item and brings everything back.
         menu = app.open_menu(self.session)
@@ -125,13 +124,21 @@ class StartWithDesktopHidden(harness.E2ETestCase):
 
 
 class StartUpFailure(harness.E2ETestCase):
-    def test_a_missing_resource_gets_the_error_box_and_a_clean_exit(self):
-        # A copy of the program without one of its image-list images.
+    def damaged_copy(self, resource_type, resource_id):
         folder = os.path.join(self.session.build_tree, "e2e-damaged")
         os.makedirs(folder, exist_ok=True)
-        copy_without_resource(self.brivane_path, os.path.join(folder, "brivane.exe"), RT_GROUP_ICON,
-                              IDI_IMAGELIST2_4)
-        damaged = Session.windows_path(os.path.join(folder, "brivane.exe"))
+        copy_without_resource(self.brivane_path, os.path.join(folder, "brivane.exe"), resource_type, resource_id)
+        return Session.windows_path(os.path.join(folder, "brivane.exe"))
+
+    def test_without_the_link_cursor_the_program_runs(self):
+        app = self.start_brivane(exe=self.damaged_copy(RT_GROUP_CURSOR, "HARROW"))
+        app.wait_tip(HIDE_TIP)
+        self.session.key("ctrl+F12")
+        self.assert_hidden(app)
+
+    def test_a_missing_resource_gets_the_error_box_and_a_clean_exit(self):
+        # A copy of the program without one of its image-list images.
+        damaged = self.damaged_copy(RT_GROUP_ICON, IDI_TRAY_IMAGE_4)
         icons_before = self.probe.tray()
 
         app = self.start_brivane(wait_ready=False, exe=damaged)
@@ -141,7 +148,7 @@ class StartUpFailure(harness.E2ETestCase):
             return boxes[0].hwnd if boxes else 0
         box = wait_until(error_box, 30, what="the error box")
         texts = [line.split("\t")[4] for line in self.probe.call("children", "%x" % box)]
-        self.assertIn("Resource IDI_IMAGELIST2_4 not found.", texts)
+        self.assertIn("Resource IDI_TRAY_IMAGE_4 not found.", texts)
         self.probe.post(box, WM_COMMAND, IDOK, 0)
         self.assertEqual(app.exit_code(), 1)
         self.assertEqual(self.probe.tray(), icons_before, "no icon left in the tray")

@@ -22,10 +22,7 @@ class HideAndShow(harness.E2ETestCase):
 
     def test_by_the_hot_key(self):
         for _ in range(2):
-            self.session.key("ctrl+F12")
-            self.assert_hidden(self.app)
-            self.session.key("ctrl+F12")
-            self.assert_shown(self.app)
+            self.hot_key(self.app, "hidden", "shown")
 
     def test_by_the_menu(self):
         # The first item is "Hide Desktop" while the desktop is shown and

@@ -83,3 +83,11 @@ TEST(RemoteCommandTest, RepliesCarryTheStateAndZeroIsNoAnswer) {
 }
 
 }  // namespace
+
+TEST(SingleInstance, AMutexThatExistsOrMayNotBeOpenedMeansAnotherCopyRuns) {
+    EXPECT_TRUE(AnotherCopyRuns(true, 183));  // ERROR_ALREADY_EXISTS
+    EXPECT_TRUE(AnotherCopyRuns(false, 5));   // ERROR_ACCESS_DENIED: elevated, or another user
+    EXPECT_FALSE(AnotherCopyRuns(true, 0));   // made it: the first copy
+    EXPECT_FALSE(AnotherCopyRuns(false, 8));  // any other failure: run as the first
+    EXPECT_FALSE(AnotherCopyRuns(true, 5));
+}

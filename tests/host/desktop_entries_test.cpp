@@ -1,7 +1,7 @@
 // The rules of the desktop items menu.
 #include <gtest/gtest.h>
 
-#include "DesktopEntries.h"
+#include "DesktopEntryRules.h"
 
 TEST(DesktopEntries, CaptionsLoseOnlyTheThreeShortcutExtensionsComparedWithCase) {
     EXPECT_EQ(EntryCaption("Mail.lnk"), "Mail");

@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "Unit1.h"
+#include "MainWindow.h"
 #include "WebLabel/WebLabel.h"
-#include "controls_capture.h"
 #include "core/Utf.h"
 #include "resource.h"
+#include "support/Capture.h"
 #include "support/DpiChildRun.h"
 #include "support/FormTestSupport.h"
 #include "support/RegistryBackup.h"
+#include "support/Win32Helpers.h"
 #include "support/WinTestSupport.h"
 #include "win/Application.h"
 #include "win/ExtCtrls.h"
@@ -31,25 +32,8 @@ using capture::TPixels;
 
 // A string of this program's own version resource (the test program links
 // the same compiled .rc as brivane.exe), read through the version service
-// itself rather than through the reader the About window uses: the table of
-// UK English with code page 1252.
-std::string OwnVersionString(const wchar_t* name) {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
-    std::vector<unsigned char> block(size);
-    if (size == 0 || !GetFileVersionInfoW(path, 0, size, block.data())) {
-        ADD_FAILURE() << "no version resource in the test program";
-        return {};
-    }
-    const std::wstring key = std::wstring(L"\\StringFileInfo\\080904E4\\") + name;
-    wchar_t* value = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || length == 0)
-        return {};
-    return Narrow(std::wstring(value, length - 1));
-}
+// itself rather than through the reader the About window uses.
+std::string OwnVersionString(const wchar_t* name) { return Narrow(VersionString(ModulePath(), name)); }
 
 // The thirteen lines in their order: the resource's values between the fixed
 // texts, blank lines between the groups.
@@ -83,128 +67,65 @@ protected:
                 opened.push_back(file);
                 return reinterpret_cast<HINSTANCE>(42);
             });
-        form = app.app.CreateForm<TForm1>();
+        form = app.app.CreateForm<TMainWindow>();
     }
     void TearDown() override {
         app.app.DestroyComponents();
         TWebLabel::SetShellExecuteFunction(nullptr);
     }
 
-    // A left click on a point of the About picture, at 96 DPI.
-    void ClickPanel(int x, int y) {
-        HWND panel = form->Panel1->Handle();
-        const LPARAM at = MAKELPARAM(form->Panel1->Scale(x), form->Panel1->Scale(y));
-        SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(panel, WM_LBUTTONUP, 0, at);
-    }
-
-    std::vector<std::string> ListBoxWindowLines() const {
-        std::vector<std::string> lines;
-        HWND list = form->InfoBox->Handle();
-        const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-            std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
-            text.resize(static_cast<size_t>(length));
-            lines.push_back(Narrow(text));
-        }
-        return lines;
-    }
-
+    // The lines as the list box window holds them.
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
-        for (int i = 0; i < form->InfoBox->Items().Count(); ++i)
-            lines.push_back(form->InfoBox->Items().Item(i));
+        for (const std::wstring& line : ListBoxLines(form->VersionLines->Handle()))
+            lines.push_back(Narrow(line));
         return lines;
     }
 
     void ExpectLinesHidden() {
-        EXPECT_FALSE(form->InfoBox->Visible());
-        EXPECT_FALSE(IsWindowVisible(form->InfoBox->Handle()));
-        EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::AboutBtnClick));
+        EXPECT_FALSE(form->VersionLines->Visible());
+        EXPECT_FALSE(IsWindowVisible(form->VersionLines->Handle()));
     }
     void ExpectLinesShown() {
-        EXPECT_TRUE(form->InfoBox->Visible());
-        EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::Doneclick));
-        const std::vector<std::string> expected = ExpectedVersionLines();
-        EXPECT_EQ(Lines(), expected);
-        EXPECT_EQ(ListBoxWindowLines(), expected);
+        EXPECT_TRUE(form->VersionLines->Visible());
+        EXPECT_EQ(Lines(), ExpectedVersionLines());
+    }
+    void ShowAndWait() {
+        form->ShowAboutWindow(nullptr);
+        ASSERT_TRUE(
+            PumpUntil([&] { return IsWindowVisible(form->Handle()) && !IsIconic(app.app.Handle()); }));
     }
 
     TTestApplication app;
     TDesktopParameterRecorder parameters;
     TNotifyRecorder tray;
-    TForm1* form = nullptr;
+    TMainWindow* form = nullptr;
     std::vector<std::wstring> opened;
 };
 
-TEST_F(AboutWindow, ControlsAreReadInTheirStoredOrderPlacesAndProperties) {
-    ASSERT_NE(form->Panel1, nullptr);
-    // Stacked in this order inside the panel, which fills the window.
-    EXPECT_EQ(form->Panel1->Parent(), form);
-    EXPECT_EQ(form->Panel1->Controls(),
-              (std::vector<TControl*>{form->Image1, form->WebLabel1, form->AboutBtn, form->InfoBox}));
-    for (TComponent* c : std::vector<TComponent*>{form->Panel1, form->Image1, form->WebLabel1, form->AboutBtn,
-                                                  form->InfoBox}) {
-        EXPECT_EQ(c->Owner(), form) << c->Name();
-        EXPECT_EQ(form->FindComponent(c->Name()), c) << c->Name();
-    }
-    auto bounds = [](const TControl* c) {
-        return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()};
-    };
-    EXPECT_EQ(bounds(form->Panel1), (std::vector<int>{0, 0, 405, 262}));
-    EXPECT_EQ(form->Panel1->Align(), TAlign::alClient);
-    EXPECT_EQ(form->Panel1->BevelInner(), TBevelCut::bvRaised);
-    EXPECT_EQ(form->Panel1->BevelOuter(), TBevelCut::bvNone);
-    EXPECT_EQ(form->Panel1->BevelWidth(), 3);
-
-    EXPECT_EQ(bounds(form->Image1), (std::vector<int>{3, 3, 399, 256}));
-    EXPECT_TRUE(form->Image1->Center());
-    EXPECT_EQ(form->Image1->Picture().Width(), ABOUT_BITMAP_WIDTH);
-    EXPECT_EQ(form->Image1->Picture().Height(), ABOUT_BITMAP_HEIGHT);
-    EXPECT_TRUE(form->Image1->OnClick == TNotifyEvent(form, &TForm1::AboutFormclick));
-
-    TWebLabel* link = form->WebLabel1;
-    // Stored as 117 x 19, the size of the caption in Arial; the label sizes
-    // itself to its text in whatever face the system gives for Arial.
-    EXPECT_EQ(link->Left(), 144);
-    EXPECT_EQ(link->Top(), 226);
-    EXPECT_TRUE(link->AutoSize());
-    EXPECT_GT(link->Width(), 80);
-    EXPECT_LE(link->Left() + link->Width(), 402) << "the link runs past the picture";
-    EXPECT_GE(link->Height(), 16);
-    EXPECT_EQ(link->Caption(), "Olmar on the Web");
-    EXPECT_EQ(link->Font().Name, "Arial");
-    EXPECT_EQ(link->Font().Height, -16);
-    EXPECT_TRUE(link->Font().Bold);
-    EXPECT_EQ(link->Font().Color, RGB(255, 0, 0));
-    EXPECT_TRUE(link->Transparent());
-    EXPECT_TRUE(link->UseLink());
-    EXPECT_EQ(link->URL(), "www.example.com");
-    EXPECT_EQ(link->Cursor(), TWebLabel::kLinkCursor);  // given by loading
+// What the screenshots below cannot show: the pointer over the link, and the
+// lines box holding whole lines only.
+TEST_F(AboutWindow, ThePointerOverTheLinkIsTheHandAndTheBoxShowsEightWholeLines) {
+    ShowAndWait();
+    POINT link{form->AboutPanel->Scale(144 + 20), form->AboutPanel->Scale(226 + 9)};
+    ClientToScreen(form->AboutPanel->Handle(), &link);
+    ASSERT_TRUE(MoveCursor(link.x, link.y));
+    HWND panel = form->AboutPanel->Handle();
+    EXPECT_EQ(SendMessageW(panel, WM_SETCURSOR, reinterpret_cast<WPARAM>(panel), MAKELPARAM(HTCLIENT, 0)),
+              TRUE);
     ICONINFO hand{};
-    ASSERT_TRUE(GetIconInfo(app.app.Cursor(TWebLabel::kLinkCursor), &hand));
+    ASSERT_TRUE(GetIconInfo(GetCursor(), &hand));
     EXPECT_EQ(hand.xHotspot, static_cast<DWORD>(HARROW_HOTSPOT_X));
     EXPECT_EQ(hand.yHotspot, static_cast<DWORD>(HARROW_HOTSPOT_Y));
     if (hand.hbmMask) DeleteObject(hand.hbmMask);
     if (hand.hbmColor) DeleteObject(hand.hbmColor);
 
-    EXPECT_EQ(bounds(form->AboutBtn), (std::vector<int>{80, 62, 243, 48}));
-    EXPECT_TRUE(form->AboutBtn->Flat());
-    EXPECT_TRUE(form->AboutBtn->OnClick == TNotifyEvent(form, &TForm1::AboutBtnClick));
-
-    TListBox* box = form->InfoBox;
-    EXPECT_EQ(bounds(box), (std::vector<int>{80, 110, 245, 108}));
-    EXPECT_FALSE(box->Visible());
-    EXPECT_EQ(box->ItemHeight(), 13);
-    EXPECT_TRUE(box->IntegralHeight());
-    EXPECT_TRUE(box->ParentColor());
-    EXPECT_EQ(box->ResolvedColor(), GetSysColor(COLOR_BTNFACE));
-    EXPECT_EQ(box->Font().Name, "Default");
-    EXPECT_EQ(box->Font().Height, -11);
-    EXPECT_TRUE(box->Font().Bold);
-    EXPECT_EQ(box->Items().Count(), 0);
+    form->VersionLinesButton->Click();
+    HWND box = form->VersionLines->Handle();
+    RECT client;
+    GetClientRect(box, &client);
+    EXPECT_EQ(client.bottom, 8 * SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
+    EXPECT_EQ(SendMessageW(box, LB_GETITEMHEIGHT, 0, 0), form->Scale(13));
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
@@ -213,21 +134,21 @@ TEST_F(AboutWindow, TheButtonShowsAndHidesExactlyThirteenVersionLines) {
     ASSERT_EQ(OwnVersionString(L"FileVersion"), BRIVANE_VERSION_TEXT);
     ASSERT_FALSE(OwnVersionString(L"ProductName").empty());
     ExpectLinesHidden();
-    form->AboutBtn->Click();
+    form->VersionLinesButton->Click();
     {
         SCOPED_TRACE("first show");
         ExpectLinesShown();
     }
-    form->AboutBtn->Click();
+    form->VersionLinesButton->Click();
     ExpectLinesHidden();
     // The lines stay in the list while hidden and are read afresh next time.
     EXPECT_EQ(Lines().size(), 13u);
-    form->AboutBtn->Click();
+    form->VersionLinesButton->Click();
     {
         SCOPED_TRACE("second show");
         ExpectLinesShown();
     }
-    form->Doneclick(nullptr);
+    form->HideVersionLines(nullptr);
     ExpectLinesHidden();
     EXPECT_TRUE(app.errorBoxes.empty());
 }
@@ -237,41 +158,33 @@ TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
     HWND appWindow = app.app.Handle();
     EXPECT_FALSE(IsWindowVisible(window));
 
-    form->About1click(nullptr);
-    PumpMessages(50);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_FALSE(IsIconic(appWindow));
+    ShowAndWait();
 
     // A click on the product's name shows the lines over the picture.
-    ClickPanel(80 + 120, 62 + 24);
-    EXPECT_TRUE(IsWindowVisible(form->InfoBox->Handle()));
+    ClickAt(form->AboutPanel, 80 + 120, 62 + 24);
+    EXPECT_TRUE(IsWindowVisible(form->VersionLines->Handle()));
     ExpectLinesShown();
 
     // A click on the picture elsewhere: the lines go, the window goes and the
     // application is minimised into the notification area.
-    ClickPanel(30, 30);
-    PumpMessages(50);
+    ClickAt(form->AboutPanel, 30, 30);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window) && IsIconic(appWindow); }));
     ExpectLinesHidden();
-    EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_TRUE(IsIconic(appWindow));
     EXPECT_FALSE(IsWindowVisible(appWindow));
-    EXPECT_TRUE(form->TrayIcon1->IconVisible());
+    EXPECT_TRUE(form->TrayIcon->IconVisible());
 
     // "About" again: the window comes back with the lines hidden, ready to
     // show them.
-    form->About1click(nullptr);
-    PumpMessages(50);
-    EXPECT_TRUE(IsWindowVisible(window));
-    EXPECT_FALSE(IsIconic(appWindow));
+    ShowAndWait();
     ExpectLinesHidden();
-    ClickPanel(80 + 10, 62 + 10);
+    ClickAt(form->AboutPanel, 80 + 10, 62 + 10);
     ExpectLinesShown();
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
 TEST_F(AboutWindow, TheWebLinkOpensTheMakersSite) {
-    form->About1click(nullptr);
-    ClickPanel(144 + 50, 226 + 9);
+    form->ShowAboutWindow(nullptr);
+    ClickAt(form->AboutPanel, 144 + 50, 226 + 9);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], L"http://www.example.com");
     // The link lies outside the button and above the picture: neither fired.
@@ -282,16 +195,7 @@ TEST_F(AboutWindow, TheWebLinkOpensTheMakersSite) {
 // --- screenshots -------------------------------------------------------------
 
 std::wstring ScreenshotFolder() {
-    wchar_t buffer[MAX_PATH] = {};
-    std::wstring folder;
-    if (GetEnvironmentVariableW(L"BRIVANE_BUILD_DIR", buffer, MAX_PATH) > 0) {
-        folder = buffer;
-    } else {
-        GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-        folder = buffer;
-        folder.resize(folder.find_last_of(L'\\'));
-    }
-    folder += L"\\screenshots";
+    const std::wstring folder = BuildDirectory() + L"\\screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -317,8 +221,7 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     ASSERT_GT(GetEnvironmentVariableW(kShotDpiVariable, value, 16), 0u) << "run by ScreenshotsAt96And144Dpi";
     const int dpi = _wtoi(value);
 
-    form->About1click(nullptr);
-    PumpMessages(200);
+    ShowAndWait();
     ASSERT_EQ(form->Dpi(), dpi);
     HWND window = form->Handle();
     RECT client;
@@ -328,7 +231,7 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     EXPECT_NEAR(client.right, 405 * dpi / 96.0, 0.5);
     EXPECT_NEAR(client.bottom, 262 * dpi / 96.0, 0.5);
     RECT panel;
-    GetClientRect(form->Panel1->Handle(), &panel);
+    GetClientRect(form->AboutPanel->Handle(), &panel);
     EXPECT_EQ(panel.right, client.right);
     EXPECT_EQ(panel.bottom, client.bottom);
 
@@ -340,23 +243,23 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     EXPECT_EQ(shot.At(shot.width / 2, 1), light);
     EXPECT_EQ(shot.At(shot.width - 2, shot.height / 2), dark);
     EXPECT_EQ(shot.At(shot.width / 2, shot.height - 2), dark);
-    const RECT picture = form->Panel1->ScaleRect(form->Image1->BoundsRect());
+    const RECT picture = form->AboutPanel->ScaleRect(form->AboutPicture->BoundsRect());
     const size_t tones = capture::DistinctColours(shot, picture);
     EXPECT_GT(tones, 16u);
     if (dpi > 96) {
         EXPECT_GT(tones, 128u) << "the scaled picture is not smoothed";
     }
-    const RECT link = form->Panel1->ScaleRect(form->WebLabel1->BoundsRect());
+    const RECT link = form->AboutPanel->ScaleRect(form->WebLink->BoundsRect());
     EXPECT_GT(capture::RedPixels(shot, link), MulDiv(MulDiv(60, dpi, 96), dpi, 96));
+    EXPECT_EQ(capture::RedPixels(shot, RECT{picture.right, 0, shot.width, shot.height}), 0)
+        << "past the picture";
     const std::wstring plain = ShotPath(dpi, L"");
     ASSERT_TRUE(capture::WritePng(plain, shot));
     std::printf("screenshot: %s\n", HostPath(plain).c_str());
 
-    form->AboutBtn->Click();
+    form->VersionLinesButton->Click();
     const TPixels lines = capture::CaptureWindow(window);
-    RECT box;
-    GetClientRect(form->InfoBox->Handle(), &box);
-    MapWindowPoints(form->InfoBox->Handle(), window, reinterpret_cast<POINT*>(&box), 2);
+    const RECT box = capture::ClientRectIn(form->VersionLines->Handle(), window);
     // The list shows the button face behind its lines, and dark text on it.
     const uint32_t face = TPixels::Rgb(GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(lines.At(box.right - 3, box.bottom - 3), face);

@@ -20,7 +20,12 @@ namespace {
 class AppTest : public ::testing::Test {
 protected:
     void TearDown() override { fixture.reset(); }
-    TForm1* Start() { return app.app.CreateForm<TForm1>(); }
+    TMainWindow* Start() { return app.app.CreateForm<TMainWindow>(); }
+    // A left click on the tray icon, as the shell reports it.
+    static void ClickTray(TMainWindow* form) {
+        for (LPARAM button : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+            SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon->IconId(), button);
+    }
 
     TRegistryValueBackup shellDesktop{kShellFoldersKey, L"Desktop"};
     TRegistryValueBackup wallpaper{kDesktopKey, L"Wallpaper"};
@@ -36,9 +41,8 @@ protected:
 }  // namespace
 
 TEST_F(AppTest, StartsInTheShownStateWithTheDesktopVisible) {
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     ExpectInterfaceState(form, false);
-    EXPECT_FALSE(form->PopupMenu1->OnPopup.Assigned());
     // Wine's shell32 keeps the legacy "Shell Folders" value in step with the
     // user's folders whenever one is asked for; the program reads it as stored.
     const auto stored = RegistryBytes(kShellFoldersKey, L"Desktop");
@@ -47,7 +51,7 @@ TEST_F(AppTest, StartsInTheShownStateWithTheDesktopVisible) {
     EXPECT_EQ(form->DesktopListView, fixture->ListView());
     EXPECT_TRUE(form->ColourCheckPending);
     EXPECT_TRUE(HotKeyTaken());
-    for (TMenuItem* item : {form->Show1, form->Hide1, form->MenuItem3, form->Exit1}) {
+    for (TMenuItem* item : {form->ShowDesktopItem, form->HideDesktopItem, form->AboutItem, form->ExitItem}) {
         EXPECT_FALSE(item->Bitmap().Empty()) << item->Name();
         EXPECT_EQ(item->Bitmap().Width(), 16);
     }
@@ -66,21 +70,29 @@ TEST_F(AppTest, StartsInTheShownStateWithTheDesktopVisible) {
 
 TEST_F(AppTest, StartsInTheHiddenStateWhenTheDesktopIsHiddenOrMissing) {
     ShowWindow(fixture->Progman(), SW_HIDE);
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     ExpectInterfaceState(form, true);
     EXPECT_TRUE(parameters.calls.empty());  // wallpaper and pattern untouched
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     // One click (here the hot key) brings the desktop back.
-    SendMessageW(form->Handle(), WM_HOTKEY, TForm1::kHotKeyId, MAKELPARAM(MOD_CONTROL, VK_F12));
+    SendMessageW(form->Handle(), WM_HOTKEY, TMainWindow::kHotKeyId, MAKELPARAM(MOD_CONTROL, VK_F12));
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
     app.app.DestroyComponents();
 
     fixture.reset();
-    TForm1* second = Start();
+    TMainWindow* second = Start();
     ExpectInterfaceState(second, true);
     EXPECT_EQ(second->DesktopListView, nullptr);
     EXPECT_TRUE(app.errorBoxes.empty());
+    // A shell that makes its desktop only now (a start at sign-in before it):
+    // the watchdog's tick takes it as shown and leaves it as it is.
+    parameters.calls.clear();
+    fixture = std::make_unique<TDesktopFixture>();
+    second->ColourWatchdog->Tick();
+    ExpectInterfaceState(second, false);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    EXPECT_TRUE(parameters.calls.empty());
 }
 
 TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFirst) {
@@ -89,25 +101,24 @@ TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFir
     SetRegistryString(kDesktopKey, L"Pattern", L"(Ningún) 170 85", REG_EXPAND_SZ);
     const auto wallpaperBytes = RegistryBytes(kDesktopKey, L"Wallpaper");
     const auto patternBytes = RegistryBytes(kDesktopKey, L"Pattern");
-    TForm1* form = Start();
+    TMainWindow* form = Start();
 
-    form->HideClick(form);
+    form->HideDesktop(form);
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     EXPECT_EQ(parameters.calls, (std::vector<std::pair<UINT, std::string>>{{SPI_SETDESKPATTERN, ""},
                                                                            {SPI_SETDESKWALLPAPER, ""}}));
     ExpectInterfaceState(form, true);
 
     parameters.calls.clear();
-    form->ShowClick(form);
+    form->ShowDesktop(form);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     EXPECT_EQ(parameters.calls,
               (std::vector<std::pair<UINT, std::string>>{{SPI_SETDESKPATTERN, "(Ningún) 170 85"},
                                                          {SPI_SETDESKWALLPAPER, Narrow(storedWallpaper)}}));
     ExpectInterfaceState(form, false);
-    EXPECT_TRUE(form->PopupMenu1->OnPopup == TNotifyEvent(form, &TForm1::Clearmenu));
 
     // Show while shown: nothing visible changes.
-    form->ShowClick(form);
+    form->ShowDesktop(form);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
     // The user's stored settings were only read.
@@ -117,18 +128,16 @@ TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFir
 }
 
 TEST_F(AppTest, TheHotKeyTogglesLikeAClickAndTheEndOfTheLogonShowsTheDesktop) {
-    TForm1* form = Start();
-    SendMessageW(form->Handle(), WM_HOTKEY, TForm1::kHotKeyId, 0);
+    TMainWindow* form = Start();
+    SendMessageW(form->Handle(), WM_HOTKEY, TMainWindow::kHotKeyId, 0);
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, true);
     // A tray click does the same as the hot key.
-    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(),
-                 WM_LBUTTONDOWN);
-    SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(), WM_LBUTTONUP);
+    ClickTray(form);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
 
-    form->HideClick(form);
+    form->HideDesktop(form);
     parameters.calls.clear();
     SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, 0);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
@@ -185,7 +194,7 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         ShowWindow(fixture->Progman(), SW_HIDE);  // would start hidden if start-up got that far
-        TForm1* form = nullptr;
+        TMainWindow* form = nullptr;
         // Wine's explorer rewrites the legacy "Shell Folders" values whenever it
         // asks for a user folder; should it do so between our write and the
         // program's read, try again.
@@ -204,14 +213,13 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
         ASSERT_FALSE(app.captions.empty());
         EXPECT_EQ(app.captions.back(), "Brivane");
         EXPECT_EQ(form->DesktopListView != nullptr, c.listViewFound);
-        EXPECT_EQ(form->TrayIcon1->Hint(), c.listViewFound ? "Click to hide desktop" : "");
+        EXPECT_EQ(form->TrayIcon->Hint(), c.listViewFound ? "Click to hide desktop" : "");
         EXPECT_FALSE(HotKeyTaken());
-        EXPECT_TRUE(form->Exit1->Bitmap().Empty());
-        // The initial state was not chosen: the stored description's stands.
-        EXPECT_TRUE(form->TrayIcon1->OnClick == TNotifyEvent(form, &TForm1::HideClick));
-        // The program goes on: the tray still toggles.
+        EXPECT_TRUE(form->ExitItem->Bitmap().Empty());
+        // The initial state was not chosen: the stored description's stands,
+        // and the program goes on: a click on the tray icon hides the desktop.
         ShowWindow(fixture->Progman(), SW_SHOW);
-        form->HideClick(form);
+        ClickTray(form);
         EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
         app.app.DestroyComponents();
         DeleteRegistryValue(c.key, c.value);
@@ -226,43 +234,108 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
 }
 
 TEST_F(AppTest, TransparentIconSetsTheCheckMarkWhenPresent) {
-    TForm1* form = Start();
-    EXPECT_TRUE(form->Transparent1->Checked());  // absent: stays checked, nothing written
+    TMainWindow* form = Start();
+    EXPECT_TRUE(form->TransparentItem->Checked());  // absent: stays checked, nothing written
     EXPECT_FALSE(RegistryValueExists(kDesktopKey, L"TransparentIcon"));
     app.app.DestroyComponents();
     for (DWORD value : {0u, 1u, 7u}) {
         SetRegistryDword(kDesktopKey, L"TransparentIcon", value);
         form = Start();
-        EXPECT_EQ(form->Transparent1->Checked(), value != 0);
+        EXPECT_EQ(form->TransparentItem->Checked(), value != 0);
         app.app.DestroyComponents();
     }
 }
 
-TEST_F(AppTest, WrongTypedWallpaperOrPatternStopsShowAndLeavesTheDesktopHidden) {
-    TForm1* form = Start();
+TEST_F(AppTest, WrongTypedWallpaperOrPatternIsReportedOnceTheDesktopIsBack) {
+    TMainWindow* form = Start();
     for (const wchar_t* value : {L"Wallpaper", L"Pattern"}) {
         SCOPED_TRACE(Narrow(value));
         SetRegistryDword(kDesktopKey, value, 1);
-        form->HideClick(form);
+        form->HideDesktop(form);
         parameters.calls.clear();
         app.errorBoxes.clear();
-        // The error leaves the handler; the boundary that called it shows it.
-        GuardBoundary([&] { form->ShowClick(form); });
+        form->ShowDesktop(form);
         EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for '" + Narrow(value) + "'"});
+        // Wallpaper and pattern stay cleared; the desktop and the tray are back.
         EXPECT_TRUE(parameters.calls.empty());
-        EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
-        ExpectInterfaceState(form, true);
-        DeleteRegistryValue(kDesktopKey, value);
-        form->ShowClick(form);
+        EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
         ExpectInterfaceState(form, false);
+        DeleteRegistryValue(kDesktopKey, value);
     }
     // Reached by the hot key, the error is shown the same way and the program goes on.
     SetRegistryDword(kDesktopKey, L"Wallpaper", 1);
-    form->HideClick(form);
+    form->HideDesktop(form);
     app.errorBoxes.clear();
-    SendMessageW(form->Handle(), WM_HOTKEY, TForm1::kHotKeyId, 0);
+    SendMessageW(form->Handle(), WM_HOTKEY, TMainWindow::kHotKeyId, 0);
     EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'Wallpaper'"});
     EXPECT_TRUE(IsWindow(form->Handle()));
+    ExpectInterfaceState(form, false);
+}
+
+namespace {
+
+LRESULT SendCommand(HWND window, TCommand command) {
+    std::array<uint8_t, kRemoteCommandSize> payload = EncodeRemoteCommand(command);
+    COPYDATASTRUCT data{kRemoteCommandTag, static_cast<DWORD>(payload.size()), payload.data()};
+    return SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
+                        reinterpret_cast<LPARAM>(&data));
+}
+
+}  // namespace
+
+TEST_F(AppTest, DesktopActionsRunOneAtATimeInOrderOnceTheStartUpStateIsKnown) {
+    std::vector<std::pair<HWND, UINT>> allowed;
+    SetMessageFilterFunction([&](HWND window, UINT message) { allowed.emplace_back(window, message); });
+    // A command that comes while the window is still being made (here: while
+    // the tray component waits on the notification area) is asked again.
+    std::vector<LRESULT> replies;
+    tray.answer = [&](DWORD) {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"TForm", nullptr)) != nullptr;) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (process == GetCurrentProcessId()) replies.push_back(SendCommand(w, TCommand::Hide));
+        }
+        return TRUE;
+    };
+    TMainWindow* form = Start();
+    tray.answer = nullptr;
+    SetMessageFilterFunction(nullptr);
+    ASSERT_FALSE(replies.empty());
+    EXPECT_EQ(replies, std::vector<LRESULT>(replies.size(), static_cast<LRESULT>(kRemoteReplyStarting)));
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
+    // An elevated copy hears exactly the commands and the shell's restart.
+    const UINT restarted = TTrayIcon::TaskbarCreatedMessage();
+    EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{{app.app.Handle(), restarted},
+                                                           {form->Handle(), WM_COPYDATA},
+                                                           {form->Handle(), restarted}}));
+
+    // Ready: each command is answered with the state it leads to and done from
+    // the message loop, after the ones before it.
+    const std::vector<std::pair<UINT, std::string>> hideThenShow{{SPI_SETDESKPATTERN, ""},
+                                                                 {SPI_SETDESKWALLPAPER, ""},
+                                                                 {SPI_SETDESKPATTERN, "pattern"},
+                                                                 {SPI_SETDESKWALLPAPER, "wallpaper"}};
+    SetRegistryString(kDesktopKey, L"Pattern", L"pattern");
+    SetRegistryString(kDesktopKey, L"Wallpaper", L"wallpaper");
+    parameters.calls.clear();
+    EXPECT_EQ(SendCommand(form->Handle(), TCommand::Hide), EncodeRemoteReply(true));
+    EXPECT_EQ(SendCommand(form->Handle(), TCommand::Toggle), EncodeRemoteReply(false));
+    EXPECT_EQ(SendCommand(form->Handle(), TCommand::Status), EncodeRemoteReply(false));
+    PumpPosted();
+    EXPECT_EQ(parameters.calls, hideThenShow);
+    ExpectInterfaceState(form, false);
+
+    // A click that comes while a hide waits on the shell runs after it, not
+    // inside it.
+    parameters.calls.clear();
+    TMainWindow::SetDesktopParameterFunction([&](UINT action, const std::string& value) {
+        parameters.calls.emplace_back(action, value);
+        if (parameters.calls.size() == 1) form->ShowDesktop(form);
+    });
+    form->HideDesktop(form);
+    EXPECT_EQ(parameters.calls, hideThenShow);
+    ExpectInterfaceState(form, false);
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
 }
 
 TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
@@ -275,15 +348,15 @@ TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
     RegDeleteTreeW(HKEY_CURRENT_USER, kDesktopKey);
     fixture.reset();
 
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     EXPECT_TRUE(app.errorBoxes.empty());
     // Without the legacy "Shell Folders" value the shell's own answer is used.
     EXPECT_FALSE(form->DesktopFolderPath.empty());
     HKEY created = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &created), ERROR_SUCCESS);
     if (created) RegCloseKey(created);
-    form->HideClick(form);
-    form->ShowClick(form);
+    form->HideDesktop(form);
+    form->ShowDesktop(form);
     EXPECT_TRUE(app.errorBoxes.empty());
     ExpectInterfaceState(form, false);
 
@@ -310,43 +383,37 @@ protected:
     bool IconsVisible() const {
         return IsWindowVisible(fixture->ListView()) && IsWindowVisible(fixture->Progman());
     }
-    void Click(TForm1* form) {
-        for (LPARAM button : {WM_LBUTTONDOWN, WM_LBUTTONUP}) {
-            SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon1->IconId(),
-                         button);
-        }
-    }
     static constexpr COLORREF kColour = RGB(10, 200, 30);
 };
 
 TEST_P(LayoutTest, HideShowColoursAndTheWatchdogReachTheFolderView) {
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     ASSERT_EQ(form->DesktopListView, fixture->ListView());
     EXPECT_EQ(WindowText(form->DesktopListView), "FolderView");
     EXPECT_EQ(TextColour(), kColour);
-    form->HideClick(form);
+    form->HideDesktop(form);
     EXPECT_FALSE(IsWindowVisible(fixture->ListView()));
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
-    form->ShowClick(form);
+    form->ShowDesktop(form);
     EXPECT_TRUE(IconsVisible());
     if (fixture->WallpaperWorkerW()) {
         EXPECT_TRUE(IsWindowVisible(fixture->WallpaperWorkerW()));
     }
     // The shell puts its colours back on a settings change; the watchdog's
     // next compare puts ours back.
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     SendMessageW(fixture->IconHost(), WM_SETTINGCHANGE, 0, 0);
     ASSERT_EQ(TextColour(), TDesktopFixture::kShellTextColour);
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     EXPECT_EQ(TextColour(), kColour);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
 TEST_P(LayoutTest, AShellRestartIsFollowedWhetherTheDesktopIsShownOrHidden) {
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     for (bool hidden : {false, true}) {
         SCOPED_TRACE(hidden ? "restart while hidden" : "restart while shown");
-        form->CheckColourTimer->Tick();
+        form->ColourWatchdog->Tick();
         ASSERT_FALSE(form->ColourCheckPending);
         parameters.calls.clear();
         tray.calls.clear();
@@ -365,7 +432,7 @@ TEST_P(LayoutTest, AShellRestartIsFollowedWhetherTheDesktopIsShownOrHidden) {
         EXPECT_EQ(tray.calls.front().message, static_cast<DWORD>(NIM_ADD));
         ExpectInterfaceState(form, hidden);
         // The next click does the other thing.
-        Click(form);
+        ClickTray(form);
         EXPECT_EQ(IconsVisible(), hidden);
         ExpectInterfaceState(form, !hidden);
     }
@@ -393,13 +460,13 @@ TEST(ComApartmentTest, TheApplicationKeepsTheThreadInASingleThreadedApartmentFor
 
 TEST_F(AppTest, AListViewThatWentAwayIsLookedUpAgain) {
     SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(10, 200, 30));
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     EXPECT_EQ(SendMessageW(fixture->ListView(), LVM_GETTEXTCOLOR, 0, 0), RGB(10, 200, 30));
     // The shell restarts: a new desktop with a new list view.
     fixture.reset();
     fixture = std::make_unique<TDesktopFixture>();
     EXPECT_FALSE(IsWindow(form->DesktopListView));
-    form->ShowClick(form);
+    form->ShowDesktop(form);
     EXPECT_EQ(form->DesktopListView, fixture->ListView());
     EXPECT_EQ(SendMessageW(fixture->ListView(), LVM_GETTEXTCOLOR, 0, 0), RGB(10, 200, 30));
 }

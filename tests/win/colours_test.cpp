@@ -50,8 +50,8 @@ public:
 
 class ColoursTest : public ::testing::Test {
 protected:
-    TForm1* Start() {
-        TForm1* form = app.app.CreateForm<TForm1>();
+    TMainWindow* Start() {
+        TMainWindow* form = app.app.CreateForm<TMainWindow>();
         list = fixture->ListView();
         return form;
     }
@@ -67,7 +67,7 @@ protected:
 
 TEST_F(ColoursTest, ResettingTheDesktopColoursMakesTheShellPutItsCaptionColourBack) {
     SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 2, 3));
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     ASSERT_EQ(TextColour(list), RGB(1, 2, 3));
     const int before = fixture->SysColorChanges();
     form->ResetDesktopColours();
@@ -79,32 +79,32 @@ TEST_F(ColoursTest, ResettingTheDesktopColoursMakesTheShellPutItsCaptionColourBa
 
 TEST_F(ColoursTest, ChoosingAColourStoresAppliesChecksAndRecaptures) {
     DeleteRegistryValue(kDesktopKey, L"TessikIconColour");
-    TForm1* form = Start();
-    form->CheckColourTimer->Tick();  // first capture
+    TMainWindow* form = Start();
+    form->ColourWatchdog->Tick();  // first capture
     EXPECT_FALSE(form->ColourCheckPending);
-    EXPECT_EQ(form->CheckColourTimer->Interval(), 1000u);
+    EXPECT_EQ(form->ColourWatchdog->Interval(), 1000u);
 
     const COLORREF chosen = RGB(200, 30, 40);
     {
         TChooserAnswer answer(chosen);
-        form->Colourclick(form);
+        form->ChooseCaptionColour(form);
         EXPECT_EQ(answer.runs, 1);
         EXPECT_EQ(answer.flags & (CC_FULLOPEN | CC_ANYCOLOR), static_cast<DWORD>(CC_FULLOPEN | CC_ANYCOLOR));
     }
     EXPECT_EQ(StoredColour(), chosen);
     EXPECT_EQ(TextColour(list), chosen);
     EXPECT_EQ(BackColour(list), CLR_NONE);  // "Transparent" is checked
-    EXPECT_TRUE(form->CustomIcons1->Checked());
+    EXPECT_TRUE(form->CaptionColoursItem->Checked());
     EXPECT_TRUE(form->ColourCheckPending);
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     EXPECT_EQ(form->CapturedTextColour, chosen);
 
     // Unchecked "Transparent": the caption background is the desktop colour.
-    form->Transparent1click(form);
+    form->ToggleTransparentCaptions(form);
     const COLORREF second = RGB(0, 90, 200);
     {
         TChooserAnswer answer(second);
-        form->Colourclick(form);
+        form->ChooseCaptionColour(form);
         EXPECT_EQ(answer.initial, chosen);  // the chooser starts at the stored colour
     }
     EXPECT_EQ(TextColour(list), second);
@@ -114,69 +114,69 @@ TEST_F(ColoursTest, ChoosingAColourStoresAppliesChecksAndRecaptures) {
 
 TEST_F(ColoursTest, CancellingTheChooserChangesNothing) {
     SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(5, 6, 7));
-    TForm1* form = Start();
-    form->CheckColourTimer->Tick();
+    TMainWindow* form = Start();
+    form->ColourWatchdog->Tick();
     const auto before = RegistryBytes(kDesktopKey, L"TessikIconColour");
     TChooserAnswer answer(std::nullopt);
-    form->Colourclick(form);
+    form->ChooseCaptionColour(form);
     EXPECT_EQ(answer.runs, 1);
     EXPECT_EQ(answer.initial, RGB(5, 6, 7));
     EXPECT_EQ(RegistryBytes(kDesktopKey, L"TessikIconColour"), before);
-    EXPECT_FALSE(form->CustomIcons1->Checked());
+    EXPECT_FALSE(form->CaptionColoursItem->Checked());
     EXPECT_FALSE(form->ColourCheckPending);
 }
 
 TEST_F(ColoursTest, DefaultForgetsTheColourAndLeavesTransparencyAlone) {
     SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(250, 250, 0));
     SetRegistryDword(kDesktopKey, L"TransparentIcon", 0);
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     EXPECT_EQ(TextColour(list), RGB(250, 250, 0));
     {
         TChooserAnswer answer(RGB(250, 250, 0));
-        form->Colourclick(form);
+        form->ChooseCaptionColour(form);
     }
-    ASSERT_TRUE(form->CustomIcons1->Checked());
-    form->CheckColourTimer->Tick();
+    ASSERT_TRUE(form->CaptionColoursItem->Checked());
+    form->ColourWatchdog->Tick();
 
-    form->Defaultclick(form);
+    form->RestoreDefaultCaptionColours(form);
     PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; });
     EXPECT_FALSE(StoredColour().has_value());
     EXPECT_FALSE(RegistryValueExists(kDesktopKey, L"TessikIconColour"));
-    EXPECT_FALSE(form->CustomIcons1->Checked());
+    EXPECT_FALSE(form->CaptionColoursItem->Checked());
     EXPECT_TRUE(form->ColourCheckPending);
     EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
-    EXPECT_FALSE(form->Transparent1->Checked());
+    EXPECT_FALSE(form->TransparentItem->Checked());
     EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{0, 0, 0, 0}));
     // The captions stay the shell's: capture, then compare without change.
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     EXPECT_EQ(form->CapturedTextColour, TDesktopFixture::kShellTextColour);
-    for (int i = 0; i < 3; ++i) form->CheckColourTimer->Tick();
+    for (int i = 0; i < 3; ++i) form->ColourWatchdog->Tick();
     EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
     // A second "Default" with no value stored is no error.
-    form->Defaultclick(form);
+    form->RestoreDefaultCaptionColours(form);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
 TEST_F(ColoursTest, WithoutAStoredColourNothingChangesOnTheDesktopButTransparentIsStored) {
     DeleteRegistryValue(kDesktopKey, L"TessikIconColour");
     ListView_SetTextBkColor(fixture->ListView(), RGB(9, 9, 9));
-    TForm1* form = Start();
-    form->HideClick(form);
-    form->ShowClick(form);
-    form->Transparent1click(form);
+    TMainWindow* form = Start();
+    form->HideDesktop(form);
+    form->ShowDesktop(form);
+    form->ToggleTransparentCaptions(form);
     EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
     EXPECT_EQ(BackColour(list), RGB(9, 9, 9));
-    EXPECT_FALSE(form->Transparent1->Checked());
+    EXPECT_FALSE(form->TransparentItem->Checked());
     EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{0, 0, 0, 0}));
-    form->Transparent1click(form);
+    form->ToggleTransparentCaptions(form);
     EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{1, 0, 0, 0}));
 }
 
 TEST_F(ColoursTest, TheWatchdogAppliesTheStoredColourAgainWhenTheShellResetsIt) {
     SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(0, 128, 255));
-    TForm1* form = Start();
+    TMainWindow* form = Start();
     EXPECT_EQ(TextColour(list), RGB(0, 128, 255));
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     EXPECT_EQ(form->CapturedTextColour, RGB(0, 128, 255));
 
     // The shell puts its colours back (a theme change, say).
@@ -185,7 +185,7 @@ TEST_F(ColoursTest, TheWatchdogAppliesTheStoredColourAgainWhenTheShellResetsIt) 
     SetSysColors(1, &element, &background);
     PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; });
     ASSERT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
-    form->CheckColourTimer->Tick();  // one compare tick
+    form->ColourWatchdog->Tick();  // one compare tick
     EXPECT_EQ(TextColour(list), RGB(0, 128, 255));
     EXPECT_EQ(form->CapturedTextColour, RGB(0, 128, 255));
 }
@@ -193,33 +193,33 @@ TEST_F(ColoursTest, TheWatchdogAppliesTheStoredColourAgainWhenTheShellResetsIt) 
 TEST_F(ColoursTest, ACustomColourEqualToTheShellsNeverTriggersTheWatchdog) {
     SetRegistryDword(kDesktopKey, L"TessikIconColour", TDesktopFixture::kShellTextColour);
     SetRegistryDword(kDesktopKey, L"TransparentIcon", 0);
-    TForm1* form = Start();
-    form->CheckColourTimer->Tick();
+    TMainWindow* form = Start();
+    form->ColourWatchdog->Tick();
     // Applying would set the background to the desktop colour; the shell's
     // reset makes it transparent again. It stays so: nothing was re-applied.
     ListView_SetTextBkColor(fixture->ListView(), CLR_NONE);
-    for (int i = 0; i < 3; ++i) form->CheckColourTimer->Tick();
+    for (int i = 0; i < 3; ++i) form->ColourWatchdog->Tick();
     EXPECT_EQ(BackColour(list), CLR_NONE);
 }
 
 TEST_F(ColoursTest, WithTheListViewGoneTheWatchdogGoesOnWithoutError) {
     SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 1, 1));
-    TForm1* form = Start();
-    form->CheckColourTimer->Tick();
+    TMainWindow* form = Start();
+    form->ColourWatchdog->Tick();
     fixture.reset();
-    for (int i = 0; i < 3; ++i) form->CheckColourTimer->Tick();
+    for (int i = 0; i < 3; ++i) form->ColourWatchdog->Tick();
     EXPECT_TRUE(app.errorBoxes.empty());
-    EXPECT_EQ(form->CheckColourTimer->Interval(), 1000u);
+    EXPECT_EQ(form->ColourWatchdog->Interval(), 1000u);
     // A new desktop is found and gets the stored colour at the next compare.
     fixture = std::make_unique<TDesktopFixture>();
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     EXPECT_EQ(TextColour(fixture->ListView()), RGB(1, 1, 1));
 }
 
 TEST_F(ColoursTest, AWrongTypedColourShowsOneBoxAtATimeNotOneASecond) {
     SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 2, 3));
-    TForm1* form = Start();
-    form->CheckColourTimer->Tick();
+    TMainWindow* form = Start();
+    form->ColourWatchdog->Tick();
     SetRegistryString(kDesktopKey, L"TessikIconColour", L"r");  // four bytes: the type is wrong
     ListView_SetTextColor(fixture->ListView(), RGB(9, 8, 7));   // makes the watchdog load the colour
 
@@ -227,25 +227,25 @@ TEST_F(ColoursTest, AWrongTypedColourShowsOneBoxAtATimeNotOneASecond) {
     app.app.SetErrorBoxHook([&](const std::string& text, const std::string&) {
         app.errorBoxes.push_back(text);
         // The box is modal and the timer keeps ticking under it.
-        for (; nestedTicks < 3; ++nestedTicks) form->CheckColourTimer->Tick();
+        for (; nestedTicks < 3; ++nestedTicks) form->ColourWatchdog->Tick();
     });
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     EXPECT_EQ(nestedTicks, 3);
     EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'TessikIconColour'"});
     // Once the box is closed, the next tick may show it again.
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     EXPECT_EQ(app.errorBoxes.size(), 2u);
 }
 
 TEST_F(ColoursTest, TheWatchdogCapturesOnItsFirstTickAfterThreeSecondsThenComparesEverySecond) {
-    TForm1* form = Start();
-    EXPECT_EQ(form->CheckColourTimer->Interval(), 3000u);
-    EXPECT_TRUE(form->CheckColourTimer->Running());
+    TMainWindow* form = Start();
+    EXPECT_EQ(form->ColourWatchdog->Interval(), 3000u);
+    EXPECT_TRUE(form->ColourWatchdog->Running());
     EXPECT_TRUE(form->ColourCheckPending);
-    form->CheckColourTimer->Tick();
+    form->ColourWatchdog->Tick();
     EXPECT_FALSE(form->ColourCheckPending);
-    EXPECT_EQ(form->CheckColourTimer->Interval(), 1000u);
-    EXPECT_TRUE(form->CheckColourTimer->Running());
+    EXPECT_EQ(form->ColourWatchdog->Interval(), 1000u);
+    EXPECT_TRUE(form->ColourWatchdog->Running());
     // The capture minimised the application into the tray.
     EXPECT_TRUE(IsIconic(app.app.Handle()));
     EXPECT_FALSE(IsWindowVisible(app.app.Handle()));
@@ -315,31 +315,38 @@ private:
 
 TEST_F(ColoursTest, AWatchdogThatCannotReadTheColourNeitherCapturesNorRepaints) {
     struct TShortLimit {
-        TShortLimit() { TForm1::SetShellAnswerLimit(50); }
-        ~TShortLimit() { TForm1::SetShellAnswerLimit(2000); }
+        TShortLimit() { TMainWindow::SetShellAnswerLimit(50); }
+        ~TShortLimit() { TMainWindow::SetShellAnswerLimit(2000); }
     } shortLimit;
     SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 2, 3));
     fixture.reset();
     THangingDesktop desktop;
-    TForm1* form = app.app.CreateForm<TForm1>();
+    TMainWindow* form = app.app.CreateForm<TMainWindow>();
     ASSERT_EQ(form->DesktopListView, desktop.ListView());
-    form->CheckColourTimer->Tick();
-    ASSERT_EQ(form->CapturedTextColour, RGB(1, 2, 3));
+    const int sets = desktop.TextColourSets();
+
+    // The first ticks after start-up are capture ticks; against a list view
+    // that does not answer they capture nothing, and minimise the application
+    // once, not on every tick: an About window opened meanwhile stays open.
+    desktop.Hang();
+    form->ColourWatchdog->Tick();
+    EXPECT_TRUE(IsIconic(app.app.Handle()));
+    app.app.Restore();
+    for (int i = 0; i < 2; ++i) form->ColourWatchdog->Tick();
+    EXPECT_FALSE(IsIconic(app.app.Handle()));
+    desktop.Resume();
+    // Answering again, the next tick captures: had it compared against
+    // nothing captured, it would have repainted.
+    form->ColourWatchdog->Tick();
+    EXPECT_EQ(form->CapturedTextColour, RGB(1, 2, 3));
+    EXPECT_EQ(desktop.TextColourSets(), sets);
 
     // Compare ticks against a list view that does not answer: no repaint storm.
-    const int sets = desktop.TextColourSets();
     desktop.Hang();
-    for (int i = 0; i < 10; ++i) form->CheckColourTimer->Tick();
-    // A capture tick that can't read keeps the capture pending.
-    form->ColourCheckPending = true;
-    form->CheckColourTimer->Tick();
+    for (int i = 0; i < 10; ++i) form->ColourWatchdog->Tick();
     desktop.Resume();
+    form->ColourWatchdog->Tick();
     EXPECT_EQ(desktop.TextColourSets(), sets);
-    EXPECT_TRUE(form->ColourCheckPending);
-    EXPECT_EQ(form->CapturedTextColour, RGB(1, 2, 3));
-    // Answering again, it is read as before.
-    form->CheckColourTimer->Tick();
-    EXPECT_FALSE(form->ColourCheckPending);
     EXPECT_EQ(form->CapturedTextColour, RGB(1, 2, 3));
     EXPECT_TRUE(app.errorBoxes.empty());
 }

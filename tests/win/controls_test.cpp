@@ -12,9 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "controls_capture.h"
 #include "core/Exception.h"
 #include "resource.h"
+#include "support/Capture.h"
+#include "support/Win32Helpers.h"
 #include "win/Application.h"
 #include "win/ExtCtrls.h"
 #include "win/Forms.h"
@@ -40,31 +41,6 @@ protected:
         form_.Reset(new TForm(nullptr));
         form_->SetClientSize(width, height);
         return form_.Get();
-    }
-
-    // A left press and release at a point given at 96 DPI.
-    static void ClickAt(TWinControl* parent, int x, int y, int releaseX = -1, int releaseY = -1) {
-        HWND window = parent->Handle();
-        const LPARAM down = MAKELPARAM(parent->Scale(x), parent->Scale(y));
-        const LPARAM up = releaseX < 0 ? down : MAKELPARAM(parent->Scale(releaseX), parent->Scale(releaseY));
-        SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, down);
-        SendMessageW(window, WM_LBUTTONUP, 0, up);
-    }
-
-    static std::wstring ListText(HWND list, int index) {
-        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-        if (length == LB_ERR) return L"<LB_ERR>";
-        std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-        text.resize(static_cast<size_t>(length));
-        return text;
-    }
-
-    static RECT ClientRectIn(HWND child, HWND ancestor) {
-        RECT r;
-        GetClientRect(child, &r);
-        MapWindowPoints(child, ancestor, reinterpret_cast<POINT*>(&r), 2);
-        return r;
     }
 
     std::unique_ptr<TApplication> application_;
@@ -93,24 +69,21 @@ TEST_F(Controls, ListBoxKeepsItsLinesAndMirrorsThemInItsWindow) {
     GetClassNameW(list, className, 32);
     EXPECT_EQ(CompareStringOrdinal(className, -1, L"LISTBOX", -1, TRUE), CSTR_EQUAL) << className;
     EXPECT_EQ(GetParent(list), form->Handle());
-    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
-    EXPECT_EQ(ListText(list, 0), L"first");
-    EXPECT_EQ(ListText(list, 1),
-              L"Gr\u00FC\u00DF"
-              L"e");
+    EXPECT_EQ(ListBoxLines(list), (std::vector<std::wstring>{L"first",
+                                                             L"Gr\u00FC\u00DF"
+                                                             L"e"}));
 
     EXPECT_EQ(box->Items().Add(""), 2);
     EXPECT_EQ(box->Items().Add("last"), 3);
-    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 4);
-    EXPECT_EQ(ListText(list, 2), L"");
+    EXPECT_EQ(ListBoxLines(list).size(), 4u);
+    EXPECT_EQ(ListBoxLines(list)[2], L"");
     EXPECT_EQ(box->Items().Item(3), "last");
 
     box->Items().Clear();
     EXPECT_EQ(box->Items().Count(), 0);
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(box->Items().Add("again"), 0);
-    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
-    EXPECT_EQ(ListText(list, 0), L"again");
+    EXPECT_EQ(ListBoxLines(list), std::vector<std::wstring>{L"again"});
 }
 
 // A hidden list box gets its window only when it is needed: its class comes
@@ -210,7 +183,7 @@ TEST_F(Controls, ListBoxTakesItsParentsColourAndItsOwnFontColour) {
     // On the screen: the empty part of the list shows the panel's colour.
     TPixels shot = capture::CaptureWindow(form->Handle());
     ASSERT_FALSE(shot.Empty());
-    const RECT inside = ClientRectIn(list, form->Handle());
+    const RECT inside = capture::ClientRectIn(list, form->Handle());
     EXPECT_EQ(shot.At(inside.right - 3, inside.bottom - 3), TPixels::Rgb(panelColour));
     EXPECT_EQ(shot.At(inside.left + 2, inside.bottom - 3), TPixels::Rgb(panelColour));
 
@@ -293,12 +266,8 @@ TEST_F(Controls, BevelsAreLightAboveAndLeftAndDarkBelowAndRight) {
     const uint32_t dark = TPixels::Rgb(GetSysColor(COLOR_BTNSHADOW));
     const uint32_t blue = TPixels::Rgb(kBlue);
     RECT inner{};
-    TPixels raised = capture::Render(20, 20, [&](HDC dc) {
-        HBRUSH brush = CreateSolidBrush(kBlue);
-        RECT all{0, 0, 20, 20};
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
-        inner = all;
+    TPixels raised = capture::RenderOver(kBlue, 20, 20, [&](HDC dc) {
+        inner = RECT{0, 0, 20, 20};
         DrawBevel(dc, inner, TBevelCut::bvRaised, 3);
     });
     EXPECT_EQ(inner.left, 3);
@@ -456,13 +425,7 @@ TEST_F(Controls, PictureIsSmoothlyScaledAndCentredAtHigherDpi) {
     EXPECT_EQ(placed.top, -5);
 
     auto paint = [&](int dpi) {
-        return capture::Render(600, 400, [&](HDC dc) {
-            HBRUSH brush = CreateSolidBrush(kBlue);
-            RECT all{0, 0, 600, 400};
-            FillRect(dc, &all, brush);
-            DeleteObject(brush);
-            image->Paint(dc, bounds, dpi);
-        });
+        return capture::RenderOver(kBlue, 600, 400, [&](HDC dc) { image->Paint(dc, bounds, dpi); });
     };
     const TPixels scaled = paint(144);
     // The filter blends neighbouring pixels: many more tones than the 64 of
@@ -509,12 +472,7 @@ TEST_F(Controls, LabelDrawsItsCaptionTransparentlyOrOnItsOwnBackground) {
     label->Font().Color = RGB(255, 0, 0);
     const RECT area{0, 0, 140, 24};
     auto paint = [&] {
-        return capture::Render(140, 24, [&](HDC dc) {
-            HBRUSH brush = CreateSolidBrush(kBlue);
-            FillRect(dc, &area, brush);
-            DeleteObject(brush);
-            label->Paint(dc, area, 96);
-        });
+        return capture::RenderOver(kBlue, 140, 24, [&](HDC dc) { label->Paint(dc, area, 96); });
     };
     auto count = [](const TPixels& p, uint32_t colour) {
         int n = 0;
@@ -584,12 +542,7 @@ TEST_F(Controls, FlatSpeedButtonWithoutCaptionDrawsNothing) {
     TOwned<TSpeedButton> button(new TSpeedButton(nullptr));
     const RECT area{0, 0, 40, 20};
     auto paint = [&] {
-        return capture::Render(40, 20, [&](HDC dc) {
-            HBRUSH brush = CreateSolidBrush(kBlue);
-            FillRect(dc, &area, brush);
-            DeleteObject(brush);
-            button->Paint(dc, area, 96);
-        });
+        return capture::RenderOver(kBlue, 40, 20, [&](HDC dc) { button->Paint(dc, area, 96); });
     };
     button->SetFlat(true);
     for (uint32_t c : paint().data) ASSERT_EQ(c, TPixels::Rgb(kBlue));

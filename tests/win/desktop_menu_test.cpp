@@ -10,14 +10,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <set>
 
-#include "DesktopEntries.h"
+#include "DesktopEntryRules.h"
 #include "DesktopFixture.h"
 #include "SysImg/SysImg.h"
 #include "support/FormTestSupport.h"
 #include "support/RegistryBackup.h"
+#include "support/Win32Helpers.h"
 #include "support/WinTestSupport.h"
 #include "win/Handles.h"
 
@@ -28,15 +30,16 @@ namespace {
 struct LiveItem {
     std::wstring text;
     UINT type;
+    RECT rect;  // on the screen
 };
 
 // Opens the menu as a right click would and reads it back while it is open.
-std::vector<LiveItem> OpenAndRead(TForm1* form) {
+std::vector<LiveItem> OpenAndRead(TMainWindow* form) {
     static std::vector<LiveItem>* out;
     static TPopupMenu* menu;
     std::vector<LiveItem> items;
     out = &items;
-    menu = form->PopupMenu1;
+    menu = form->TrayMenu;
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
         HMENU handle = menu->Handle();
         if (!handle) return;
@@ -49,17 +52,19 @@ std::vector<LiveItem> OpenAndRead(TForm1* form) {
             info.dwTypeData = text;
             info.cch = 511;
             GetMenuItemInfoW(handle, static_cast<UINT>(i), TRUE, &info);
-            out->push_back({text, info.fType});
+            RECT rect{};
+            GetMenuItemRect(nullptr, handle, static_cast<UINT>(i), &rect);
+            out->push_back({text, info.fType, rect});
         }
         EndMenu();
     });
-    form->PopupMenu1->Popup(100, 100);
+    form->TrayMenu->Popup(100, 100);
     return items;
 }
 
-std::vector<std::string> EntryCaptions(TForm1* form) {
+std::vector<std::string> EntryCaptions(TMainWindow* form) {
     std::vector<std::string> captions;
-    TMenuItem* items = form->PopupMenu1->Items();
+    TMenuItem* items = form->TrayMenu->Items();
     for (int i = 8; i < items->Count(); ++i) captions.push_back(items->Items(i)->Caption());
     return captions;
 }
@@ -86,26 +91,6 @@ void WriteMarkerShortcut(const fs::path& link, const fs::path& marker) {
     EXPECT_TRUE(SUCCEEDED(file->Save(link.wstring().c_str(), TRUE)));
     file->Release();
     shellLink->Release();
-}
-
-// Top-level windows whose title contains `text`.
-std::vector<HWND> WindowsTitled(const std::wstring& text) {
-    struct Search {
-        std::wstring text;
-        std::vector<HWND> found;
-    } search{text, {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            wchar_t title[512] = {};
-            GetWindowTextW(window, title, 512);
-            if (IsWindowVisible(window) && std::wstring(title).find(s->text) != std::wstring::npos) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 // Counts the processes that this test program has started, ended ones too:
@@ -157,12 +142,11 @@ protected:
                 fs::remove_all(entry.path());
             }
         }
-        fs::remove_all(elsewhere);
     }
-    TForm1* StartHidden() {
-        TForm1* form = app.app.CreateForm<TForm1>();
+    TMainWindow* StartHidden() {
+        TMainWindow* form = app.app.CreateForm<TMainWindow>();
         form->DesktopFolderPath = Narrow(folder.wstring());
-        form->HideClick(form);
+        form->HideDesktop(form);
         return form;
     }
     void Add(const std::string& name) { WriteFile(desktop / fs::u8path(name)); }
@@ -172,7 +156,8 @@ protected:
     TDesktopParameterRecorder parameters;
     std::unique_ptr<TDesktopFixture> fixture = std::make_unique<TDesktopFixture>();
     fs::path desktop, folder;
-    fs::path elsewhere = fs::temp_directory_path() / L"BrivaneElsewhere";
+    const TScratchFolder scratch{L"BrivaneElsewhere"};
+    const fs::path elsewhere = scratch.Path();
     std::set<fs::path> before;
 };
 
@@ -181,10 +166,10 @@ protected:
 TEST_F(DesktopMenuTest, AnEmptyOrMissingFolderGivesTheFixedItemsAndTheSeparatorOnly) {
     folder = desktop / L"EmptyFolderForTheMenu";
     fs::create_directories(folder);
-    TForm1* form = StartHidden();
+    TMainWindow* form = StartHidden();
     std::vector<LiveItem> live = OpenAndRead(form);
-    EXPECT_EQ(form->PopupMenu1->Items()->Count(), 8);
-    EXPECT_TRUE(form->PopupMenu1->Items()->Items(7)->IsLine());
+    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
+    EXPECT_TRUE(form->TrayMenu->Items()->Items(7)->IsLine());
     // Hidden: "Show Desktop", "Custom Icons", line, "About", line, "Exit"; the
     // separator at index 7, being last, is not shown.
     ASSERT_EQ(live.size(), 6u);
@@ -193,72 +178,95 @@ TEST_F(DesktopMenuTest, AnEmptyOrMissingFolderGivesTheFixedItemsAndTheSeparatorO
 
     form->DesktopFolderPath = Narrow((desktop / L"NoSuchFolder").wstring());
     live = OpenAndRead(form);
-    EXPECT_EQ(form->PopupMenu1->Items()->Count(), 8);
+    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
     EXPECT_EQ(live.size(), 6u);
     // An empty path lists nothing, not the root of the current drive.
     form->DesktopFolderPath.clear();
     OpenAndRead(form);
-    EXPECT_EQ(form->PopupMenu1->Items()->Count(), 8);
+    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
 TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
-    for (const char* name :
-         {"Mail.lnk", "News.url", "Old.rnk", "Post.LNK", ".lnk", "Notes.txt", "Brivane.lnk", "Ελληνικά.txt",
-          "Кириллица.lnk", "日本語のファイル.txt", "Report.lnk"}) {
-        Add(name);
+    // The entries the test puts on the desktop (folders end in "\\"), and the
+    // caption each must show, in the same order.
+    const std::vector<std::string> names = {
+        "Mail.lnk",   "News.url",    "Old.rnk",      "Post.LNK",      ".lnk",
+        "Notes.txt",  "Brivane.lnk", "Report.lnk",   "Report\\",      "Projects\\",
+        "hidden.txt", "system.dat",  "Ελληνικά.txt", "Кириллица.lnk", "日本語のファイル.txt"};
+    const std::vector<std::string> shows = {
+        "Mail",       "News",       "Old",          "Post.LNK",  "",
+        "Notes.txt",  "Brivane",    "Report",       "Report",    "Projects",
+        "hidden.txt", "system.dat", "Ελληνικά.txt", "Кириллица", "日本語のファイル.txt"};
+    std::map<fs::path, std::string> made;
+    for (size_t n = 0; n < names.size(); ++n) {
+        const bool folder = names[n].back() == '\\';
+        const fs::path name = fs::u8path(folder ? names[n].substr(0, names[n].size() - 1) : names[n]);
+        made[name] = shows[n];
+        if (folder)
+            fs::create_directories(desktop / name);
+        else
+            WriteFile(desktop / name);
     }
-    fs::create_directories(desktop / L"Projects");
-    fs::create_directories(desktop / L"Report");
-    Add("hidden.txt");
+    for (int i = 1000; i < 1300; ++i) {
+        made[fs::u8path("entry " + std::to_string(i) + ".txt")] = "entry " + std::to_string(i) + ".txt";
+        WriteFile(desktop / ("entry " + std::to_string(i) + ".txt"));
+    }
     SetFileAttributesW((desktop / L"hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    Add("system.dat");
     SetFileAttributesW((desktop / L"system.dat").c_str(), FILE_ATTRIBUTE_SYSTEM);
-    for (int i = 0; i < 300; ++i) Add("entry " + std::to_string(1000 + i) + ".txt");
 
-    TForm1* form = StartHidden();
+    TMainWindow* form = StartHidden();
     std::vector<LiveItem> live = OpenAndRead(form);
-    TMenuItem* items = form->PopupMenu1->Items();
-    std::vector<std::string> captions = EntryCaptions(form);
-
-    std::vector<std::string> expected;
-    std::vector<std::string> listed;
-    TForm1::ListDirectoryEntries(form->DesktopFolderPath + "\\*.*", 63, listed);
-    for (const std::string& name : listed) expected.push_back(EntryCaption(name));
-    EXPECT_EQ(captions, expected);
-    EXPECT_EQ(listed.size(), 315u + before.size());
-    for (const char* caption :
-         {"Mail", "News", "Old", "Post.LNK", "", "Notes.txt", "Brivane", "Projects", "Report", "hidden.txt",
-          "system.dat", "Ελληνικά.txt", "Кириллица", "日本語のファイル.txt"}) {
-        EXPECT_NE(std::find(captions.begin(), captions.end(), caption), captions.end()) << caption;
+    TMenuItem* items = form->TrayMenu->Items();
+    const std::vector<std::string> captions = EntryCaptions(form);
+    // Everything in the folder, in the order the file system lists it, each
+    // with the system image list's icon of its path; the test's own entries
+    // with their captions.
+    std::vector<std::string> expected, shown;
+    std::set<int> icons;
+    int at = 8;
+    for (const auto& entry : fs::directory_iterator(desktop)) {
+        const fs::path name = entry.path().filename();
+        ASSERT_LT(at, items->Count()) << "not listed: " << Narrow(name.wstring());
+        SHFILEINFOW info{};
+        SHGetFileInfoW(entry.path().c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+        icons.insert(info.iIcon);
+        EXPECT_EQ(items->Items(at)->ImageIndex(), info.iIcon) << Narrow(name.wstring());
+        if (made.count(name)) {
+            expected.push_back(made[name]);
+            shown.push_back(items->Items(at)->Caption());
+        }
+        ++at;
     }
-    EXPECT_EQ(std::count(captions.begin(), captions.end(), "Report"), 2);
-
-    // Every entry carries the system image list's icon of its own name.
-    for (int i = 8; i < items->Count(); ++i) {
-        EXPECT_EQ(items->Items(i)->ImageIndex(),
-                  form->SysImageList1->FileIconIndex(listed[static_cast<size_t>(i - 8)], false))
-            << listed[static_cast<size_t>(i - 8)];
-    }
-    // Columns break where the screen is full.
-    TMenuColumns columns(GetSystemMetrics(SM_CYMENU));
-    int breaks = 0;
-    for (int i = 8; i < items->Count(); ++i) {
-        const bool starts = columns.NextStartsColumn(GetSystemMetrics(SM_CYFULLSCREEN));
-        breaks += starts;
-        EXPECT_EQ(items->Items(i)->Break() == TMenuBreak::mbBarBreak, starts) << i;
-    }
-    EXPECT_GT(breaks, 1);
-    // The live menu: six fixed items shown, the separator, then the entries,
-    // with the bar breaks drawn by Win32 and captions exactly as listed.
+    EXPECT_EQ(at, items->Count());
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(expected.size(), made.size());
+    EXPECT_GT(icons.size(), 1u);
+    // The live menu: six fixed items shown, the separator, then the entries
+    // with their captions, in columns where the screen is full: each column
+    // starts with a bar break and lies on the screen, and all but the last
+    // reach to within 50 pixels and two items of its foot.
     ASSERT_EQ(live.size(), 6 + 1 + captions.size());
     EXPECT_TRUE(live[6].type & MFT_SEPARATOR);
-    int liveBreaks = 0;
-    for (size_t i = 0; i < captions.size(); ++i) {
-        EXPECT_EQ(Narrow(live[7 + i].text), captions[i]);
-        liveBreaks += (live[7 + i].type & MFT_MENUBARBREAK) != 0;
+    std::vector<RECT> columns;
+    for (size_t n = 0; n < live.size(); ++n) {
+        if (n >= 7) {
+            EXPECT_EQ(Narrow(live[n].text), captions[n - 7]);
+        }
+        const bool starts = columns.empty() || live[n].rect.left > columns.back().left;
+        EXPECT_EQ((live[n].type & MFT_MENUBARBREAK) != 0, starts && n > 0) << n;
+        if (starts) columns.push_back(live[n].rect);
+        columns.back().bottom = live[n].rect.bottom;
     }
-    EXPECT_EQ(liveBreaks, breaks);
+    ASSERT_GT(columns.size(), 2u);
+    const LONG itemHeight = live.back().rect.bottom - live.back().rect.top;
+    for (size_t c = 0; c < columns.size(); ++c) {
+        EXPECT_LE(columns[c].bottom, GetSystemMetrics(SM_CYSCREEN)) << "column " << c;
+        if (c + 1 < columns.size()) {
+            EXPECT_GT(columns[c].bottom + 50 + 2 * itemHeight, GetSystemMetrics(SM_CYSCREEN))
+                << "column " << c;
+        }
+    }
 
     // Opening again gives the same menu: one separator, no doubled items.
     OpenAndRead(form);
@@ -269,7 +277,7 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     EXPECT_EQ(lines, 3);
 
     // After "Show Desktop" the next opening holds just the seven fixed items.
-    form->ShowClick(form);
+    form->ShowDesktop(form);
     live = OpenAndRead(form);
     EXPECT_EQ(items->Count(), 7);
     EXPECT_EQ(live.size(), 6u);  // "Show Desktop" is hidden now, "Hide Desktop" shown
@@ -278,16 +286,15 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
 }
 
 TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
-    fs::create_directories(elsewhere);
     const fs::path reportMarker = elsewhere / L"report-link-opened.txt";
     const fs::path brivaneMarker = elsewhere / L"brivane-link-opened.txt";
     fs::create_directories(desktop / L"Report");
     WriteMarkerShortcut(desktop / L"Report.lnk", reportMarker);
     WriteMarkerShortcut(desktop / L"Brivane.lnk", brivaneMarker);
     WriteMarkerShortcut(desktop / L"Почта.lnk", elsewhere / L"mail-link-opened.txt");
-    TForm1* form = StartHidden();
+    TMainWindow* form = StartHidden();
     OpenAndRead(form);
-    TMenuItem* items = form->PopupMenu1->Items();
+    TMenuItem* items = form->TrayMenu->Items();
     std::vector<TMenuItem*> reports;
     TMenuItem* brivane = nullptr;
     TMenuItem* mail = nullptr;
@@ -328,16 +335,16 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
 
 TEST_F(DesktopMenuTest, NothingMadeForAnOpeningOrACycleOutlivesIt) {
     for (int i = 0; i < 20; ++i) Add("leak check " + std::to_string(i) + ".txt");
-    TForm1* form = StartHidden();
+    TMainWindow* form = StartHidden();
 
     static std::vector<HMENU> menus;
     static std::vector<HBITMAP> pictures;
-    static TForm1* current;
+    static TMainWindow* current;
     menus.clear();
     pictures.clear();
     current = form;
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
-        HMENU handle = current->PopupMenu1->Handle();
+        HMENU handle = current->TrayMenu->Handle();
         if (!handle) return;
         KillTimer(nullptr, id);
         menus.push_back(handle);
@@ -352,24 +359,24 @@ TEST_F(DesktopMenuTest, NothingMadeForAnOpeningOrACycleOutlivesIt) {
         }
         EndMenu();
     });
-    form->PopupMenu1->Popup(100, 100);
+    form->TrayMenu->Popup(100, 100);
     ASSERT_EQ(menus.size(), 2u);  // the menu and the "Custom Icons" submenu
     ASSERT_GE(pictures.size(), 20u);
     for (HMENU menu : menus) EXPECT_FALSE(IsMenu(menu));
     for (HBITMAP picture : pictures) EXPECT_EQ(GetObjectType(picture), 0u);
-    const int ownedWhileListed = form->PopupMenu1->ComponentCount();
+    const int ownedWhileListed = form->TrayMenu->ComponentCount();
 
     // A hide-and-show cycle replaces the tray icon's image and frees the old one.
-    HICON before = form->TrayIcon1->Icon()->Handle();
+    HICON before = form->TrayIcon->Icon()->Handle();
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(before, &info));
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
-    form->ShowClick(form);
+    form->ShowDesktop(form);
     EXPECT_FALSE(GetIconInfo(before, &info));
     // The next opening takes the entry items away again.
     OpenAndRead(form);
-    EXPECT_EQ(form->PopupMenu1->Items()->Count(), 7);
+    EXPECT_EQ(form->TrayMenu->Items()->Count(), 7);
     EXPECT_GT(ownedWhileListed, 20);
-    EXPECT_EQ(form->PopupMenu1->ComponentCount(), 1);  // its root item only
+    EXPECT_EQ(form->TrayMenu->ComponentCount(), 1);  // its root item only
 }

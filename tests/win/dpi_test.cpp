@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "MainWindow.h"
 #include "TrayIcon/TrayIcon.h"
-#include "Unit1.h"
 #include "resource.h"
 #include "support/DpiChildRun.h"
 #include "support/FormTestSupport.h"
@@ -65,8 +65,8 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
     // The system's own figure: the manifest makes this process DPI aware.
     ASSERT_EQ(GetSystemMetrics(SM_CXSMICON), size);
 
-    for (int i = 0; i < IDI_IMAGELIST2_COUNT; ++i) {
-        EXPECT_EQ(StoredIconWidth(MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i), size), size) << "image " << i;
+    for (int i = 0; i < IDI_TRAY_IMAGE_COUNT; ++i) {
+        EXPECT_EQ(StoredIconWidth(MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i), size), size) << "image " << i;
     }
     EXPECT_EQ(StoredIconWidth(MAKEINTRESOURCEW(IDI_MAINICON), size), size);
 
@@ -79,17 +79,17 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
     });
     TTestApplication app;
     TDesktopParameterRecorder parameters;
-    TForm1* form = app.app.CreateForm<TForm1>();
+    TMainWindow* form = app.app.CreateForm<TMainWindow>();
 
-    EXPECT_EQ(form->ImageList2->Width(), size);
-    EXPECT_EQ(form->ImageList2->Height(), size);
+    EXPECT_EQ(form->TrayImages->Width(), size);
+    EXPECT_EQ(form->TrayImages->Height(), size);
     ASSERT_FALSE(handed.empty());
     for (const TSize& handedSize : handed) EXPECT_EQ(handedSize, expected);
-    EXPECT_EQ(IconSize(form->TrayIcon1->Icon()->Handle()), expected);
-    const std::vector<std::pair<const char*, TMenuItem*>> items = {{"Show1", form->Show1},
-                                                                   {"Hide1", form->Hide1},
-                                                                   {"MenuItem3", form->MenuItem3},
-                                                                   {"Exit1", form->Exit1}};
+    EXPECT_EQ(IconSize(form->TrayIcon->Icon()->Handle()), expected);
+    const std::vector<std::pair<const char*, TMenuItem*>> items = {{"ShowDesktopItem", form->ShowDesktopItem},
+                                                                   {"HideDesktopItem", form->HideDesktopItem},
+                                                                   {"AboutItem", form->AboutItem},
+                                                                   {"ExitItem", form->ExitItem}};
     for (const auto& [name, item] : items) {
         EXPECT_EQ(BitmapSize(item->Bitmap().Handle()), expected) << name;
     }

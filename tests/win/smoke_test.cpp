@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "brivane_version.h"
+#include "support/Win32Helpers.h"
 
 namespace {
 
@@ -56,16 +57,6 @@ NOTIFYICONDATAW IconData(HWND window, UINT id) {
     return data;
 }
 
-bool RunningUnderWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-std::wstring Environment(const wchar_t* name) {
-    wchar_t value[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
-}
-
 // The shell's taskbar, which another process owns, is in this program's
 // desktop: icons the program under test adds land where tests can see them.
 // In the Wine session that desktop is the run's one virtual desktop.
@@ -75,38 +66,13 @@ TEST(Session, RunsInTheDesktopOfTheShellsTaskbar) {
     DWORD owner = 0;
     GetWindowThreadProcessId(taskbar, &owner);
     EXPECT_NE(owner, GetCurrentProcessId());
-    if (!RunningUnderWine()) return;
+    if (!RunningOnWine()) return;
     wchar_t name[64] = {};
     ASSERT_TRUE(GetUserObjectInformationW(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, name,
                                           sizeof(name), nullptr));
     EXPECT_STREQ(name, L"shell");
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
-}
-
-// The build directory: the Wine session exports it; elsewhere it is two
-// folders above this program's own (<build>\tests\win\smoke_test.exe).
-std::wstring BuildDirectory() {
-    if (RunningUnderWine()) return Environment(L"BRIVANE_BUILD_DIR");
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
-    for (int up = 0; up < 3 && !path.empty(); ++up) path.resize(path.find_last_of(L'\\'));
-    return path;
-}
-
-// A string of the file's version resource, UK English with code page 1252.
-std::wstring VersionString(const std::wstring& file, const wchar_t* name) {
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
-    if (size == 0) return L"(no version resource)";
-    std::vector<unsigned char> block(size);
-    if (!GetFileVersionInfoW(file.c_str(), 0, size, block.data())) return L"(unreadable)";
-    const std::wstring key = std::wstring(L"\\StringFileInfo\\080904E4\\") + name;
-    wchar_t* value = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
-        return L"(none)";
-    return length > 0 ? std::wstring(value, length - 1) : std::wstring();
 }
 
 // The session hands tests the build directory, and the program built there is

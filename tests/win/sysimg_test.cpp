@@ -15,8 +15,9 @@
 #include "SysImg/NewFile.h"
 #include "SysImg/SysImg.h"
 #include "SysImg/SysImgNames.h"
-#include "controls_capture.h"
 #include "core/Utf.h"
+#include "support/Capture.h"
+#include "support/Win32Helpers.h"
 #include "win/Handles.h"
 
 namespace {
@@ -97,8 +98,6 @@ private:
     std::wstring progId_;
     bool registered_ = false;
 };
-
-bool RunningOnWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
 
 // The list's COM reference count, or 0 where comctl32 can't tell (before
 // version 6; comparisons of two 0s then pass). Under Wine an image list outlives ImageList_Destroy while the
@@ -219,23 +218,6 @@ private:
     std::wstring path_;
     Kind kind_;
     bool made_ = false;
-};
-
-// Makes `path` the current directory until the object goes.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::wstring& path) {
-        GetCurrentDirectoryW(MAX_PATH, previous_);
-        changed_ = SetCurrentDirectoryW(path.c_str()) != FALSE;
-    }
-    CurrentDirectory(const CurrentDirectory&) = delete;
-    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
-    ~CurrentDirectory() { SetCurrentDirectoryW(previous_); }
-    bool Changed() const { return changed_; }
-
-private:
-    wchar_t previous_[MAX_PATH] = {};
-    bool changed_ = false;
 };
 
 // --- the component -------------------------------------------------------------
@@ -434,25 +416,23 @@ TEST_F(SysImageListFileIconIndex, ExistingFileTheShellCannotPlaceGivesZeroWithou
     // directory, of a type without an icon of its own. The wildcard type
     // lookup is relative to the current directory too: under Wine it finds
     // that very file, whose icon is the generic document, index 0.
-    const ScratchEntry scratch(temp_ + L"brivtest-cwd-" + std::to_wstring(GetCurrentProcessId()),
-                               ScratchEntry::Folder);
-    ASSERT_TRUE(scratch.Made());
-    const CurrentDirectory inScratch(scratch.Path());
-    ASSERT_TRUE(inScratch.Changed());
-    const ScratchEntry local(scratch.Path() + L"\\brivtest-local.brivtest0", ScratchEntry::File);
+    const TScratchFolder scratch(L"brivtest-cwd", true);
+    const ScratchEntry local((scratch.Path() / L"brivtest-local.brivtest0").native(), ScratchEntry::File);
     ASSERT_TRUE(local.Made());
     const std::set<std::wstring> before = Listing(temp_);
 
     SteeredSysImageList list({7});
     EXPECT_EQ(list.FileIconIndex("brivtest-local.brivtest0", false), 0);
     EXPECT_EQ(list.Asked(), 0);
-    EXPECT_EQ(Listing(scratch.Path()), (std::set<std::wstring>{L".", L"..", L"brivtest-local.brivtest0"}));
+    EXPECT_EQ(Listing(scratch.Path().native()),
+              (std::set<std::wstring>{L".", L"..", L"brivtest-local.brivtest0"}));
     EXPECT_EQ(Listing(temp_), before);
 
     // A name that is not there, of a type with an icon: the fallback runs.
     EXPECT_EQ(list.FileIconIndex("brivtest-missing.brivtest1", false), typeIndex_);
     EXPECT_EQ(list.Asked(), 1);
-    EXPECT_EQ(Listing(scratch.Path()), (std::set<std::wstring>{L".", L"..", L"brivtest-local.brivtest0"}));
+    EXPECT_EQ(Listing(scratch.Path().native()),
+              (std::set<std::wstring>{L".", L"..", L"brivtest-local.brivtest0"}));
     EXPECT_EQ(Listing(temp_), before);
 }
 

@@ -13,9 +13,10 @@
 
 #include "SimpleTimer/SimpleTimer.h"
 #include "TrayIcon/TrayIcon.h"
-#include "controls_capture.h"
 #include "core/Exception.h"
 #include "resource.h"
+#include "support/Capture.h"
+#include "support/Win32Helpers.h"
 #include "support/WinTestSupport.h"
 #include "win/Forms.h"
 #include "win/ImgList.h"
@@ -24,15 +25,6 @@
 namespace {
 
 HINSTANCE Module() { return GetModuleHandleW(nullptr); }
-
-// Moves the cursor and waits until the system reports it there.
-void MoveCursor(int x, int y) {
-    SetCursorPos(x, y);
-    EXPECT_TRUE(PumpUntil([&] {
-        POINT p{};
-        return GetCursorPos(&p) && p.x == x && p.y == y;
-    }));
-}
 
 void Send(TTrayIcon* icon, UINT notification) {
     SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, icon->IconId(), notification);
@@ -121,16 +113,10 @@ private:
     }
 };
 
-// An icon as it draws, for comparing images rather than handles.
-capture::TPixels IconPixels(HICON icon) {
-    return capture::Render(16, 16,
-                           [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL); });
-}
-
 TImageList* MakeImages(TComponent* owner, int count) {
     auto* images = new TImageList(owner);
     for (int i = 0; i < count; ++i)
-        images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+        images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i));
     return images;
 }
 
@@ -142,7 +128,7 @@ public:
         SetClientSize(120, 80);
         Images = loader.Create<TImageList>("Images");
         for (int i = 0; i < 4; ++i)
-            Images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + i));
+            Images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i));
         Tray = loader.Create<TTrayIcon>("Tray");
         loader.Fixup([this] { Tray->SetIconList(Images); });
         Tray->SetCycleInterval(1000);
@@ -235,7 +221,7 @@ TEST_F(TrayIconTest, AfterStartupTheAreaHoldsOneIconWithTheListsFirstImageAndThe
     TIcon first;
     form->Images->GetIcon(0, first);
     ASSERT_NE(entry.icon, nullptr);
-    EXPECT_EQ(IconPixels(entry.icon).data, IconPixels(first.Handle()).data);
+    EXPECT_EQ(capture::IconPixels(entry.icon).data, capture::IconPixels(first.Handle()).data);
 
     // Adding it again is refused and changes nothing.
     EXPECT_FALSE(tray->ShowIcon());
@@ -470,14 +456,14 @@ TEST_F(TrayIconTest, EnterAndExitFollowTheCursorThroughThePoll) {
     EXPECT_TRUE(tray->ExitTimer().Active());
     EXPECT_EQ(tray->ExitTimer().Interval(), 20u);
 
-    MoveCursor(300, 300);
+    ASSERT_TRUE(MoveCursor(300, 300));
     Send(tray.Get(), WM_MOUSEMOVE);
     Send(tray.Get(), WM_MOUSEMOVE);
     EXPECT_EQ(log.events, std::vector<std::string>{"enter"});
     Tick(tray->ExitTimer());
     EXPECT_EQ(log.events, std::vector<std::string>{"enter"});  // the cursor stayed
 
-    MoveCursor(340, 310);
+    ASSERT_TRUE(MoveCursor(340, 310));
     Tick(tray->ExitTimer());
     EXPECT_EQ(log.events, (std::vector<std::string>{"enter", "exit"}));
     EXPECT_TRUE(tray->MouseOutside());
@@ -538,16 +524,46 @@ TEST_F(TrayIconTest, AnErrorInAHandlerIsShownInTheErrorBoxAndTheProgramGoesOn) {
     EXPECT_EQ(TApplication::ErrorBoxText("Oops!"), "Oops!");
 }
 
-TEST_F(TrayIconTest, TaskbarCreatedAddsTheIconAgain) {
+TEST_F(TrayIconTest, ANewTaskbarGetsTheVisibleIconAgainAndNoHiddenOne) {
     ASSERT_NE(TTrayIcon::TaskbarCreatedMessage(), 0u);
-    TNotifyRecorder recorder;
+    TNotificationArea area;
     TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    tray->SetHint("Back again");
     SendMessageW(app.app.Handle(), TTrayIcon::TaskbarCreatedMessage(), 0, 0);
-    EXPECT_TRUE(recorder.calls.empty() || recorder.calls.back().message != NIM_ADD);
+    EXPECT_TRUE(area.icons.empty());
     tray->SetIconVisible(true);
-    recorder.calls.clear();
+    ASSERT_EQ(area.icons.size(), 1u);
+    // The shell restarts with an empty notification area and announces it.
+    area.icons.clear();
     SendMessageW(HWND_BROADCAST, TTrayIcon::TaskbarCreatedMessage(), 0, 0);
-    EXPECT_EQ(recorder.Messages(), std::vector<DWORD>{NIM_ADD});
+    ASSERT_EQ(area.icons.size(), 1u);
+    EXPECT_EQ(area.icons.begin()->second.tip, L"Back again");
+    EXPECT_EQ(area.icons.begin()->second.callback, WM_TRAYICON);
+}
+
+TEST_F(TrayIconTest, AnAddTheAreaRefusesIsTriedAgainWithTheImageAndHintOfThen) {
+    // A notification area that is not ready for the first two adds.
+    TNotifyRecorder recorder;
+    int refusals = 2;
+    bool in = false;
+    recorder.answer = [&](DWORD message) -> BOOL {
+        if (message == NIM_ADD && (refusals-- > 0 || in)) return FALSE;
+        if (message == NIM_ADD || message == NIM_DELETE) in = message == NIM_ADD;
+        return message != NIM_MODIFY || in;
+    };
+    TOwned<TTrayIcon> tray(new TTrayIcon(nullptr));
+    tray->SetIconVisible(true);
+    EXPECT_FALSE(tray->IconAdded());
+    EXPECT_TRUE(tray->AddRetryTimer().Active());
+    tray->SetHint("later");
+    ASSERT_TRUE(PumpUntil([&] { return tray->IconAdded(); }));
+    EXPECT_TRUE(in);
+    EXPECT_EQ(recorder.calls.back().message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(recorder.calls.back().tip, L"later");
+    EXPECT_FALSE(tray->AddRetryTimer().Active());
+    // A repeated add while the icon is in is no reason to try again.
+    tray->SetIconVisible(true);
+    EXPECT_FALSE(tray->AddRetryTimer().Active());
 }
 
 TEST_F(TrayIconTest, MinimisingToTheTrayAndShowingTheApplicationWindowAgain) {
@@ -668,11 +684,11 @@ TEST(WindowHooks, OnlyAWindowBoundToTheRouterCanBeHooked) {
 TEST(ImageList, KeepsCopiesAtItsOwnSizeAndDrawsThemOverItsBackground) {
     TOwned<TImageList> images(new TImageList(nullptr));
     TUniqueIcon big(static_cast<HICON>(
-        LoadImageW(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+        LoadImageW(Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
     ASSERT_TRUE(big);
     EXPECT_EQ(images->AddIcon(big.Get()), 0);
     big.Reset();
-    EXPECT_EQ(images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + 1)), 1);
+    EXPECT_EQ(images->AddIconResource(Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + 1)), 1);
     EXPECT_EQ(images->AddIconResource(Module(), L"NoSuchIcon"), -1);
     EXPECT_EQ(images->Count(), 2);
 
@@ -689,8 +705,8 @@ TEST(ImageList, KeepsCopiesAtItsOwnSizeAndDrawsThemOverItsBackground) {
     // Image 1 as drawn: the resource's pixels where it is opaque, the list's
     // background colour where it is transparent (the corner), else untouched.
     const TUniqueIcon resource(static_cast<HICON>(LoadImageW(
-        Module(), MAKEINTRESOURCEW(IDI_IMAGELIST2_FIRST + 1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
-    const capture::TPixels expected = IconPixels(resource.Get());
+        Module(), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + 1), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    const capture::TPixels expected = capture::IconPixels(resource.Get());
     const auto drawn = [&] { return capture::Render(16, 16, [&](HDC dc) { images->Draw(dc, 0, 0, 1); }); };
     EXPECT_EQ(drawn().At(8, 8), expected.At(8, 8));
     EXPECT_EQ(drawn().At(0, 0), 0u);

@@ -1,51 +1,27 @@
 // TFileVersionInfo against the real version service: this test's own
-// executable (which carries a version resource), brivane.exe when a build
-// of it is at hand, a system DLL, and files without version information.
+// executable (which carries a version resource), the built brivane.exe, a
+// system DLL, and files without version information.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "FileVersionInfo.h"
 #include "brivane_version.h"
 #include "core/Utf.h"
+#include "support/Win32Helpers.h"
 
 namespace {
 
 const char* const kNoInfo = "File contains no version information";
-
-std::string ModulePath() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return Narrow(std::wstring_view(path, length));
-}
-
-std::string TempDirectory() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetTempPathW(MAX_PATH, path);
-    return Narrow(std::wstring_view(path, length));
-}
 
 std::string SystemDirectory() {
     wchar_t path[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(path, MAX_PATH);
     return Narrow(std::wstring_view(path, length));
 }
-
-// A file the test made, deleted when the test ends.
-class TempFile {
-public:
-    explicit TempFile(std::string path) : path_(std::move(path)) {}
-    ~TempFile() { DeleteFileW(Widen(path_).c_str()); }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 std::string RejectionOf(const std::string& path) {
     try {
@@ -56,14 +32,10 @@ std::string RejectionOf(const std::string& path) {
     return "";
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 }  // namespace
 
 TEST(VersionInfoWin32, ReadsThisExecutablesOwnResource) {
-    const TFileVersionInfo info(ModulePath());
+    const TFileVersionInfo info(Narrow(ModulePath()));
 
     EXPECT_EQ(info.PredefinedValue(9), "Olmar Brivane");
     EXPECT_EQ(info.PredefinedValue(4), "1.2.3.4");
@@ -89,7 +61,7 @@ TEST(VersionInfoWin32, ReadsThisExecutablesOwnResource) {
 }
 
 TEST(VersionInfoWin32, BlockMatchesWhatVerQueryValueSees) {
-    const TFileVersionInfo info(ModulePath());
+    const TFileVersionInfo info(Narrow(ModulePath()));
     std::vector<uint8_t> block = info.Block();
 
     VS_FIXEDFILEINFO* fixed = nullptr;
@@ -107,29 +79,18 @@ TEST(VersionInfoWin32, BlockMatchesWhatVerQueryValueSees) {
 }
 
 TEST(VersionInfoWin32, ReadsAPathWithNonAsciiCharacters) {
-    const TempFile copy(TempDirectory() + "versi\xC3\xB3n \xE2\x82\xAC.exe");
-    ASSERT_TRUE(CopyFileW(Widen(ModulePath()).c_str(), Widen(copy.Path()).c_str(), FALSE));
-    const TFileVersionInfo info(copy.Path());
+    const TScratchFolder scratch(L"brivane-versioninfo");
+    const std::wstring copy = (scratch.Path() / L"versi\u00F3n \u20AC.exe").native();
+    ASSERT_TRUE(CopyFileW(ModulePath().c_str(), copy.c_str(), FALSE));
+    const TFileVersionInfo info(Narrow(copy));
     EXPECT_EQ(info.PredefinedValue(3), "Version reader test");
 }
 
 TEST(VersionInfoWin32, ReadsTheProgramsOwnResource) {
-    const char* buildDir = std::getenv("BRIVANE_BUILD_DIR");
-    if (buildDir == nullptr || *buildDir == '\0') GTEST_SKIP() << "BRIVANE_BUILD_DIR is not set";
-    std::string dir = buildDir;
-    if (dir.front() == '/') {
-        // A Unix path (the test runs are given Z:\...): Wine maps / to Z:.
-        for (char& c : dir) c = c == '/' ? '\\' : c;
-        dir = "Z:" + dir;
-    }
-    while (dir.size() > 1 && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
-    std::string exe;
-    for (const char* candidate : {"\\brivane.exe", "\\app\\brivane.exe", "\\bin\\brivane.exe"}) {
-        if (FileExists(dir + candidate)) exe = dir + candidate;
-    }
-    if (exe.empty()) GTEST_SKIP() << "no brivane.exe under " << dir;
-
-    const TFileVersionInfo info(exe);
+    const std::wstring exe = BuildDirectory() + L"\\app\\brivane.exe";
+    ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no brivane.exe in the build directory";
+    const TFileVersionInfo info(Narrow(exe));
     EXPECT_EQ(info.PredefinedValue(9), "Olmar Brivane");
     EXPECT_EQ(info.PredefinedValue(4), BRIVANE_VERSION_TEXT);
     EXPECT_EQ(info.PredefinedValue(3), "Desktop clearing utility");
@@ -152,18 +113,10 @@ TEST(VersionInfoWin32, ReadsSystemDlls) {
 }
 
 TEST(VersionInfoWin32, FilesWithoutVersionInformation) {
-    const TempFile text(TempDirectory() + "versioninfo-test.txt");
-    {
-        const HANDLE file = CreateFileW(Widen(text.Path()).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        const char content[] = "no version resource here\r\n";
-        DWORD written = 0;
-        WriteFile(file, content, sizeof content - 1, &written, nullptr);
-        CloseHandle(file);
-    }
-    EXPECT_EQ(RejectionOf(text.Path()), kNoInfo);
-    EXPECT_EQ(RejectionOf(TempDirectory() + "versioninfo-missing.dll"), kNoInfo);
+    const TScratchFolder scratch(L"brivane-versioninfo");
+    std::ofstream(scratch.Path() / "versioninfo-test.txt") << "no version resource here\r\n";
+    EXPECT_EQ(RejectionOf(Narrow((scratch.Path() / "versioninfo-test.txt").native())), kNoInfo);
+    EXPECT_EQ(RejectionOf(Narrow((scratch.Path() / "versioninfo-missing.dll").native())), kNoInfo);
     EXPECT_EQ(RejectionOf(""), kNoInfo);
 }
 

@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "WebLabel/WebLabel.h"
-#include "controls_capture.h"
 #include "core/Utf.h"
 #include "resource.h"
+#include "support/Capture.h"
+#include "support/Win32Helpers.h"
 #include "win/Application.h"
 #include "win/Forms.h"
 
@@ -65,24 +66,25 @@ protected:
     ClickLog clickLog_;
 };
 
-TEST_F(WebLabelTest, StartsAsAnEmptyLinkInBoldRedArial) {
-    TOwned<TWebLabel> label(new TWebLabel(nullptr));
-    EXPECT_EQ(label->Caption(), "");
-    EXPECT_EQ(label->Font().Color, RGB(255, 0, 0));
-    EXPECT_EQ(label->Font().Name, "Arial");
-    EXPECT_TRUE(label->Font().Bold);
-    EXPECT_EQ(label->Font().Height, -16);  // 12 points at 96 DPI
-    EXPECT_TRUE(label->Transparent());
-    EXPECT_TRUE(label->UseLink());
-    EXPECT_EQ(label->URL(), "");
-
-    // Made in code, the label keeps the arrow; read from a stored
-    // description, it takes the link cursor.
-    EXPECT_EQ(label->Cursor(), 0);
-    label->BeginLoading();
-    label->Loaded();
-    EXPECT_EQ(label->Cursor(), TWebLabel::kLinkCursor);
-    EXPECT_FALSE(label->Loading());
+// Made in code, with nothing but a caption, the link draws as a label in bold
+// red 12-point Arial over its parent's background.
+TEST_F(WebLabelTest, DrawsItsCaptionInBoldRedArialOverItsParent) {
+    TOwned<TWebLabel> link(new TWebLabel(nullptr));
+    TOwned<TLabel> reference(new TLabel(nullptr));
+    link->SetCaption("Example on the Web");
+    reference->SetCaption("Example on the Web");
+    reference->Font().Name = "Arial";
+    reference->Font().Height = -16;
+    reference->Font().Bold = true;
+    reference->Font().Color = RGB(255, 0, 0);
+    reference->SetTransparent(true);
+    const RECT area{0, 0, 160, 24};
+    const auto paint = [&](TLabel* label) {
+        return capture::RenderOver(RGB(0, 0, 255), 160, 24, [&](HDC dc) { label->Paint(dc, area, 96); });
+    };
+    const capture::TPixels drawn = paint(link.Get());
+    EXPECT_GT(capture::RedPixels(drawn, area), 60);
+    EXPECT_EQ(drawn.data, paint(reference.Get()).data);
 }
 
 TEST_F(WebLabelTest, AClickHandsTheCompletedAddressToTheShellAfterOnClick) {
@@ -140,7 +142,7 @@ TEST_F(WebLabelTest, WithoutUseLinkAClickOnlyFiresOnClick) {
     EXPECT_EQ(events_.size(), 1u);
 }
 
-TEST_F(WebLabelTest, OnAWindowTheLabelShowsTheHandAndOpensItsLinkWhenClicked) {
+TEST_F(WebLabelTest, OnAWindowTheLabelShowsTheHandOnceLoadedAndOpensItsLinkWhenClicked) {
     TOwned<TForm> form(new TForm(nullptr));
     form->SetClientSize(300, 100);
     auto* label = new TWebLabel(form.Get());
@@ -148,35 +150,28 @@ TEST_F(WebLabelTest, OnAWindowTheLabelShowsTheHandAndOpensItsLinkWhenClicked) {
     label->SetURL("www.example.com");
     label->SetParent(form.Get());
     label->SetBounds(20, 30, 117, 19);
-    label->BeginLoading();
-    label->Loaded();
     form->SetVisible(true);
     HWND window = form->Handle();
 
     // The pointer over the label: the parent answers WM_SETCURSOR with the
-    // label's cursor from the application's table.
+    // label's cursor from the application's table; made in code, the label
+    // has none and the window's own arrow stays.
     POINT centre{form->Scale(20 + 58), form->Scale(30 + 9)};
     ClientToScreen(window, &centre);
-    // Under X the pointer may still be reported where it was before the warp
-    // for a moment: warp until the position sticks.
-    const bool moved = PumpUntil(
-        [&] {
-            POINT now{};
-            GetCursorPos(&now);
-            if (now.x == centre.x && now.y == centre.y) return true;
-            SetCursorPos(centre.x, centre.y);
-            return false;
-        },
-        3000);
-    ASSERT_TRUE(moved) << "the pointer did not move over the label";
-    const LRESULT handled = SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
-                                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(handled, TRUE);
+    ASSERT_TRUE(MoveCursor(centre.x, centre.y)) << "the pointer did not move over the label";
+    const auto setCursor = [&] {
+        return SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window),
+                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    setCursor();
+    EXPECT_NE(GetCursor(), Application->Cursor(TWebLabel::kLinkCursor));
+    // Read from a stored description, it takes the link cursor.
+    label->BeginLoading();
+    label->Loaded();
+    EXPECT_EQ(setCursor(), TRUE);
     EXPECT_EQ(GetCursor(), Application->Cursor(TWebLabel::kLinkCursor));
 
-    const LPARAM at = MAKELPARAM(form->Scale(40), form->Scale(38));
-    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    SendMessageW(window, WM_LBUTTONUP, 0, at);
+    ClickAt(form.Get(), 40, 38);
     ASSERT_EQ(calls_.size(), 1u);
     EXPECT_EQ(calls_[0].file, L"http://www.example.com");
 }
@@ -224,50 +219,18 @@ TEST_F(WebLabelTest, InstallsTheHandAsCursorOneAndReleasesItExactlyOnce) {
 // opens, in a window titled with the folder's name.
 TEST_F(WebLabelTest, TheRealShellOpensTheTarget) {
     TWebLabel::SetShellExecuteFunction(nullptr);
-    wchar_t temp[MAX_PATH];
-    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const TScratchFolder scratch(L"brivane-weblabel", true);
     const std::wstring name = L"httpweblabel" + std::to_wstring(GetCurrentProcessId());
-    const std::wstring base = std::wstring(temp) + L"brivane-weblabel";
-    CreateDirectoryW(base.c_str(), nullptr);
-    const std::wstring folder = base + L"\\" + name;
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
-    wchar_t previousDirectory[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, previousDirectory);
-    ASSERT_TRUE(SetCurrentDirectoryW(base.c_str()));
+    ASSERT_TRUE(CreateDirectoryW((scratch.Path() / name).c_str(), nullptr));
 
     TOwned<TWebLabel> label(new TWebLabel(nullptr));
     label->SetURL(Narrow(name));
     label->Click();
 
-    struct Search {
-        const std::wstring* name;
-        HWND found;
-    } search{&name, nullptr};
-    const bool opened = PumpUntil(
-        [&] {
-            EnumWindows(
-                [](HWND window, LPARAM data) -> BOOL {
-                    auto* s = reinterpret_cast<Search*>(data);
-                    wchar_t title[512] = {};
-                    GetWindowTextW(window, title, 512);
-                    if (IsWindowVisible(window) && std::wstring(title).find(*s->name) != std::wstring::npos) {
-                        s->found = window;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&search));
-            return search.found != nullptr;
-        },
-        20000);
-    EXPECT_TRUE(opened) << "no window titled with " << Narrow(name) << " appeared";
-    if (search.found) {
-        PostMessageW(search.found, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(PumpUntil([&] { return !IsWindow(search.found); }, 10000));
-    }
-    SetCurrentDirectoryW(previousDirectory);
-    RemoveDirectoryW(folder.c_str());
-    RemoveDirectoryW(base.c_str());
+    EXPECT_TRUE(PumpUntil([&] { return !WindowsTitled(name).empty(); }, 20000))
+        << "no window titled with " << Narrow(name) << " appeared";
+    for (HWND opened : WindowsTitled(name)) PostMessageW(opened, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return WindowsTitled(name).empty(); }, 10000));
 }
 
 }  // namespace

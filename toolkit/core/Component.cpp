@@ -40,11 +40,6 @@ void TComponent::BeginLoading() {
     for (TComponent* c : components_) c->BeginLoading();
 }
 
-void TComponent::SetDesigning(bool designing) {
-    designing_ = designing;
-    for (TComponent* c : components_) c->SetDesigning(designing);
-}
-
 void TComponent::Loaded() { loading_ = false; }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
@@ -83,7 +78,6 @@ void TComponent::InsertComponent(TComponent* component) {
     components_.push_back(component);
     ++changes_;
     component->owner_ = this;
-    if (designing_) component->SetDesigning(true);
     Notification(component, TOperation::opInsert);
 }
 

@@ -1,6 +1,6 @@
 // Components: an owner tree in which owners destroy what they own, a name,
-// loading and design flags, an after-loading step and removal notices for
-// those that hold references to a component.
+// a loading flag, an after-loading step and removal notices for those that
+// hold references to a component.
 #pragma once
 
 #include <cstdint>
@@ -30,12 +30,10 @@ public:
     TComponent* FindComponent(std::string_view name) const;
 
     bool Loading() const { return loading_; }
-    bool Designing() const { return designing_; }
     bool Destroying() const { return destroying_; }
     // Marks the component (and what it owns) as being read from a stored
     // description; Loaded clears the flag again.
     void BeginLoading();
-    void SetDesigning(bool designing);
 
     // Runs once the stored description has been read and references resolved.
     virtual void Loaded();
@@ -62,7 +60,6 @@ private:
     uint64_t changes_ = 0;  // insertions and removals in components_
     std::vector<TComponent*> freeNotifies_;
     bool loading_ = false;
-    bool designing_ = false;
     bool destroying_ = false;
 };
 

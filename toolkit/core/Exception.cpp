@@ -31,8 +31,7 @@ std::string Format(std::string_view pattern, std::initializer_list<std::string_v
 }
 
 #ifdef _WIN32
-EWin32Error Win32ErrorFromCode(unsigned long code) {
-    if (code == 0) return EWin32Error("A Win32 API function failed");
+std::string SystemErrorText(unsigned long code) {
     wchar_t text[1024] = {};
     DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                                   0, text, static_cast<DWORD>(std::size(text)), nullptr);
@@ -41,7 +40,19 @@ EWin32Error Win32ErrorFromCode(unsigned long code) {
            (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) {
         --length;
     }
-    return EWin32Error(Format("Win32 Error.  Code: %d.\n%s",
-                              {std::to_string(code), Narrow(std::wstring_view(text, length))}));
+    return Narrow(std::wstring_view(text, length));
+}
+
+EWin32Error Win32ErrorFromCode(unsigned long code) {
+    if (code == 0) return EWin32Error("A Win32 API function failed");
+    return EWin32Error(Format("Win32 Error.  Code: %d.\n%s", {std::to_string(code), SystemErrorText(code)}));
+}
+
+void ReportToDebugger(const std::string& line) {
+    OutputDebugStringW(Widen("Brivane: " + line + "\n").c_str());
+}
+
+void ReportIgnoredFailure(const char* call, unsigned long code) {
+    ReportToDebugger(Format("%s failed, error %d: %s", {call, std::to_string(code), SystemErrorText(code)}));
 }
 #endif

@@ -44,6 +44,17 @@ public:
 // Code: %d.\n%s" with the system's text for the code, or "A Win32 API
 // function failed" when the code is 0.
 EWin32Error Win32ErrorFromCode(unsigned long code);
+
+// The system's text for a last-error code, without its closing line break.
+std::string SystemErrorText(unsigned long code);
+
+// A failure the program deliberately lets pass (a hot key that another
+// program holds, an icon the notification area refused) is still told to a
+// debugger or DebugView: "Brivane: <call> failed, error <code>: <text>",
+// through OutputDebugStringW.
+void ReportIgnoredFailure(const char* call, unsigned long code);
+// The same for any other line: "Brivane: <line>".
+void ReportToDebugger(const std::string& line);
 #endif
 
 // Fills "%s" and "%d" placeholders in order with the given texts ("%%" is a

@@ -131,7 +131,13 @@ HCURSOR TApplication::ReleaseCursor(int index) {
 LRESULT TApplication::HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CLOSE:
-            Terminate();
+            // Closing the application closes its main window, which decides
+            // how the program ends; without one the program just ends.
+            if (mainForm_ && mainForm_->HandleAllocated()) {
+                PostMessageW(mainForm_->Handle(), WM_CLOSE, 0, 0);
+            } else {
+                Terminate();
+            }
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;

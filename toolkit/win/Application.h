@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "core/Component.h"
+#include "core/Exception.h"
 #include "win/Handles.h"
 #include "win/Window.h"
 
@@ -23,7 +24,9 @@ class TForm;
 // OLE1 DDE is off, as ShellExecute's documentation advises.
 class TComApartment {
 public:
-    TComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    TComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {
+        if (FAILED(result_)) ReportIgnoredFailure("CoInitializeEx", static_cast<unsigned long>(result_));
+    }
     TComApartment(const TComApartment&) = delete;
     TComApartment& operator=(const TComApartment&) = delete;
     // Every successful CoInitializeEx (S_FALSE included) is paired.
@@ -40,7 +43,6 @@ public:
     TApplication();
     ~TApplication() override;
 
-    void Initialize() {}
     HWND Handle() const { return WindowHandle(); }
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title);

@@ -6,6 +6,7 @@
 #include "core/Exception.h"
 #include "core/Utf.h"
 #include "win/Application.h"
+#include "win/CarriedPointer.h"
 #include "win/SystemLibrary.h"
 
 TUniqueFont TFont::Create(int dpi) const {
@@ -29,7 +30,7 @@ int MonitorDpi(HMONITOR monitor) {
         try {
             return function.Get();
         } catch (const std::exception& error) {
-            OutputDebugStringW(Widen(error.what()).c_str());
+            ReportToDebugger(error.what());
             return nullptr;
         }
     }();
@@ -79,7 +80,10 @@ void TControl::Invalidate() {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
-    for (TControl* c : std::vector<TControl*>(controls_)) c->SetParent(nullptr);
+    // The controls inside are let go without a parent. Nothing of theirs is
+    // repainted: this window, and the windows of the windowed ones in it, go.
+    for (TControl* c : controls_) c->parent_ = nullptr;
+    controls_.clear();
     DestroyRoutedWindow();
 }
 
@@ -223,7 +227,7 @@ void TWinControl::WndProc(TMessage& m) {
             break;
         }
         case WM_SETCURSOR:
-            if (LOWORD(m.LParam) == HTCLIENT && reinterpret_cast<HWND>(m.WParam) == WindowHandle()) {
+            if (LOWORD(m.LParam) == HTCLIENT && m.WParam == reinterpret_cast<WPARAM>(WindowHandle())) {
                 POINT p;
                 GetCursorPos(&p);
                 ScreenToClient(WindowHandle(), &p);
@@ -330,7 +334,7 @@ void TForm::SetVisible(bool visible) {
 void TForm::WndProc(TMessage& m) {
     if (m.Msg == WM_DPICHANGED) {
         SetDpi(HIWORD(m.WParam));
-        const RECT* suggested = reinterpret_cast<const RECT*>(m.LParam);
+        const RECT* suggested = CarriedPointer<const RECT*>(m.LParam);
         SetWindowPos(WindowHandle(), nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);

@@ -53,9 +53,6 @@ struct Icon : NullInvalid<HICON> {
 struct Cursor : NullInvalid<HCURSOR> {
     static void Close(HCURSOR h) { DestroyCursor(h); }
 };
-struct GdiObject : NullInvalid<HGDIOBJ> {
-    static void Close(HGDIOBJ h) { DeleteObject(h); }
-};
 struct Bitmap : NullInvalid<HBITMAP> {
     static void Close(HBITMAP h) { DeleteObject(h); }
 };

@@ -28,7 +28,7 @@ std::string ShortCutToText(TShortCut shortCut) {
     } else {
         wchar_t name[64] = {};
         const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
-        if (GetKeyNameTextW(static_cast<LONG>(scan << 16), name, 64) > 0) text += Narrow(name);
+        if (GetKeyNameTextW(static_cast<LONG>(scan) << 16, name, 64) > 0) text += Narrow(name);
     }
     return text;
 }

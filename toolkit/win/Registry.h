@@ -40,3 +40,20 @@ private:
     REGSAM access_;
     TUniqueKey current_;
 };
+
+// How WithUserKey opens its key.
+enum class TKeyOpening { OpenExisting, CreateIfMissing };
+
+// The one way the program reaches its settings: opens `path` under
+// HKEY_CURRENT_USER, hands the registry with that key open to `use`, and
+// closes the key afterwards, also when `use` throws. Error policy: a key that
+// can't be opened is not an error here; `use` then gets a registry with no key
+// open, whose reads give their empty results ("", no such value) and whose
+// writes raise "Failed to set data for '%s'". A value of the wrong type raises
+// as the reads say. Whatever `use` returns is returned.
+template <class Use>
+decltype(auto) WithUserKey(const std::string& path, TKeyOpening opening, Use&& use) {
+    TRegistry registry;
+    registry.OpenKey(path, opening == TKeyOpening::CreateIfMissing);
+    return use(registry);
+}

@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/Utf.h"
+#include "win/CarriedPointer.h"
 #include "win/ExtCtrls.h"
 
 COLORREF ParentColorOf(const TControl& control) {
@@ -103,11 +104,12 @@ bool ReflectControlMessage(TWinControl& parent, TMessage& m) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
         case WM_CTLCOLORSCROLLBAR: {
-            const HWND child = reinterpret_cast<HWND>(m.LParam);
+            // lParam is the control's window: the control whose window it is
+            // gets the message.
             for (TControl* c : parent.Controls()) {
                 auto* w = dynamic_cast<TWinControl*>(c);
-                if (w && w->HandleAllocated() && w->Handle() == child) {
-                    m.Result = SendMessageW(child, CN_BASE + m.Msg, m.WParam, m.LParam);
+                if (w && w->HandleAllocated() && reinterpret_cast<LPARAM>(w->Handle()) == m.LParam) {
+                    m.Result = SendMessageW(w->Handle(), CN_BASE + m.Msg, m.WParam, m.LParam);
                     // A control that does not answer leaves the default colours.
                     return m.Result != 0;
                 }
@@ -208,7 +210,7 @@ bool TListBox::Dispatch(TMessage& m) {
             background_.Reset(CreateSolidBrush(color));
             backgroundColor_ = color;
         }
-        HDC dc = reinterpret_cast<HDC>(m.WParam);
+        HDC dc = CarriedPointer<HDC>(m.WParam);
         SetTextColor(dc, Font().ResolvedColor());
         SetBkColor(dc, color);
         m.Result = reinterpret_cast<LRESULT>(background_.Get());

@@ -1,5 +1,7 @@
 #include "win/Timer.h"
 
+#include "core/Exception.h"
+
 namespace {
 constexpr UINT_PTR kTimerId = 1;
 }
@@ -41,6 +43,7 @@ void TTimer::UpdateTimer() {
     running_ = false;
     if (interval_ != 0 && enabled_ && OnTimer) {
         running_ = SetTimer(window_->Handle(), kTimerId, interval_, nullptr) != 0;
+        if (!running_) ReportIgnoredFailure("SetTimer", GetLastError());
     }
 }
 

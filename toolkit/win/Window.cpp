@@ -7,6 +7,27 @@
 
 #include "core/Exception.h"
 #include "win/Application.h"
+#include "win/CarriedPointer.h"
+
+namespace {
+TMessageFilterFunction& MessageFilterFunction() {
+    static TMessageFilterFunction function;
+    return function;
+}
+}  // namespace
+
+void SetMessageFilterFunction(TMessageFilterFunction function) {
+    MessageFilterFunction() = std::move(function);
+}
+
+void AllowMessageFromLowerIntegrity(HWND window, UINT message) {
+    if (MessageFilterFunction()) {
+        MessageFilterFunction()(window, message);
+        return;
+    }
+    if (!ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr))
+        ReportIgnoredFailure("ChangeWindowMessageFilterEx", GetLastError());
+}
 
 void GuardBoundary(const std::function<void()>& call) {
     try {
@@ -69,7 +90,7 @@ void TWindowTarget::SubclassRoutedWindow(HWND window) {
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     // SetWindowLongPtr returns the previous procedure, 0 when it fails.
     SetLastError(0);
-    classProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+    classProc_ = CarriedPointer<WNDPROC>(SetWindowLongPtrW(
         window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWindowTarget::SubclassRouterProc)));
     if (!classProc_) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -93,24 +114,24 @@ TWindowTarget* TWindowTarget::FromHandle(HWND window) {
         GetWindowLongPtrW(window, GWLP_WNDPROC) != subclassRouter) {
         return nullptr;
     }
-    return reinterpret_cast<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return CarriedPointer<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 LRESULT CALLBACK TWindowTarget::RouterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* create = CarriedPointer<CREATESTRUCTW*>(lParam);
         auto* target = static_cast<TWindowTarget*>(create->lpCreateParams);
         target->window_ = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
     }
-    auto* target = reinterpret_cast<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* target = CarriedPointer<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!target) return DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     return target->Route(message, wParam, lParam);
 }
 
 LRESULT CALLBACK TWindowTarget::SubclassRouterProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* target = reinterpret_cast<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* target = CarriedPointer<TWindowTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!target) return DefWindowProcW(window, message, wParam, lParam);
     // The class's procedure still sees WM_NCDESTROY (through the object's
     // default handling); the window is gone after it.

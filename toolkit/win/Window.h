@@ -20,6 +20,15 @@
 // application's error box instead of unwinding into the system.
 void GuardBoundary(const std::function<void()>& call);
 
+// Lets one message through User Interface Privilege Isolation to a window of
+// a process that runs elevated: from processes of lower integrity it is
+// otherwise dropped (ChangeWindowMessageFilterEx, MSGFLT_ALLOW, for this
+// window only). Every call goes through the filter function; tests record
+// the calls with it, and an empty one restores the real call.
+void AllowMessageFromLowerIntegrity(HWND window, UINT message);
+using TMessageFilterFunction = std::function<void(HWND window, UINT message)>;
+void SetMessageFilterFunction(TMessageFilterFunction function);
+
 class TWindowTarget;
 
 // Sees the messages of a window that the calling thread made and bound to an

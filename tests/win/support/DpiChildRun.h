@@ -11,6 +11,11 @@
 #include "RegistryBackup.h"
 #include "win/Handles.h"
 
+// How long a child run may take before it is ended. The ctest TIMEOUT of a
+// program that starts children allows each of them this long: dpi_test's
+// 240 s for four, about_test's 400 s for two.
+constexpr DWORD kChildRunLimitMs = 45000;
+
 // Sets LogPixels to `dpi` and `variable` to the DPI's decimal text, runs this
 // program with --gtest_filter=`test` (disabled tests included), puts both
 // back and returns the child's exit code: 0 when the child's checks passed,
@@ -34,7 +39,7 @@ inline DWORD RunTestAtDpi(int dpi, const wchar_t* variable, const std::wstring& 
     const TUniqueKernelHandle child(process.hProcess);
     const TUniqueKernelHandle thread(process.hThread);
     DWORD code = 0xFFFFFFFE;
-    if (WaitForSingleObject(child.Get(), 90000) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(child.Get(), kChildRunLimitMs) == WAIT_OBJECT_0) {
         GetExitCodeProcess(child.Get(), &code);
     } else {
         TerminateProcess(child.Get(), code);

@@ -6,17 +6,14 @@
 #include <chrono>
 #include <functional>
 
-// Handles every waiting message for about `ms` milliseconds.
-inline void PumpMessages(int ms = 0) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    do {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (ms > 0) Sleep(5);
-    } while (std::chrono::steady_clock::now() < until);
+// Handles every message waiting now. (A test waits for what it checks with
+// PumpUntil, never for a stretch of time.)
+inline void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
 // Pumps until `done` holds or `ms` pass; returns whether it held. The time

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,7 @@ public:
                              data.hIcon, data.szTip, true,      data.uVersion, data.cbSize};
             for (wchar_t c : data.szTip) call.tipAllZero = call.tipAllZero && c == 0;
             calls.push_back(call);
+            if (answer) return answer(message);
             if (forward) return Shell_NotifyIconW(message, &data);
             return message != NIM_SETVERSION || data.uVersion <= NOTIFYICON_VERSION_4;
         });
@@ -63,6 +65,8 @@ public:
         return m;
     }
     std::vector<TNotifyCall> calls;
+    // When set, what the notification area answers.
+    std::function<BOOL(DWORD message)> answer;
 };
 
 inline std::string WindowText(HWND window) {

@@ -1,5 +1,5 @@
-// Test helpers for what a window shows: copying its client area into memory, reading a bitmap's pixels, and
-// saving a capture as a PNG file for a person to look at.
+// Test helpers for what a window shows: copying its client area into memory, reading a bitmap's or an
+// icon's pixels, and saving a capture as a PNG file for a person to look at.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/Pump.h"
+#include "Pump.h"
 #include "win/Graphics.h"
 #include "win/Handles.h"
 
@@ -53,11 +53,28 @@ TPixels Render(int width, int height, Draw draw) {
     return out;
 }
 
-// Repaints the window and its children now, then copies its client area as
-// the screen shows it.
+// The same over a background of one colour.
+template <class Draw>
+TPixels RenderOver(COLORREF background, int width, int height, Draw draw) {
+    return Render(width, height, [&](HDC dc) {
+        const TUniqueBrush brush(CreateSolidBrush(background));
+        const RECT all{0, 0, width, height};
+        FillRect(dc, &all, brush.Get());
+        draw(dc);
+    });
+}
+
+// An icon as it draws at size x size, to compare images rather than handles
+// (all black for no icon).
+inline TPixels IconPixels(HICON icon, int size = 16) {
+    return Render(size, size, [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); });
+}
+
+// Repaints the window and its children now (and whatever that posts), then
+// copies its client area as the screen shows it.
 inline TPixels CaptureWindow(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpMessages(150);
+    PumpPosted();
     RECT client;
     GetClientRect(window, &client);
     HDC windowDc = GetDC(window);
@@ -66,6 +83,15 @@ inline TPixels CaptureWindow(HWND window) {
     });
     ReleaseDC(window, windowDc);
     return out;
+}
+
+// Where a child window's client area lies in an ancestor's, to find it in a
+// capture of the ancestor.
+inline RECT ClientRectIn(HWND child, HWND ancestor) {
+    RECT r;
+    GetClientRect(child, &r);
+    MapWindowPoints(child, ancestor, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
 
 // A bitmap's own pixels, whatever its format.

@@ -1,4 +1,4 @@
-#include "DesktopEntries.h"
+#include "DesktopEntryRules.h"
 
 std::string EntryCaption(const std::string& name) {
     const size_t dot = name.rfind('.');
