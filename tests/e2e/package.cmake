@@ -7,9 +7,10 @@ brivane_e2e_test(NAME e2e_package
           $<TARGET_FILE:brivane> $<TARGET_FILE:desktop_fixture_exe> $<TARGET_FILE:brivane_e2e_probe>
   TIMEOUT 600 COST 32)
 # Two clean builds of brivane.exe in build trees of their own, each packaged:
-# the same bytes. Needs no Wine session.
+# the same bytes. Needs no Wine session; its compilers run at a lower CPU
+# priority, so that they take only the time the Wine tests leave.
 add_test(NAME package_reproducible
-  COMMAND ${BRIVANE_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/package_test.py --reproducible)
+  COMMAND nice -n 10 ${BRIVANE_PYTHON} -B ${CMAKE_CURRENT_LIST_DIR}/package_test.py --reproducible)
 set_tests_properties(package_reproducible PROPERTIES LABELS package TIMEOUT 600 COST 60)
 # The DLL that e2e_package plants beside a portable copy.
 add_library(brivane_e2e_planted MODULE planted_dll.cpp)
