@@ -684,10 +684,16 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
         const double t0 = NowMs();
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &info)) {
-            throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
+        // Wine 8 under heavy load now and then fails a start with
+        // ERROR_INTERNAL_ERROR (1359) before the program runs at all; such a
+        // start is made again, a few times, and any other failure is final.
+        BOOL made = FALSE;
+        for (int attempt = 0; attempt < 3 && !made; ++attempt) {
+            made = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &startup, &info);
+            if (!made && GetLastError() != ERROR_INTERNAL_ERROR) break;
         }
+        if (!made) throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
         CloseHandle(info.hThread);
         started_[info.dwProcessId] = Started{UniqueHandle(info.hProcess), t0};
         Out(std::to_string(info.dwProcessId));
@@ -708,10 +714,16 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
         const double t0 = NowMs();
-        if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &info)) {
-            throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
+        // Wine 8 under heavy load now and then fails a start with
+        // ERROR_INTERNAL_ERROR (1359) before the program runs at all; such a
+        // start is made again, a few times, and any other failure is final.
+        BOOL made = FALSE;
+        for (int attempt = 0; attempt < 3 && !made; ++attempt) {
+            made = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                  &startup, &info);
+            if (!made && GetLastError() != ERROR_INTERNAL_ERROR) break;
         }
+        if (!made) throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
         CloseHandle(info.hThread);
         started_[info.dwProcessId] = Started{UniqueHandle(info.hProcess), t0};
         double icon = -1, idle = -1;
