@@ -111,6 +111,7 @@ void TMainWindow::WatchCaptionColour(TObject*) {
     // box raised here is open, further ticks do nothing.
     if (watchdogBoxOpen_) return;
     try {
+        WatchIdleTime();
         // A colour that could not be read (the shell did not answer in time,
         // or its list view is gone) is no colour: nothing is captured and
         // nothing repainted until a read succeeds.

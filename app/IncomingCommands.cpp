@@ -33,10 +33,14 @@ int64_t TMainWindow::ExecuteCommand(TCommand command) {
             if (DesktopHidden()) ShowDesktop(this);
             Application->Terminate();
             break;
+        case TCommand::ReloadSettings:
+            return EncodeSettingsReply(ApplyStoredSettings());
         case TCommand::Status:
         case TCommand::Run:
         case TCommand::AutostartOn:
         case TCommand::AutostartOff:
+        case TCommand::HotKey:
+        case TCommand::AutoHide:
             break;
     }
     return EncodeRemoteReply(DesktopHidden());

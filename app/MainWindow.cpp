@@ -158,9 +158,8 @@ void TMainWindow::AfterCreate(TObject*) {
     TrayImages->GetIcon(0, *TrayIcon->Icon());
     TrayIcon->RefreshIcon();
     LoadIconColours();
-    // Another program may hold Ctrl+F12; the tray icon and menu still work.
-    if (!RegisterHotKey(Handle(), kHotKeyId, MOD_CONTROL, VK_F12))
-        ReportIgnoredFailure("RegisterHotKey", GetLastError());
+    // Another program may hold the hot key; the tray icon and menu still work.
+    ApplyStoredSettings();
     TrayImages->GetBitmap(1, ShowDesktopItem->Bitmap());
     TrayImages->GetBitmap(0, HideDesktopItem->Bitmap());
     TrayImages->GetBitmap(2, AboutItem->Bitmap());
@@ -209,6 +208,7 @@ void TMainWindow::WMEndSession(TMessage& message) {
 // --- the desktop's two interface states ---------------------------------------------------
 
 void TMainWindow::EnterHiddenInterface() {
+    desktopHiddenWhenIdle_ = false;
     TrayIcon->OnClick = TNotifyEvent(this, &TMainWindow::ShowDesktop);
     TrayIcon->SetHint(kHintHidden);
     TrayImages->GetIcon(1, *TrayIcon->Icon());
@@ -220,6 +220,7 @@ void TMainWindow::EnterHiddenInterface() {
 }
 
 void TMainWindow::EnterShownInterface() {
+    desktopHiddenWhenIdle_ = false;
     ExitItem->SetEnabled(true);
     TrayIcon->OnClick = TNotifyEvent(this, &TMainWindow::HideDesktop);
     TrayMenu->OnPopup = TNotifyEvent(this, &TMainWindow::ClearDesktopEntries);

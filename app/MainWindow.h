@@ -9,11 +9,13 @@
 //   DesktopEntriesMenu.cpp  the tray menu's desktop entries
 //   AboutWindow.cpp         the About window's controls and handlers
 //   IncomingCommands.cpp    commands sent by a second copy from the command line
+//   HotKey.cpp, AutoHide.cpp  the user's settings: hot key, hiding when idle
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -112,6 +114,17 @@ public:
     static bool ListDirectoryEntries(const std::string& pattern, unsigned attributeMask,
                                      std::vector<std::string>& list);
 
+    // The user's settings (HotKey.cpp): the hot key, registered as the
+    // settings say, and hiding when idle (AutoHide.cpp). Read at start-up and
+    // again on ReloadSettings; the answer for the sender.
+    TSettingsReply ApplyStoredSettings();
+    // The hot key registered now; none when off or refused.
+    std::optional<THotKey> RegisteredHotKey() const { return registeredHotKey_; }
+    uint32_t AutoHideSeconds() const { return autoHideSeconds_; }
+    // On the watchdog's tick: hides the desktop after the idle time, and shows
+    // it again at the first input when it was hidden that way.
+    void WatchIdleTime();
+
     // About window (AboutWindow.cpp).
     void ShowAboutWindow(TObject* sender);
     void HideAboutWindow(TObject* sender);
@@ -148,4 +161,10 @@ private:
     void EnterShownInterface();
 
     bool watchdogBoxOpen_ = false;
+    std::optional<THotKey> registeredHotKey_;
+    uint32_t autoHideSeconds_ = 0;
+    // Set when the idle time hid the desktop, with the time of the last input
+    // then; any other hide or show clears it.
+    bool desktopHiddenWhenIdle_ = false;
+    DWORD lastInputWhenHidden_ = 0;
 };

@@ -31,6 +31,8 @@ std::vector<std::string> Arguments() {
     return arguments;
 }
 
+}  // namespace
+
 // One line for the user: on the standard error a parent handed over (a pipe
 // or file), else on the console of the parent (a command prompt), else, when
 // `boxWithoutConsole`, in a message box. A GUI program gets no console of its
@@ -61,6 +63,8 @@ void TellUser(const std::string& line, bool boxWithoutConsole) {
     }
     if (boxWithoutConsole) MessageBoxW(nullptr, Widen(line).c_str(), L"Brivane", MB_OK | MB_ICONERROR);
 }
+
+namespace {
 
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -137,12 +141,12 @@ HWND WaitForMainWindow() {
 }  // namespace
 
 std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
-    const std::optional<TCommand> parsed = ParseCommandLine(Arguments());
+    const std::optional<TCommandRequest> parsed = ParseCommandRequest(Arguments());
     if (!parsed) {
         TellUser(kUsage, false);
         return kExitUsage;
     }
-    command = *parsed;
+    command = parsed->command;
     switch (command) {
         case TCommand::AutostartOn:
             return SetAutostart(true);
@@ -151,6 +155,10 @@ std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
         case TCommand::Exit:
         case TCommand::Status:
             return SendToRunningCopy(command);
+        case TCommand::HotKey:
+        case TCommand::AutoHide:
+            return RunSettingCommand(*parsed);
+        case TCommand::ReloadSettings:  // sent by a copy, never a switch
         case TCommand::Run:
         case TCommand::Hide:
         case TCommand::Show:
@@ -189,6 +197,21 @@ int SendToRunningCopy(TCommand command) {
     if (command == TCommand::Exit && processHandle) WaitForSingleObject(processHandle.Get(), kExitTimeoutMs);
     if (command == TCommand::Status) return *hidden ? kExitStatusHidden : kExitOk;
     return kExitOk;
+}
+
+std::optional<int64_t> AskRunningCopy(TCommand command, bool& running) {
+    HWND window = WaitForMainWindow();
+    running = window != nullptr;
+    if (!window) return std::nullopt;
+    std::array<uint8_t, kRemoteCommandSize> payload = EncodeRemoteCommand(command);
+    COPYDATASTRUCT data{kRemoteCommandTag, static_cast<DWORD>(payload.size()), payload.data()};
+    DWORD_PTR reply = 0;
+    if (!SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
+                             reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &reply)) {
+        running = IsWindow(window) != FALSE;
+        return std::nullopt;
+    }
+    return static_cast<int64_t>(reply);
 }
 
 namespace {
