@@ -10,6 +10,7 @@
 //   AboutWindow.cpp         the About window's controls and handlers
 //   IncomingCommands.cpp    commands sent by a second copy from the command line
 //   HotKey.cpp, AutoHide.cpp  the user's settings: hot key, hiding when idle
+//   TaskbarLook.cpp         the tray and menu images for the taskbar's theme and DPI
 #pragma once
 
 #include <windows.h>
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "TaskbarLook.h"
 #include "TrayIcon/TrayIcon.h"
 #include "win/Dialogs.h"
 #include "win/Forms.h"
@@ -48,6 +50,9 @@ public:
     // Tray icon and menu images: 0 desktop shown, 1 desktop hidden, 2 About,
     // 3 Exit.
     TImageList* TrayImages = nullptr;
+    // The menu's own images 0 to 3, for a light menu, at the size of the
+    // monitor the menu opens on.
+    TImageList* MenuImages = nullptr;
     TTrayIcon* TrayIcon = nullptr;
     TPopupMenu* TrayMenu = nullptr;
     // The tray menu's seven fixed items, top to bottom; the desktop entries
@@ -114,6 +119,20 @@ public:
     static bool ListDirectoryEntries(const std::string& pattern, unsigned attributeMask,
                                      std::vector<std::string>& list);
 
+    // The taskbar's look (TaskbarLook.cpp): the tray images drawn for the
+    // taskbar's theme at its DPI's small-icon size, rebuilt when either
+    // changes; the menu's images sized for the monitor it opens on (just
+    // before the tray icon opens it, on the right button's press).
+    void FollowTaskbarLook();
+    void FitMenuImages(HMONITOR monitor);
+    void PrepareTrayMenu(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    const TTaskbarLook& TaskbarLook() const { return taskbarLook_; }
+    // The look is read through this function; tests change it with it (a
+    // Wine session reads its DPI once, at start, and has no high contrast).
+    // An empty function restores the real one.
+    using TTaskbarLookFunction = std::function<TTaskbarLook()>;
+    static void SetTaskbarLookFunction(TTaskbarLookFunction function);
+
     // The user's settings (HotKey.cpp): the hot key, registered as the
     // settings say, and hiding when idle (AutoHide.cpp). Read at start-up and
     // again on ReloadSettings; the answer for the sender.
@@ -145,6 +164,7 @@ public:
 
 protected:
     bool Dispatch(TMessage& message) override;
+    void WndProc(TMessage& message) override;
 
 private:
     void ReadStoredDescription();
@@ -160,7 +180,10 @@ private:
     void EnterHiddenInterface();
     void EnterShownInterface();
 
+    void LoadTrayImages(const TTaskbarLook& look);
+
     bool watchdogBoxOpen_ = false;
+    TTaskbarLook taskbarLook_;
     std::optional<THotKey> registeredHotKey_;
     uint32_t autoHideSeconds_ = 0;
     // Set when the idle time hid the desktop, with the time of the last input

@@ -5,11 +5,13 @@ can be united, subtracted and intersected exactly before they are painted.
 A Canvas composites painted shapes in premultiplied RGBA at the supersampled
 resolution and averages down to whole pixels at the end, which is all the
 anti-aliasing the pictures need. The writers at the bottom produce BMP, ICO
-and CUR files byte by byte, so no imaging library is needed.
+(with PNG-compressed images) and CUR files byte by byte, so no imaging library
+is needed.
 """
 
 import math
 import struct
+import zlib
 
 
 # --------------------------------------------------------------------------
@@ -409,8 +411,44 @@ def _dib_rows_bottom_up(rows):
     return list(reversed(rows))
 
 
+def _paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+
+
+def png_bytes(px):
+    """A PNG of straight RGBA pixels (8 bits a channel), each row filtered by
+    whichever of the five filters leaves the smallest sum of differences."""
+    h, w = len(px), len(px[0])
+    rows = [bytes(v for c in row for v in (c if c[3] else (0, 0, 0, 0))) for row in px]
+    filtered = bytearray()
+    prev = bytes(4 * w)
+    for row in rows:
+        best = None
+        for kind in range(5):
+            out = bytearray()
+            for i, v in enumerate(row):
+                a = row[i - 4] if i >= 4 else 0
+                b, c = prev[i], (prev[i - 4] if i >= 4 else 0)
+                out.append((v - (0, a, b, (a + b) // 2, _paeth(a, b, c))[kind]) & 255)
+            cost = sum(d if d < 128 else 256 - d for d in out)
+            if best is None or cost < best[0]:
+                best = (cost, kind, out)
+        filtered.append(best[1])
+        filtered += best[2]
+        prev = row
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(filtered), 9))
+            + chunk(b"IEND", b""))
+
+
 def ico_bytes(images):
-    """An .ico holding 32-bit BGRA images (with alpha) plus their AND masks.
+    """An .ico holding 32-bit RGBA images, each stored PNG-compressed (the
+    icon image format of Windows Vista and later).
 
     images: list of pixel grids (rows of (r, g, b, a)), each square.
     """
@@ -418,19 +456,7 @@ def ico_bytes(images):
     offset = 6 + 16 * len(images)
     for px in images:
         h, w = len(px), len(px[0])
-        xor = bytearray()
-        mask = bytearray()
-        mask_stride = ((w + 31) // 32) * 4
-        for row in _dib_rows_bottom_up(px):
-            bits = bytearray(mask_stride)
-            for x, (r, g, b, a) in enumerate(row):
-                xor += bytes((b, g, r, a))
-                if a == 0:
-                    bits[x // 8] |= 0x80 >> (x % 8)
-            mask += bits
-        header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0,
-                             len(xor) + len(mask), 0, 0, 0, 0)
-        blob = header + bytes(xor) + bytes(mask)
+        blob = png_bytes(px)
         entries.append(struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset))
         blobs.append(blob)
         offset += len(blob)

@@ -7,7 +7,7 @@ import harness
 from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_ESCAPE, VK_RETURN, WM_COMMAND, Session, wait_until
 
 RT_GROUP_ICON = 14
-IDI_TRAY_IMAGE_4 = 105
+IDI_TRAY_CONTRAST_1 = 122
 
 
 def copy_without_resource(source, target, resource_type, resource_id):
@@ -126,11 +126,11 @@ class StartWithDesktopHidden(harness.E2ETestCase):
 
 class StartUpFailure(harness.E2ETestCase):
     def test_a_missing_resource_gets_the_error_box_and_a_clean_exit(self):
-        # A copy of the program without one of its image-list images.
+        # A copy of the program without one of its tray images.
         folder = os.path.join(self.session.build_tree, "e2e-damaged")
         os.makedirs(folder, exist_ok=True)
         copy_without_resource(self.brivane_path, os.path.join(folder, "brivane.exe"), RT_GROUP_ICON,
-                              IDI_TRAY_IMAGE_4)
+                              IDI_TRAY_CONTRAST_1)
         damaged = Session.windows_path(os.path.join(folder, "brivane.exe"))
         icons_before = self.probe.tray()
 
@@ -141,7 +141,7 @@ class StartUpFailure(harness.E2ETestCase):
             return boxes[0].hwnd if boxes else 0
         box = wait_until(error_box, 30, what="the error box")
         texts = [line.split("\t")[4] for line in self.probe.call("children", "%x" % box)]
-        self.assertIn("Resource IDI_TRAY_IMAGE_4 not found.", texts)
+        self.assertIn("Resource IDI_TRAY_CONTRAST_1 not found.", texts)
         self.probe.post(box, WM_COMMAND, IDOK, 0)
         self.assertEqual(app.exit_code(), 1)
         self.assertEqual(self.probe.tray(), icons_before, "no icon left in the tray")
