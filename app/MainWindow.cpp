@@ -164,7 +164,6 @@ void TMainWindow::AfterCreate(TObject*) {
     LoadIconColours();
     // Another program may hold the hot key; the tray icon and menu still work.
     ApplyStoredSettings();
-    FitMenuImages(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
     HWND desktop = ShellDesktopWindow();
     if (desktop && IsWindowVisible(desktop)) return;
     // A desktop left hidden (by a copy that was killed, say): offer "Show

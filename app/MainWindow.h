@@ -121,8 +121,9 @@ public:
 
     // The taskbar's look (TaskbarLook.cpp): the tray images drawn for the
     // taskbar's theme at its DPI's small-icon size, rebuilt when either
-    // changes; the menu's images sized for the monitor it opens on (just
-    // before the tray icon opens it, on the right button's press).
+    // changes; the menu's images made for the monitor it opens on (just
+    // before the tray icon opens it, on the right button's press), and
+    // resized with the tray's on the primary monitor once they exist.
     void FollowTaskbarLook();
     void FitMenuImages(HMONITOR monitor);
     void PrepareTrayMenu(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);

@@ -103,7 +103,8 @@ void TMainWindow::FollowTaskbarLook() {
     if (Loading()) return;
     // The one change of the icon sends it to the shell again.
     TrayImages->GetIcon(DesktopHidden() ? 1 : 0, *TrayIcon->Icon());
-    if (resized) FitMenuImages(PrimaryMonitor());
+    // The menu's images are made when it first opens, for its monitor.
+    if (resized && MenuImages->Count() > 0) FitMenuImages(PrimaryMonitor());
 }
 
 void TMainWindow::FitMenuImages(HMONITOR monitor) {

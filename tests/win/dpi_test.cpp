@@ -112,6 +112,7 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
     ASSERT_FALSE(handed.empty());
     for (const THanded& icon : handed) EXPECT_EQ(icon.size, expected);
     EXPECT_EQ(IconSize(form->TrayIcon->Icon()->Handle()), expected);
+    form->PrepareTrayMenu(form, TMouseButton::mbRight, 0, 0, 0);
     const std::vector<std::pair<const char*, TMenuItem*>> items = {{"ShowDesktopItem", form->ShowDesktopItem},
                                                                    {"HideDesktopItem", form->HideDesktopItem},
                                                                    {"AboutItem", form->AboutItem},
