@@ -15,8 +15,10 @@ void TMainWindow::WatchIdleTime() {
         return;
     }
     // Tick counts wrap after 49.7 days; the unsigned difference does not mind.
+    // The last input's count may lie a little ahead of ours (one that
+    // SendInput gave its own count): that is no idle time at all.
     const DWORD idleMs = GetTickCount() - input.dwTime;
-    if (DesktopHidden() || idleMs / 1000 < autoHideSeconds_) return;
+    if (DesktopHidden() || idleMs > MAXLONG || idleMs / 1000 < autoHideSeconds_) return;
     HideDesktop(this);
     desktopHiddenWhenIdle_ = true;
     lastInputWhenHidden_ = input.dwTime;
