@@ -23,6 +23,7 @@ const char kHintShown[] = "Click to hide desktop";
 const char kHintHidden[] = "Click to show desktop. Right click For menu";
 
 std::string ShellDesktopDirectory() {
+    Application->EnterComApartment();
     wchar_t path[MAX_PATH] = {};
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path))) {
         return Narrow(path);

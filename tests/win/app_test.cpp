@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DesktopFixture.h"
+#include "SysImg/SysImg.h"
 #include "support/FormTestSupport.h"
 #include "support/RegistryBackup.h"
 #include "support/WinTestSupport.h"
@@ -392,7 +393,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, LayoutTest, ::testing::ValuesIn(TDesktopFixtu
                              return name == "24h2" ? std::string("Win24H2") : name;
                          });
 
-TEST(ComApartmentTest, TheApplicationKeepsTheThreadInASingleThreadedApartmentForItsLife) {
+TEST(ComApartmentTest, TheFirstShellCallPutsTheThreadInASingleThreadedApartmentForTheApplicationsLife) {
     auto multiThreaded = [] {
         const HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         if (SUCCEEDED(result)) CoUninitialize();
@@ -400,6 +401,10 @@ TEST(ComApartmentTest, TheApplicationKeepsTheThreadInASingleThreadedApartmentFor
     };
     {
         TTestApplication app;
+        // Not at start-up: only the first call that needs it enters it.
+        EXPECT_EQ(multiThreaded(), S_OK);
+        TSysImageList shellIcons(nullptr);
+        EXPECT_GT(shellIcons.Count(), 0);
         EXPECT_EQ(multiThreaded(), RPC_E_CHANGED_MODE);
     }
     EXPECT_EQ(multiThreaded(), S_OK);

@@ -73,6 +73,10 @@ void TApplication::Restore() {
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
 }
 
+void TApplication::EnterComApartment() {
+    if (!apartment_) apartment_.emplace();
+}
+
 std::string TApplication::ExeName() const {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
