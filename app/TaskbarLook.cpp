@@ -109,7 +109,8 @@ void TMainWindow::FollowTaskbarLook() {
 
 void TMainWindow::FitMenuImages(HMONITOR monitor) {
     // On the primary monitor, the taskbar's size.
-    const int size = monitor == PrimaryMonitor() ? taskbarLook_.iconSize : SmallIconSizeAt(MonitorDpi(monitor));
+    const int size =
+        monitor == PrimaryMonitor() ? taskbarLook_.iconSize : SmallIconSizeAt(MonitorDpi(monitor));
     if (MenuImages->Count() == kMenuImageCount && MenuImages->Width() == size) return;
     MenuImages->SetSize(size, size);
     for (int i = 0; i < kMenuImageCount; ++i)
