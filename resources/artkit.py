@@ -417,33 +417,49 @@ def _paeth(a, b, c):
     return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
 
 
-def png_bytes(px):
-    """A PNG of straight RGBA pixels (8 bits a channel), each row filtered by
-    whichever of the five filters leaves the smallest sum of differences."""
-    h, w = len(px), len(px[0])
-    rows = [bytes(v for c in row for v in (c if c[3] else (0, 0, 0, 0))) for row in px]
-    filtered = bytearray()
-    prev = bytes(4 * w)
+def _filtered(rows, width, pick):
+    """The rows of a PNG image, each filtered by the filter pick chooses from
+    the five (given as (kind, filtered bytes) pairs), after its filter byte."""
+    out = bytearray()
+    prev = bytes(4 * width)
     for row in rows:
-        best = None
+        candidates = []
         for kind in range(5):
-            out = bytearray()
+            filtered = bytearray()
             for i, v in enumerate(row):
                 a = row[i - 4] if i >= 4 else 0
                 b, c = prev[i], (prev[i - 4] if i >= 4 else 0)
-                out.append((v - (0, a, b, (a + b) // 2, _paeth(a, b, c))[kind]) & 255)
-            cost = sum(d if d < 128 else 256 - d for d in out)
-            if best is None or cost < best[0]:
-                best = (cost, kind, out)
-        filtered.append(best[1])
-        filtered += best[2]
+                filtered.append((v - (0, a, b, (a + b) // 2, _paeth(a, b, c))[kind]) & 255)
+            candidates.append((kind, filtered))
+        kind, filtered = pick(candidates)
+        out.append(kind)
+        out += filtered
         prev = row
+    return bytes(out)
+
+
+def png_bytes(px):
+    """A PNG of straight RGBA pixels (8 bits a channel), as small as this
+    writer makes it: the rows filtered either each by whichever filter leaves
+    the smallest sum of differences, or all by one of the five, and deflated
+    with either strategy; the smallest result is kept."""
+    h, w = len(px), len(px[0])
+    rows = [bytes(v for c in row for v in (c if c[3] else (0, 0, 0, 0))) for row in px]
+    choices = [lambda cs: min(cs, key=lambda kf: sum(d if d < 128 else 256 - d for d in kf[1]))]
+    choices += [lambda cs, k=k: cs[k] for k in range(5)]
+    best = None
+    for pick in choices:
+        data = _filtered(rows, w, pick)
+        for strategy in (zlib.Z_DEFAULT_STRATEGY, zlib.Z_FILTERED):
+            deflate = zlib.compressobj(9, zlib.DEFLATED, 15, 9, strategy)
+            packed = deflate.compress(data) + deflate.flush()
+            if best is None or len(packed) < len(best):
+                best = packed
 
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
     header = struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(filtered), 9))
-            + chunk(b"IEND", b""))
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", best) + chunk(b"IEND", b"")
 
 
 def ico_bytes(images):
