@@ -7,10 +7,9 @@ are committed so that a build needs no Python. Output is deterministic.
   Every icon holds its image drawn at each small-icon size (SM_CXSMICON) of
   100, 125, 150, 175, 200, 225, 250 and 300 %: 16, 20, 24, 28, 32, 36, 40
   and 48 pixels, each stored PNG-compressed.
-  brivane.ico              application icon
-  tray_*.ico               the five tray and menu images:
-  tray_0_shown.ico         tray/menu image: desktop shown (for a light taskbar
-                           and the menu)
+  brivane.ico              application icon, also the tray/menu image 0:
+                           desktop shown (for a light taskbar and the menu)
+  tray_*.ico               the other tray and menu images:
   tray_1_hidden.ico        tray/menu image: desktop hidden (likewise)
   tray_0_shown_dark.ico    the tray images for a dark taskbar: a light frame
   tray_1_hidden_dark.ico
@@ -447,11 +446,9 @@ def main(argv):
 
     if wanted("icons"):
         # Every small image at each size the system asks for, drawn at that
-        # size rather than scaled. The application icon is the shown image.
+        # size rather than scaled. The application icon is image 0, shown.
         small = SMALL_ICON_SIZES
-        shown = ico_bytes([monitor(n, True) for n in small])
-        write("brivane.ico", shown)
-        write("tray_0_shown.ico", shown)
+        write("brivane.ico", ico_bytes([monitor(n, True) for n in small]))
         write("tray_1_hidden.ico", ico_bytes([monitor(n, False) for n in small]))
         write("tray_0_shown_dark.ico", ico_bytes([monitor(n, True, DARK_TASKBAR_FRAME) for n in small]))
         write("tray_1_hidden_dark.ico", ico_bytes([monitor(n, False, DARK_TASKBAR_FRAME) for n in small]))
