@@ -86,7 +86,9 @@ void TMainWindow::LoadTrayImages(const TTaskbarLook& look) {
         if (look.theme == TTaskbarTheme::HighContrast && i < 2) {
             TIcon drawing;
             drawing.LoadFromResource(module, name, look.iconSize);
-            TrayImages->AddIcon(TwoToneIcon(drawing.Handle(), look.iconSize, look.ink, look.paper).Get());
+            const TUniqueIcon twoTone = TwoToneIcon(drawing.Handle(), look.iconSize, look.ink, look.paper);
+            // Without the system's colours it is still the right image.
+            TrayImages->AddIcon(twoTone ? twoTone.Get() : drawing.Handle());
         } else {
             TrayImages->AddIconResource(module, name);
         }
