@@ -56,10 +56,11 @@ class StartWithDesktopShown(harness.E2ETestCase):
         # exist, hidden; the rest are hidden utility windows.
         self.assertEqual([w for w in app.own_windows() if w.visible], [])
         self.assertTrue(app.app_window and app.main_window)
-        # Idle in the tray without comctl32: nothing at start needs it.
+        # Idle in the tray without comctl32 or COM: nothing at start needs them.
         modules = [m.lower() for m in self.probe.call("modules", app.pid)]
         self.assertIn("user32.dll", modules)
         self.assertNotIn("comctl32.dll", modules)
+        self.assertNotIn("ole32.dll", modules)
 
         # The menu offers "Hide Desktop" as its first item.
         menu = app.open_menu(self.session)

@@ -25,20 +25,18 @@ class TForm;
 // OLE1 DDE is off, as ShellExecute's documentation advises. The application
 // enters it before the first such call (EnterComApartment) rather than at
 // start-up, which it would slow down noticeably (under Wine by about 30 ms).
+// ole32 itself (with combase and rpcrt4) is loaded then too, not when the
+// program starts.
 class TComApartment {
 public:
-    TComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {
-        if (FAILED(result_)) ReportIgnoredFailure("CoInitializeEx", static_cast<unsigned long>(result_));
-    }
+    TComApartment();
     TComApartment(const TComApartment&) = delete;
     TComApartment& operator=(const TComApartment&) = delete;
     // Every successful CoInitializeEx (S_FALSE included) is paired.
-    ~TComApartment() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
+    ~TComApartment();
 
 private:
-    HRESULT result_;
+    HRESULT result_ = E_FAIL;
 };
 
 class TApplication : public TComponent, private TWindowTarget {
