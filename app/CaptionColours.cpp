@@ -111,7 +111,12 @@ void TMainWindow::WatchCaptionColour(TObject*) {
     // box raised here is open, further ticks do nothing.
     if (watchdogBoxOpen_) return;
     try {
-        if (!underWay_ && waiting_.empty()) FollowShellDesktop();
+        // Only between desktop actions: what either does would otherwise be
+        // undone by the action under way.
+        if (!underWay_ && waiting_.empty()) {
+            WatchIdleTime();
+            FollowShellDesktop();
+        }
         // A list view made anew (the shell restarted, or built its desktop
         // only after telling so) gets the stored colours before its colour
         // is taken as the one to keep.

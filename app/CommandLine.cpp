@@ -1,6 +1,9 @@
 #include "CommandLine.h"
 
-const char kUsage[] = "usage: brivane.exe [/hide | /show | /toggle | /exit | /status | /autostart on|off]";
+const char kUsage[] =
+    "usage: brivane.exe [/hide | /show | /toggle | /exit | /status | /autostart on|off | /hotkey "
+    "[<keys>|off] |"
+    " /autohide [<seconds>|off]]";
 
 namespace {
 
@@ -19,12 +22,24 @@ std::string SwitchName(const std::string& argument) {
 }
 
 constexpr int64_t kReplyBase = 0x42520000;
+constexpr int64_t kReplyHidden = 1;
+constexpr int64_t kReplyHotKeyRegistered = 2;
 
-}  // namespace
+// 5 to 86,400 written in decimal digits alone; 0 otherwise.
+uint32_t AutoHideSecondsFromText(const std::string& text) {
+    if (text.empty() || text.size() > 6) return 0;
+    uint32_t seconds = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return 0;
+        seconds = seconds * 10 + static_cast<uint32_t>(c - '0');
+    }
+    return AutoHideSecondsFromStored(seconds);
+}
 
-std::optional<TCommand> ParseCommandLine(const std::vector<std::string>& arguments) {
-    if (arguments.empty()) return TCommand::Run;
-    const std::string name = SwitchName(arguments[0]);
+// Every command but /hotkey and /autohide: a switch, and "on" or "off" after
+// /autostart.
+std::optional<TCommand> ParseSimpleCommand(const std::string& name,
+                                           const std::vector<std::string>& arguments) {
     if (name == "autostart") {
         if (arguments.size() != 2) return std::nullopt;
         const std::string value = AsciiLower(arguments[1]);
@@ -41,6 +56,53 @@ std::optional<TCommand> ParseCommandLine(const std::vector<std::string>& argumen
     return std::nullopt;
 }
 
+// /hotkey and /autohide: alone, "off", or the setting's value.
+std::optional<TCommandRequest> ParseSettingCommand(TCommand command,
+                                                   const std::vector<std::string>& arguments) {
+    TCommandRequest request;
+    request.command = command;
+    if (arguments.size() == 1) return request;
+    if (arguments.size() != 2) return std::nullopt;
+    if (AsciiLower(arguments[1]) == "off") {
+        request.change = TSettingChange::TurnOff;
+        return request;
+    }
+    request.change = TSettingChange::Set;
+    if (command == TCommand::HotKey) {
+        const std::optional<THotKey> hotKey = ParseHotKey(arguments[1]);
+        if (!hotKey) return std::nullopt;
+        request.hotKey = *hotKey;
+    } else {
+        request.autoHideSeconds = AutoHideSecondsFromText(arguments[1]);
+        if (request.autoHideSeconds == 0) return std::nullopt;
+    }
+    return request;
+}
+
+}  // namespace
+
+uint32_t AutoHideSecondsFromStored(uint32_t stored) {
+    return stored >= kAutoHideMinSeconds && stored <= kAutoHideMaxSeconds ? stored : 0;
+}
+
+std::optional<TCommand> ParseCommandLine(const std::vector<std::string>& arguments) {
+    const std::optional<TCommandRequest> request = ParseCommandRequest(arguments);
+    if (!request) return std::nullopt;
+    return request->command;
+}
+
+std::optional<TCommandRequest> ParseCommandRequest(const std::vector<std::string>& arguments) {
+    TCommandRequest request;
+    if (arguments.empty()) return request;
+    const std::string name = SwitchName(arguments[0]);
+    if (name == "hotkey") return ParseSettingCommand(TCommand::HotKey, arguments);
+    if (name == "autohide") return ParseSettingCommand(TCommand::AutoHide, arguments);
+    const std::optional<TCommand> command = ParseSimpleCommand(name, arguments);
+    if (!command) return std::nullopt;
+    request.command = *command;
+    return request;
+}
+
 bool IsRemoteCommand(TCommand command) {
     switch (command) {
         case TCommand::Hide:
@@ -48,10 +110,13 @@ bool IsRemoteCommand(TCommand command) {
         case TCommand::Toggle:
         case TCommand::Exit:
         case TCommand::Status:
+        case TCommand::ReloadSettings:
             return true;
         case TCommand::Run:
         case TCommand::AutostartOn:
         case TCommand::AutostartOff:
+        case TCommand::HotKey:
+        case TCommand::AutoHide:
             break;
     }
     return false;
@@ -77,7 +142,7 @@ std::optional<TCommand> DecodeRemoteCommand(uint64_t tag, const uint8_t* data, s
     const uint8_t code = data[6];
     if (data[7] != static_cast<uint8_t>(~code)) return std::nullopt;
     const auto command = static_cast<TCommand>(code);
-    if (code > static_cast<uint8_t>(TCommand::AutostartOff) || !IsRemoteCommand(command)) return std::nullopt;
+    if (code > static_cast<uint8_t>(TCommand::AutoHide) || !IsRemoteCommand(command)) return std::nullopt;
     return command;
 }
 
@@ -86,10 +151,19 @@ bool AnotherCopyRuns(bool gotHandle, uint32_t lastError) {
     return gotHandle ? lastError == kErrorAlreadyExists : lastError == kErrorAccessDenied;
 }
 
-int64_t EncodeRemoteReply(bool hidden) { return kReplyBase | (hidden ? 1 : 0); }
+int64_t EncodeRemoteReply(bool hidden) { return kReplyBase | (hidden ? kReplyHidden : 0); }
 
 std::optional<bool> DecodeRemoteReply(int64_t reply) {
     if (reply == kReplyBase) return false;
-    if (reply == (kReplyBase | 1)) return true;
+    if (reply == (kReplyBase | kReplyHidden)) return true;
     return std::nullopt;
+}
+
+int64_t EncodeSettingsReply(TSettingsReply reply) {
+    return EncodeRemoteReply(reply.hidden) | (reply.hotKeyRegistered ? kReplyHotKeyRegistered : 0);
+}
+
+std::optional<TSettingsReply> DecodeSettingsReply(int64_t reply) {
+    if ((reply & ~(kReplyHidden | kReplyHotKeyRegistered)) != kReplyBase) return std::nullopt;
+    return TSettingsReply{(reply & kReplyHidden) != 0, (reply & kReplyHotKeyRegistered) != 0};
 }

@@ -6,6 +6,9 @@
 //   brivane.exe /exit                 end the running copy, desktop shown first
 //   brivane.exe /status               exit code 0 shown, 1 hidden, 2 not running
 //   brivane.exe /autostart on|off     write or remove the per-user Run value
+//   brivane.exe /hotkey [<keys>|off]  print, set or turn off the hot key
+//   brivane.exe /autohide [<s>|off]   print, set (5 to 86,400 seconds) or turn off
+//                                     hiding the desktop when idle
 //
 // Switches are ASCII, case-insensitive, and begin with '/' or '-'.
 #pragma once
@@ -17,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "HotKeyText.h"
+
 enum class TCommand : uint8_t {
     Run = 0,  // no arguments: start as usual
     Hide = 1,
@@ -26,13 +31,37 @@ enum class TCommand : uint8_t {
     Status = 5,
     AutostartOn = 6,
     AutostartOff = 7,
+    // Sent to the running copy after /hotkey or /autohide has stored a value:
+    // it reads the settings again and answers whether its hot key holds.
+    ReloadSettings = 8,
+    HotKey = 9,     // /hotkey: print, set or turn off (TCommandRequest says which)
+    AutoHide = 10,  // /autohide: likewise
 };
+
+// What /hotkey or /autohide does with its setting.
+enum class TSettingChange : uint8_t { Print, Set, TurnOff };
+
+// A command with the value it carries.
+struct TCommandRequest {
+    TCommand command = TCommand::Run;
+    TSettingChange change = TSettingChange::Print;
+    THotKey hotKey{};              // /hotkey <keys>
+    uint32_t autoHideSeconds = 0;  // /autohide <seconds>
+};
+
+// The range of /autohide and of the stored "AutoHide" value (0: off).
+inline constexpr uint32_t kAutoHideMinSeconds = 5;
+inline constexpr uint32_t kAutoHideMaxSeconds = 86400;
+// The stored "AutoHide" value as seconds to wait: 0 (off) for a value out of
+// range.
+uint32_t AutoHideSecondsFromStored(uint32_t stored);
 
 // Exit codes of brivane.exe, one for each outcome.
 constexpr int kExitOk = 0;            // done; for /status: the desktop is shown
 constexpr int kExitStatusHidden = 1;  // /status: the desktop is hidden
 constexpr int kExitNotRunning = 2;    // no copy runs (/status, /exit)
 constexpr int kExitFailure = 3;       // the running copy did not answer, the registry refused
+constexpr int kExitKeyTaken = 4;      // /hotkey: another program holds the key; the previous one stays
 constexpr int kExitUsage = 64;        // as sysexits' EX_USAGE
 
 extern const char kUsage[];
@@ -47,9 +76,12 @@ bool AnotherCopyRuns(bool gotHandle, uint32_t lastError);
 // The command that the arguments (without the program name, UTF-8) ask for;
 // none for an unknown switch or extra arguments.
 std::optional<TCommand> ParseCommandLine(const std::vector<std::string>& arguments);
+// The same with the value of /hotkey or /autohide; none also for a key that
+// can't be parsed or a number of seconds out of range.
+std::optional<TCommandRequest> ParseCommandRequest(const std::vector<std::string>& arguments);
 
 // Whether the command is carried to the running copy (hide, show, toggle,
-// exit, status), as opposed to done by the process itself.
+// exit, status, reload settings), as opposed to done by the process itself.
 bool IsRemoteCommand(TCommand command);
 
 // The message body sent to the running copy: "BRVN", a little-endian 16-bit
@@ -68,5 +100,15 @@ std::optional<TCommand> DecodeRemoteCommand(uint64_t tag, const uint8_t* data, s
 int64_t EncodeRemoteReply(bool hidden);
 // The answer of a copy whose main window exists but that is still starting:
 // the sender asks again.
-constexpr int64_t kRemoteReplyStarting = 0x42520002;
+constexpr int64_t kRemoteReplyStarting = 0x42520004;
 std::optional<bool> DecodeRemoteReply(int64_t reply);
+
+// The answer to ReloadSettings: the desktop state and whether the hot key the
+// settings name is registered (false also when the hot key is off).
+struct TSettingsReply {
+    bool hidden = false;
+    bool hotKeyRegistered = false;
+    bool operator==(const TSettingsReply&) const = default;
+};
+int64_t EncodeSettingsReply(TSettingsReply reply);
+std::optional<TSettingsReply> DecodeSettingsReply(int64_t reply);

@@ -12,6 +12,7 @@
 #include "DesktopEntryRules.h"
 #include "SysImg/SysImg.h"
 #include "core/Utf.h"
+#include "win/Application.h"
 #include "win/Handles.h"
 
 namespace {
@@ -111,6 +112,7 @@ void TMainWindow::OpenDesktopEntry(TObject* sender) {
     } else {
         candidates = OpenCandidates(DesktopFolderPath, item->Caption());
     }
+    Application->EnterComApartment();
     for (const std::string& path : candidates) {
         const auto result = reinterpret_cast<UINT_PTR>(
             ShellExecuteW(Handle(), nullptr, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));

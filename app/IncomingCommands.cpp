@@ -41,10 +41,14 @@ int64_t TMainWindow::QueueCommand(TCommand command) {
         case TCommand::Exit:
             waiting_.push_back(TDesktopAction::Exit);
             break;
+        case TCommand::ReloadSettings:
+            return EncodeSettingsReply(ApplyStoredSettings());
         case TCommand::Status:
         case TCommand::Run:
         case TCommand::AutostartOn:
         case TCommand::AutostartOff:
+        case TCommand::HotKey:
+        case TCommand::AutoHide:
             break;
     }
     if (!waiting_.empty()) PostMessageW(Handle(), kRunWaitingActions, 0, 0);

@@ -23,6 +23,7 @@ const char kHintShown[] = "Click to hide desktop";
 const char kHintHidden[] = "Click to show desktop. Right click For menu";
 
 std::string ShellDesktopDirectory() {
+    Application->EnterComApartment();
     wchar_t path[MAX_PATH] = {};
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path))) {
         return Narrow(path);
@@ -42,6 +43,10 @@ void RequireStoredResources(HINSTANCE module) {
         require(MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i), RT_GROUP_ICON,
                 "IDI_TRAY_IMAGE_" + std::to_string(i));
     }
+    require(MAKEINTRESOURCEW(IDI_TRAY_DARK_0), RT_GROUP_ICON, "IDI_TRAY_DARK_0");
+    require(MAKEINTRESOURCEW(IDI_TRAY_DARK_1), RT_GROUP_ICON, "IDI_TRAY_DARK_1");
+    require(MAKEINTRESOURCEW(IDI_TRAY_CONTRAST_0), RT_GROUP_ICON, "IDI_TRAY_CONTRAST_0");
+    require(MAKEINTRESOURCEW(IDI_TRAY_CONTRAST_1), RT_GROUP_ICON, "IDI_TRAY_CONTRAST_1");
     require(MAKEINTRESOURCEW(IDB_ABOUT), RT_BITMAP, "IDB_ABOUT");
 }
 
@@ -69,15 +74,14 @@ void TMainWindow::ReadStoredDescription() {
 
     // The tray icon and the menu images are as large as the system's small
     // icons: SM_CXSMICON, which follows the DPI (16 px at 100 %, 20 at 125 %,
-    // 24 at 150 %, 32 at 200 %) since the manifest declares the program DPI
-    // aware. Each .ico holds its image drawn at those sizes, so LoadImageW
-    // picks the matching one rather than stretching the 16-pixel drawing.
-    const int smallIconSize = GetSystemMetrics(SM_CXSMICON);
+    // 24 at 150 %, 32 at 200 %, up to 48 at 300 %) since the manifest declares
+    // the program DPI aware. Each .ico holds its image drawn at those sizes, so
+    // LoadImageW picks the matching one rather than stretching the 16-pixel
+    // drawing. The tray's are drawn for the taskbar's theme.
     TrayImages = loader.Create<TImageList>("TrayImages");
-    TrayImages->SetSize(smallIconSize, smallIconSize);
-    for (int i = 0; i < IDI_TRAY_IMAGE_COUNT; ++i) {
-        TrayImages->AddIconResource(module, MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i));
-    }
+    FollowTaskbarLook();
+    const int smallIconSize = TrayImages->Width();
+    MenuImages = loader.Create<TImageList>("MenuImages");
 
     TrayIcon = loader.Create<TTrayIcon>("TrayIcon");
     loader.Fixup([this] { TrayIcon->SetIconList(TrayImages); });
@@ -93,6 +97,7 @@ void TMainWindow::ReadStoredDescription() {
     TrayIcon->SetMinimizeToTray(true);
     TrayIcon->OnClick = TNotifyEvent(this, &TMainWindow::HideDesktop);
     TrayIcon->OnStartup = TStartupEvent(this, &TMainWindow::KeepHiddenAtStart);
+    TrayIcon->OnMouseDown = TMouseEvent(this, &TMainWindow::PrepareTrayMenu);
 
     TrayMenu = loader.Create<TPopupMenu>("TrayMenu");
     loader.Fixup([this] { TrayMenu->SetImages(ShellIcons); });
@@ -167,13 +172,8 @@ void TMainWindow::AfterCreate(TObject*) {
     TrayImages->GetIcon(0, *TrayIcon->Icon());
     TrayIcon->RefreshIcon();
     LoadIconColours();
-    // Another program may hold Ctrl+F12; the tray icon and menu still work.
-    if (!RegisterHotKey(Handle(), kHotKeyId, MOD_CONTROL, VK_F12))
-        ReportIgnoredFailure("RegisterHotKey", GetLastError());
-    TrayImages->GetBitmap(1, ShowDesktopItem->Bitmap());
-    TrayImages->GetBitmap(0, HideDesktopItem->Bitmap());
-    TrayImages->GetBitmap(2, AboutItem->Bitmap());
-    TrayImages->GetBitmap(3, ExitItem->Bitmap());
+    // Another program may hold the hot key; the tray icon and menu still work.
+    ApplyStoredSettings();
     HWND desktop = ShellDesktopWindow();
     if (desktop && IsWindowVisible(desktop)) return;
     // A desktop left hidden (by a copy that was killed, say): offer "Show
@@ -219,10 +219,18 @@ bool TMainWindow::Dispatch(TMessage& message) {
             // settings) is cleared again for as long as the desktop is hidden.
             if (message.WParam == SPI_SETDESKWALLPAPER && desktopTakenAway_ && !underWay_)
                 ClearShellDesktop();
+            FollowTaskbarLook();
+            return false;
+        case WM_DISPLAYCHANGE:
+        case WM_SYSCOLORCHANGE:
+            // Broadcast to every top-level window; default handling follows.
+            FollowTaskbarLook();
             return false;
         default:
             // Broadcast to every top-level window; default handling follows.
             if (message.Msg == TTrayIcon::TaskbarCreatedMessage() && message.Msg != 0) ShellRestarted();
+            // Explorer also makes its taskbar anew after a change of scaling.
+            if (message.Msg == TTrayIcon::TaskbarCreatedMessage() && message.Msg != 0) FollowTaskbarLook();
             return false;
     }
 }
@@ -240,6 +248,7 @@ void TMainWindow::WMEndSession(TMessage& message) {
 // --- the desktop's two interface states ---------------------------------------------------
 
 void TMainWindow::EnterHiddenInterface() {
+    desktopHiddenWhenIdle_ = false;
     TrayIcon->OnClick = TNotifyEvent(this, &TMainWindow::ShowDesktop);
     TrayIcon->SetHint(kHintHidden);
     TrayImages->GetIcon(1, *TrayIcon->Icon());
@@ -251,6 +260,7 @@ void TMainWindow::EnterHiddenInterface() {
 }
 
 void TMainWindow::EnterShownInterface() {
+    desktopHiddenWhenIdle_ = false;
     ExitItem->SetEnabled(true);
     TrayIcon->OnClick = TNotifyEvent(this, &TMainWindow::HideDesktop);
     TrayMenu->OnPopup = TNotifyEvent(this, &TMainWindow::ClearDesktopEntries);

@@ -9,6 +9,8 @@
 //   DesktopEntriesMenu.cpp  the tray menu's desktop entries
 //   AboutWindow.cpp         the About window's controls and handlers
 //   IncomingCommands.cpp    commands sent by a second copy from the command line
+//   HotKey.cpp, AutoHide.cpp  the user's settings: hot key, hiding when idle
+//   TaskbarLook.cpp         the tray and menu images for the taskbar's theme and DPI
 #pragma once
 
 #include <windows.h>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "CommandLine.h"
+#include "TaskbarLook.h"
 #include "TrayIcon/TrayIcon.h"
 #include "win/Dialogs.h"
 #include "win/Forms.h"
@@ -48,6 +51,9 @@ public:
     // Tray icon and menu images: 0 desktop shown, 1 desktop hidden, 2 About,
     // 3 Exit.
     TImageList* TrayImages = nullptr;
+    // The menu's own images 0 to 3, for a light menu, at the size of the
+    // monitor the menu opens on.
+    TImageList* MenuImages = nullptr;
     TTrayIcon* TrayIcon = nullptr;
     TPopupMenu* TrayMenu = nullptr;
     // The tray menu's seven fixed items, top to bottom; the desktop entries
@@ -131,6 +137,32 @@ public:
     static bool ListDirectoryEntries(const std::string& pattern, unsigned attributeMask,
                                      std::vector<std::string>& list);
 
+    // The taskbar's look (TaskbarLook.cpp): the tray images drawn for the
+    // taskbar's theme at its DPI's small-icon size, rebuilt when either
+    // changes; the menu's images made for the monitor it opens on (just
+    // before the tray icon opens it, on the right button's press), and
+    // resized with the tray's on the primary monitor once they exist.
+    void FollowTaskbarLook();
+    void FitMenuImages(HMONITOR monitor);
+    void PrepareTrayMenu(TObject* sender, TMouseButton button, TShiftState shift, int x, int y);
+    const TTaskbarLook& TaskbarLook() const { return taskbarLook_; }
+    // The look is read through this function; tests change it with it (a
+    // Wine session reads its DPI once, at start, and has no high contrast).
+    // An empty function restores the real one.
+    using TTaskbarLookFunction = std::function<TTaskbarLook()>;
+    static void SetTaskbarLookFunction(TTaskbarLookFunction function);
+
+    // The user's settings (HotKey.cpp): the hot key, registered as the
+    // settings say, and hiding when idle (AutoHide.cpp). Read at start-up and
+    // again on ReloadSettings; the answer for the sender.
+    TSettingsReply ApplyStoredSettings();
+    // The hot key registered now; none when off or refused.
+    std::optional<THotKey> RegisteredHotKey() const { return registeredHotKey_; }
+    uint32_t AutoHideSeconds() const { return autoHideSeconds_; }
+    // On the watchdog's tick: hides the desktop after the idle time, and shows
+    // it again at the first input when it was hidden that way.
+    void WatchIdleTime();
+
     // About window (AboutWindow.cpp).
     void ShowAboutWindow(TObject* sender);
     void HideAboutWindow(TObject* sender);
@@ -153,6 +185,7 @@ public:
 
 protected:
     bool Dispatch(TMessage& message) override;
+    void WndProc(TMessage& message) override;
 
 private:
     void ReadStoredDescription();
@@ -175,6 +208,8 @@ private:
     // debugger, never in a box, so that leaving never waits on one.
     void ShowDesktopBeforeLeaving();
 
+    void LoadTrayImages(const TTaskbarLook& look);
+
     bool watchdogBoxOpen_ = false;
     // The watchdog's capture minimises the application once, however many
     // ticks it takes to read the colour.
@@ -185,4 +220,11 @@ private:
     bool ready_ = false;
     // The program hid the desktop's windows, or found them hidden at start-up.
     bool desktopTakenAway_ = false;
+    TTaskbarLook taskbarLook_;
+    std::optional<THotKey> registeredHotKey_;
+    uint32_t autoHideSeconds_ = 0;
+    // Set when the idle time hid the desktop, with the time of the last input
+    // then; any other hide or show clears it.
+    bool desktopHiddenWhenIdle_ = false;
+    DWORD lastInputWhenHidden_ = 0;
 };

@@ -32,6 +32,8 @@ std::vector<std::string> Arguments() {
     return arguments;
 }
 
+}  // namespace
+
 // One line for the user: on the standard error a parent handed over (a pipe
 // or file), else on the console of the parent (a command prompt). A GUI
 // program gets no console of its own: AttachConsole borrows the parent's for
@@ -62,6 +64,8 @@ void TellUser(const std::string& line) {
         FreeConsole();
     }
 }
+
+namespace {
 
 std::wstring ModulePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -150,12 +154,12 @@ bool WaitForWindowToGo(HWND window, DWORD timeoutMs) {
 }  // namespace
 
 std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
-    const std::optional<TCommand> parsed = ParseCommandLine(Arguments());
+    const std::optional<TCommandRequest> parsed = ParseCommandRequest(Arguments());
     if (!parsed) {
         TellUser(kUsage);
         return kExitUsage;
     }
-    command = *parsed;
+    command = parsed->command;
     switch (command) {
         case TCommand::AutostartOn:
             return SetAutostart(true);
@@ -164,6 +168,10 @@ std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
         case TCommand::Exit:
         case TCommand::Status:
             return SendToRunningCopy(command);
+        case TCommand::HotKey:
+        case TCommand::AutoHide:
+            return RunSettingCommand(*parsed);
+        case TCommand::ReloadSettings:  // sent by a copy, never a switch
         case TCommand::Run:
         case TCommand::Hide:
         case TCommand::Show:
@@ -221,6 +229,29 @@ int SendToRunningCopy(TCommand command) {
         if (ended) return kExitOk;
         TellUser("Brivane was asked to end but is still running");
         return kExitFailure;
+    }
+}
+
+std::optional<int64_t> AskRunningCopy(TCommand command, bool& running) {
+    const ULONGLONG start = GetTickCount64();
+    std::array<uint8_t, kRemoteCommandSize> payload = EncodeRemoteCommand(command);
+    COPYDATASTRUCT data{kRemoteCommandTag, static_cast<DWORD>(payload.size()), payload.data()};
+    for (;;) {
+        HWND window = WaitForMainWindow(start);
+        running = window != nullptr;
+        if (!window) return std::nullopt;
+        DWORD_PTR reply = 0;
+        if (!SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
+                                 reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                                 &reply)) {
+            running = IsWindow(window) != FALSE;
+            return std::nullopt;
+        }
+        // A copy still choosing its start-up state asks to be asked again.
+        if (static_cast<int64_t>(reply) != kRemoteReplyStarting ||
+            GetTickCount64() - start >= kStartingTimeoutMs)
+            return static_cast<int64_t>(reply);
+        Sleep(50);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
 #include "CommandLine.h"
 
@@ -21,6 +22,19 @@ std::optional<int> RunCommandLineBeforeStart(TCommand& command);
 // Sends a command to the running copy, waiting for it while it is still
 // starting; for /exit also until it has ended. The process's exit code.
 int SendToRunningCopy(TCommand command);
+
+// Sends a command to the running copy, waiting for it while it is still
+// starting, and returns its answer as it came; none when no copy runs
+// (`running` false) or the copy did not answer.
+std::optional<int64_t> AskRunningCopy(TCommand command, bool& running);
+
+// One line for the user: on the standard error a parent handed over, else on
+// the parent's console; a command never opens a message box.
+void TellUser(const std::string& line);
+
+// /hotkey and /autohide (SettingsCommands.cpp): stores the setting and has
+// the running copy take it; the process's exit code.
+int RunSettingCommand(const TCommandRequest& request);
 
 // Whether a WM_COPYDATA sender (the message's wParam) is on this thread's
 // desktop: that desktop's own window, or a window that is on it.

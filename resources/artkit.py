@@ -5,11 +5,13 @@ can be united, subtracted and intersected exactly before they are painted.
 A Canvas composites painted shapes in premultiplied RGBA at the supersampled
 resolution and averages down to whole pixels at the end, which is all the
 anti-aliasing the pictures need. The writers at the bottom produce BMP, ICO
-and CUR files byte by byte, so no imaging library is needed.
+(with PNG-compressed images) and CUR files byte by byte, so no imaging library
+is needed.
 """
 
 import math
 import struct
+import zlib
 
 
 # --------------------------------------------------------------------------
@@ -409,8 +411,60 @@ def _dib_rows_bottom_up(rows):
     return list(reversed(rows))
 
 
+def _paeth(a, b, c):
+    p = a + b - c
+    pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+    return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
+
+
+def _filtered(rows, width, pick):
+    """The rows of a PNG image, each filtered by the filter pick chooses from
+    the five (given as (kind, filtered bytes) pairs), after its filter byte."""
+    out = bytearray()
+    prev = bytes(4 * width)
+    for row in rows:
+        candidates = []
+        for kind in range(5):
+            filtered = bytearray()
+            for i, v in enumerate(row):
+                a = row[i - 4] if i >= 4 else 0
+                b, c = prev[i], (prev[i - 4] if i >= 4 else 0)
+                filtered.append((v - (0, a, b, (a + b) // 2, _paeth(a, b, c))[kind]) & 255)
+            candidates.append((kind, filtered))
+        kind, filtered = pick(candidates)
+        out.append(kind)
+        out += filtered
+        prev = row
+    return bytes(out)
+
+
+def png_bytes(px):
+    """A PNG of straight RGBA pixels (8 bits a channel), as small as this
+    writer makes it: the rows filtered either each by whichever filter leaves
+    the smallest sum of differences, or all by one of the five, and deflated
+    with either strategy; the smallest result is kept."""
+    h, w = len(px), len(px[0])
+    rows = [bytes(v for c in row for v in (c if c[3] else (0, 0, 0, 0))) for row in px]
+    choices = [lambda cs: min(cs, key=lambda kf: sum(d if d < 128 else 256 - d for d in kf[1]))]
+    choices += [lambda cs, k=k: cs[k] for k in range(5)]
+    best = None
+    for pick in choices:
+        data = _filtered(rows, w, pick)
+        for strategy in (zlib.Z_DEFAULT_STRATEGY, zlib.Z_FILTERED):
+            deflate = zlib.compressobj(9, zlib.DEFLATED, 15, 9, strategy)
+            packed = deflate.compress(data) + deflate.flush()
+            if best is None or len(packed) < len(best):
+                best = packed
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    header = struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", best) + chunk(b"IEND", b"")
+
+
 def ico_bytes(images):
-    """An .ico holding 32-bit BGRA images (with alpha) plus their AND masks.
+    """An .ico holding 32-bit RGBA images, each stored PNG-compressed (the
+    icon image format of Windows Vista and later).
 
     images: list of pixel grids (rows of (r, g, b, a)), each square.
     """
@@ -418,19 +472,7 @@ def ico_bytes(images):
     offset = 6 + 16 * len(images)
     for px in images:
         h, w = len(px), len(px[0])
-        xor = bytearray()
-        mask = bytearray()
-        mask_stride = ((w + 31) // 32) * 4
-        for row in _dib_rows_bottom_up(px):
-            bits = bytearray(mask_stride)
-            for x, (r, g, b, a) in enumerate(row):
-                xor += bytes((b, g, r, a))
-                if a == 0:
-                    bits[x // 8] |= 0x80 >> (x % 8)
-            mask += bits
-        header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0,
-                             len(xor) + len(mask), 0, 0, 0, 0)
-        blob = header + bytes(xor) + bytes(mask)
+        blob = png_bytes(px)
         entries.append(struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset))
         blobs.append(blob)
         offset += len(blob)

@@ -4,11 +4,19 @@
 Run `python3 draw_artwork.py` after changing a drawing; the generated files
 are committed so that a build needs no Python. Output is deterministic.
 
-  brivane.ico              application icon, 16, 20, 24, 32 and 48 pixels
-  tray_*.ico               the five tray and menu images, each at 16, 20, 24
-                           and 32 pixels (the small-icon size at 100-200 %):
-  tray_0_shown.ico         tray/menu image: desktop shown
-  tray_1_hidden.ico        tray/menu image: desktop hidden
+  Every icon holds its image drawn at each small-icon size (SM_CXSMICON) of
+  100, 125, 150, 175, 200, 225, 250 and 300 %: 16, 20, 24, 28, 32, 36, 40
+  and 48 pixels, each stored PNG-compressed.
+  brivane.ico              application icon, also the tray/menu image 0:
+                           desktop shown (for a light taskbar and the menu)
+  tray_*.ico               the other tray and menu images:
+  tray_1_hidden.ico        tray/menu image: desktop hidden (likewise)
+  tray_0_shown_dark.ico    the tray images for a dark taskbar: a light frame
+  tray_1_hidden_dark.ico
+  tray_0_shown_contrast.ico   the tray images for high contrast, in black ink
+  tray_1_hidden_contrast.ico  on white paper: the program draws the ink in the
+                              system's window-text colour and the paper in its
+                              window colour
   tray_2_about.ico         menu image: About
   tray_3_exit.ico          menu image: Exit
   tray_4_spare.ico         fifth image of the list, not used by the program
@@ -35,8 +43,8 @@ from artkit import (Canvas, Lcg, arc, bmp8_bytes, cur_bytes, ico_bytes, lerp,  #
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
-# Small-icon sizes at 96, 120, 144 and 192 DPI.
-SMALL_ICON_SIZES = (16, 20, 24, 32)
+# Small-icon sizes at 96, 120, 144, 168, 192, 216, 240 and 288 DPI.
+SMALL_ICON_SIZES = (16, 20, 24, 28, 32, 36, 40, 48)
 
 # A shared palette of named colours keeps the small images consistent.
 SLATE = (50, 56, 68)
@@ -56,13 +64,20 @@ EXIT_RED = (214, 48, 44)
 EXIT_RED_DARK = (150, 26, 24)
 NEUTRAL = (150, 156, 166)
 NEUTRAL_DARK = (104, 110, 122)
+CONTRAST_INK = (0, 0, 0)
+CONTRAST_PAPER = (255, 255, 255)
+
+# The monitor's frame: a dark one for a light taskbar and the menu, a light
+# one that stands out on a dark taskbar.
+LIGHT_TASKBAR_FRAME = {"bezel": SLATE, "neck": STAND, "foot": SLATE_LIGHT}
+DARK_TASKBAR_FRAME = {"bezel": (206, 212, 222), "neck": (168, 176, 188), "foot": (226, 230, 236)}
 
 
 # --------------------------------------------------------------------------
 # Small images (designed on a 16-unit grid, scaled to the target size)
 # --------------------------------------------------------------------------
 
-def monitor(size, screen_on):
+def monitor(size, screen_on, frame=LIGHT_TASKBAR_FRAME):
     """A desktop monitor; screen_on draws a wallpaper with desktop icons."""
     ss = 8 if size <= 16 else 4
     cv = Canvas(size, size, ss)
@@ -72,10 +87,10 @@ def monitor(size, screen_on):
         return (x0 * u, y0 * u, x1 * u, y1 * u)
 
     # Stand: neck and foot.
-    cv.paint(cv.shape().rect(*R(6.5, 11.5, 9.5, 14)), STAND)
-    cv.paint(cv.shape().round_rect(*R(3.5, 13.5, 12.5, 15.5), 0.8 * u), SLATE_LIGHT)
+    cv.paint(cv.shape().rect(*R(6.5, 11.5, 9.5, 14)), frame["neck"])
+    cv.paint(cv.shape().round_rect(*R(3.5, 13.5, 12.5, 15.5), 0.8 * u), frame["foot"])
     # Bezel with a slightly thicker chin.
-    cv.paint(cv.shape().round_rect(*R(0, 1, 16, 12.5), 1.4 * u), SLATE)
+    cv.paint(cv.shape().round_rect(*R(0, 1, 16, 12.5), 1.4 * u), frame["bezel"])
     screen = cv.shape().rect(*R(1, 2, 15, 10.5))
     if screen_on:
         top, low = 2 * u, 10.5 * u
@@ -98,6 +113,30 @@ def monitor(size, screen_on):
         # A faint glare shows the screen is there but switched off.
         glare = cv.shape().polygon([(9 * u, 2 * u), (11.5 * u, 2 * u), (7 * u, 10.5 * u), (4.5 * u, 10.5 * u)])
         cv.paint(glare.intersect(screen), (255, 255, 255), 0.10)
+    return cv.pixels()
+
+
+def contrast_monitor(size, screen_on):
+    """The monitor in two tones for high contrast: an ink frame around a paper
+    screen with two ink desktop icons when the desktop is shown, a screen of
+    solid ink when it is hidden. Lines are at least a pixel wide."""
+    ss = 8 if size <= 16 else 4
+    cv = Canvas(size, size, ss)
+    u = size / 16.0
+    line = max(1.0, round(1.25 * u))
+
+    def R(x0, y0, x1, y1):
+        return (x0 * u, y0 * u, x1 * u, y1 * u)
+
+    cv.paint(cv.shape().rect(7 * u - line / 2 + u / 2, 11.5 * u, 9 * u + line / 2 - u / 2, 14 * u), CONTRAST_INK)
+    cv.paint(cv.shape().round_rect(*R(3.5, 13.5, 12.5, 15.5), 0.8 * u), CONTRAST_INK)
+    outer = cv.shape().round_rect(*R(0, 1, 16, 12.5), 1.4 * u)
+    cv.paint(outer, CONTRAST_INK)
+    screen = cv.shape().rect(line, 1 * u + line, 16 * u - line, 12.5 * u - line - 0.5 * u)
+    if screen_on:
+        cv.paint(screen, CONTRAST_PAPER)
+        cv.paint(cv.shape().rect(*R(2.6, 3.6, 5.4, 5.8)), CONTRAST_INK)
+        cv.paint(cv.shape().rect(*R(2.6, 7.0, 5.4, 9.2)), CONTRAST_INK)
     return cv.pixels()
 
 
@@ -406,12 +445,15 @@ def main(argv):
         return not only or name in only
 
     if wanted("icons"):
-        # Every small image at each size the system asks for (SM_CXSMICON at
-        # 100, 125, 150 and 200 %), drawn at that size rather than scaled.
+        # Every small image at each size the system asks for, drawn at that
+        # size rather than scaled. The application icon is image 0, shown.
         small = SMALL_ICON_SIZES
-        write("brivane.ico", ico_bytes([monitor(n, True) for n in small + (48,)]))
-        write("tray_0_shown.ico", ico_bytes([monitor(n, True) for n in small]))
+        write("brivane.ico", ico_bytes([monitor(n, True) for n in small]))
         write("tray_1_hidden.ico", ico_bytes([monitor(n, False) for n in small]))
+        write("tray_0_shown_dark.ico", ico_bytes([monitor(n, True, DARK_TASKBAR_FRAME) for n in small]))
+        write("tray_1_hidden_dark.ico", ico_bytes([monitor(n, False, DARK_TASKBAR_FRAME) for n in small]))
+        write("tray_0_shown_contrast.ico", ico_bytes([contrast_monitor(n, True) for n in small]))
+        write("tray_1_hidden_contrast.ico", ico_bytes([contrast_monitor(n, False) for n in small]))
         write("tray_2_about.ico", ico_bytes([about_image(n) for n in small]))
         write("tray_3_exit.ico", ico_bytes([exit_image(n) for n in small]))
         write("tray_4_spare.ico", ico_bytes([spare_image(n) for n in small]))

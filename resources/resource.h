@@ -7,16 +7,25 @@
 /* Application icon: LoadIconW(instance, MAKEINTRESOURCEW(IDI_MAINICON)). */
 #define IDI_MAINICON 1
 
-/* The five 16 x 16 images of TrayImages, in list order:
-   0 desktop shown, 1 desktop hidden, 2 About, 3 Exit, 4 spare (unused). */
-#define IDI_TRAY_IMAGE_0 101
-#define IDI_TRAY_IMAGE_1 102
-#define IDI_TRAY_IMAGE_2 103
-#define IDI_TRAY_IMAGE_3 104
-#define IDI_TRAY_IMAGE_4 105
+/* The five images of TrayImages, in list order, each drawn at every
+   small-icon size from 16 to 48 pixels: 0 desktop shown, 1 desktop hidden,
+   2 About, 3 Exit, 4 spare (unused). They suit a light taskbar and the menu.
+   Image 0 is the application icon itself. */
+#define IDI_TRAY_IMAGE_0 IDI_MAINICON
+#define IDI_TRAY_IMAGE_1 2
+#define IDI_TRAY_IMAGE_2 3
+#define IDI_TRAY_IMAGE_3 4
+#define IDI_TRAY_IMAGE_4 5
 #define IDI_TRAY_IMAGE_FIRST IDI_TRAY_IMAGE_0
 #define IDI_TRAY_IMAGE_COUNT 5
 #define IMAGELIST2_IMAGE_SIZE 16
+
+/* Images 0 and 1 for a dark taskbar, and for high contrast (black ink on white
+   paper, drawn in the system's colours). */
+#define IDI_TRAY_DARK_0 111
+#define IDI_TRAY_DARK_1 112
+#define IDI_TRAY_CONTRAST_0 121
+#define IDI_TRAY_CONTRAST_1 122
 
 /* About window picture: 400 x 263, 8 bits per pixel, 64-colour palette. */
 #define IDB_ABOUT 200

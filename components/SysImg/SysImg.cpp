@@ -25,6 +25,7 @@ namespace {
 // relative to the desktop, so it takes both the bare name of a desktop item
 // and a full path. None when the shell knows no such item.
 TUniquePidl ItemIdList(const std::string& name) {
+    EnterComApartmentForShell();
     ITEMIDLIST* raw = nullptr;
     HRESULT result = E_FAIL;
     const int32_t folder = SpecialFolderId(name);
@@ -47,6 +48,7 @@ TUniquePidl ItemIdList(const std::string& name) {
 // The system list's index from an SHGetFileInfoW query; 0 when there is none.
 // Index 0 counts as none too: callers cannot tell it from a failure.
 int SystemIconIndex(const wchar_t* pathOrPidl, UINT flags) {
+    EnterComApartmentForShell();
     SHFILEINFOW info{};
     SHGetFileInfoW(pathOrPidl, 0, &info, sizeof info, flags | SHGFI_SYSICONINDEX);
     return info.iIcon > 0 ? info.iIcon : 0;
@@ -87,6 +89,7 @@ unsigned TSysImageList::SizeFlag() const {
 
 void TSysImageList::Bind(bool signal) {
     bound_ = true;
+    EnterComApartmentForShell();
     SHFILEINFOW info{};
     const DWORD_PTR list = SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SizeFlag());
     // The list is the shell's: releasing or replacing it never destroys it.

@@ -58,6 +58,7 @@ void TWebLabel::Click() {
     if (!useLink_) return;
     const std::wstring target = Widen(WebLabelTarget(url_));
     HWND owner = Application ? Application->Handle() : nullptr;
+    EnterComApartmentForShell();
     // The shell hands the address to the user's browser; a failure is not
     // reported.
     if (const auto& function = ShellExecuteFunction()) {

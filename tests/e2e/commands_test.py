@@ -1,5 +1,6 @@
 """brivane.exe's command line: commands to the running copy, /status, bad
-arguments, /autostart, and garbage sent to the running copy."""
+arguments, /autostart, the settings /hotkey and /autohide, and garbage sent to
+the running copy."""
 
 import os
 import re
@@ -11,7 +12,12 @@ from harness import HIDE_TIP, SHOW_TIP, wait_until
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
-USAGE = "usage: brivane.exe [/hide | /show | /toggle | /exit | /status | /autostart on|off]"
+USAGE = ("usage: brivane.exe [/hide | /show | /toggle | /exit | /status | /autostart on|off | /hotkey [<keys>|off] |"
+         " /autohide [<seconds>|off]]")
+SETTINGS_KEY = r"Software\Brivane"
+REG_SZ, REG_DWORD = 1, 4
+MOD_ALT, MOD_CONTROL, MOD_SHIFT, MOD_WIN = 1, 2, 4, 8
+COLOUR = 0x0030C80A
 COPYDATA_TAG = 0x4E565242  # "BRVN"
 
 
@@ -32,6 +38,18 @@ class Commands(harness.E2ETestCase):
         code = self.probe.wait_exit(pid, 60000)
         self.assertIsNotNone(code, "brivane.exe %s did not end" % " ".join(args))
         return code
+
+    def run_brivane(self, *args):
+        """Runs brivane.exe with its output caught: (exit code, stdout, stderr)."""
+        run = subprocess.run([self.session.wine_exec, unix_path(self.brivane_exe)] + list(args), env=self.session.env,
+                             capture_output=True, timeout=60, stdin=subprocess.DEVNULL)
+        return run.returncode, run.stdout.decode("utf-8", "replace").strip(), run.stderr.decode("utf-8", "replace")
+
+    def setting(self, name):
+        value = self.probe.reg_get(SETTINGS_KEY, name)
+        if value is None or value[0] != REG_SZ:
+            return value
+        return REG_SZ, value[1].decode("utf-16-le").rstrip("\0")
 
     def assert_state(self, app, hidden):
         (self.assert_hidden if hidden else self.assert_shown)(app)
@@ -121,6 +139,77 @@ class Commands(harness.E2ETestCase):
         self.assertEqual(self.command("/exit"), 0)
         self.assertEqual(app.exit_code(), 0)
         self.assertTrue(self.fixture.visible())
+
+    def test_the_hot_key_setting(self):
+        saved = self.probe.reg_get(SETTINGS_KEY, "HotKey")
+        self.addCleanup(self.probe.reg_set, SETTINGS_KEY, "HotKey", saved)
+        self.probe.reg_set(SETTINGS_KEY, "HotKey", None)
+        # No copy runs: the value is stored, and nothing is started.
+        self.assertEqual(self.run_brivane("/hotkey")[:2], (0, "Ctrl+F12 (Brivane is not running)"))
+        self.assertEqual(self.run_brivane("/hotkey", "ctrl+alt+d")[:2], (0, "Ctrl+Alt+D (Brivane is not running)"))
+        self.assertEqual(self.probe.one("mutex", "BrivaneMutex"), "0")
+        self.assertEqual(self.setting("HotKey"), (REG_SZ, "Ctrl+Alt+D"))
+        app = self.start_brivane()
+        self.assertEqual(self.probe.hotkey("test", MOD_CONTROL | MOD_ALT, ord("D")), "taken")
+        self.assertEqual(self.probe.hotkey("test"), "free")
+        self.session.key("ctrl+alt+d")
+        self.assert_hidden(app)
+        # The running copy takes a new key at once and lets the old one go.
+        self.assertEqual(self.run_brivane("-HOTKEY", "Win+Shift+H")[:2], (0, "Win+Shift+H (registered)"))
+        self.assertEqual(self.setting("HotKey"), (REG_SZ, "Win+Shift+H"))
+        self.assertEqual(self.probe.hotkey("test", MOD_CONTROL | MOD_ALT, ord("D")), "free")
+        self.session.key("super+shift+h")
+        self.assert_shown(app)
+        # A key another program holds is refused by name; the previous one stays.
+        self.probe.hotkey("hold", MOD_CONTROL | MOD_SHIFT, 0x75)
+        self.addCleanup(self.probe.hotkey, "release")
+        code, _, error = self.run_brivane("/hotkey", "Shift+Ctrl+F6")
+        self.assertEqual(code, 4)
+        self.assertIn("Ctrl+Shift+F6", error)
+        self.assertEqual(self.setting("HotKey"), (REG_SZ, "Win+Shift+H"))
+        self.assertEqual(self.run_brivane("/hotkey")[:2], (0, "Win+Shift+H (registered)"))
+        self.probe.hotkey("release")
+        self.assertEqual(self.run_brivane("/hotkey", "off")[:2], (0, "off"))
+        self.assertEqual(self.setting("HotKey"), (REG_SZ, "off"))
+        self.assertEqual(self.probe.hotkey("test", MOD_WIN | MOD_SHIFT, ord("H")), "free")
+        self.assertEqual(self.run_brivane("/hotkey", "D")[0], 64)
+        # Back to the default, and a value that names no key reads as it.
+        self.assertEqual(self.run_brivane("/hotkey", "Ctrl+F12")[:2], (0, "Ctrl+F12 (registered)"))
+        self.assertEqual(self.probe.hotkey("test"), "taken")
+        self.probe.reg_set(SETTINGS_KEY, "HotKey", (REG_DWORD, struct.pack("<I", 7)))
+        code, out, error = self.run_brivane("/hotkey")
+        self.assertEqual((code, out), (0, "Ctrl+F12 (registered)"))
+        self.assertIn('"HotKey"', error)
+        self.assertEqual(self.probe.reg_get(SETTINGS_KEY, "HotKey"), (REG_DWORD, struct.pack("<I", 7)))
+        self.assertTrue(app.still_running())
+
+    def test_hiding_when_idle(self):
+        for key, name, value in ((SETTINGS_KEY, "AutoHide", None),
+                                 (harness.DESKTOP_KEY, "TessikIconColour", (REG_DWORD, struct.pack("<I", COLOUR)))):
+            self.addCleanup(self.probe.reg_set, key, name, self.probe.reg_get(key, name))
+            self.probe.reg_set(key, name, value)
+        self.assertEqual(self.run_brivane("/autohide")[:2], (0, "off"))
+        self.assertEqual(self.run_brivane("/autohide", "3")[0], 64)
+        app = self.start_brivane()
+        self.assertEqual(self.run_brivane("/autohide", "5")[:2], (0, "after 5 seconds without input"))
+        self.assertEqual(self.probe.reg_get(SETTINGS_KEY, "AutoHide"), (REG_DWORD, struct.pack("<I", 5)))
+        # Five seconds without input hide the desktop; the first input shows it.
+        self.assert_hidden(app)
+        self.session.xdotool("mousemove", 300, 300)
+        self.assert_shown(app)
+        # A desktop the user hid stays hidden after input: the watchdog's tick
+        # that puts the caption colour back after the shell's reset comes
+        # after the input, and the idle check comes first in each tick.
+        self.assertEqual(self.command("/hide"), 0)
+        self.assert_hidden(app)
+        self.session.xdotool("mousemove", 320, 300)
+        self.probe.call("syscolours")
+        self.assertNotEqual(self.fixture.text_colour(), COLOUR, "the shell's reset")
+        wait_until(lambda: self.fixture.text_colour() == COLOUR, harness.TIMEOUT, what="a watchdog tick")
+        self.assertTrue(self.fixture.hidden())
+        self.assertEqual(app.tip(), SHOW_TIP)
+        self.assertEqual(self.run_brivane("/autohide", "OFF")[:2], (0, "off"))
+        self.assertEqual(self.probe.reg_get(SETTINGS_KEY, "AutoHide"), (REG_DWORD, struct.pack("<I", 0)))
 
     def test_garbage_messages_are_ignored(self):
         app = self.start_brivane()

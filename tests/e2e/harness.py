@@ -279,8 +279,9 @@ class Probe:
         self.call("spi", what, text, flags)
 
     # Hot key, processes
-    def hotkey(self, action):
-        return self.one("hotkey", action)
+    def hotkey(self, action, modifiers=None, vk=None):
+        """Ctrl+F12, or the key given as RegisterHotKey takes it."""
+        return self.one("hotkey", action, *([modifiers, vk] if vk else []))
 
     def launch(self, exe, *args):
         return int(self.one("launch", exe, *args))

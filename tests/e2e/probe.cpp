@@ -564,14 +564,17 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         }
     };
 
-    // hotkey test|hold|release|count: Ctrl+F12 (MOD_CONTROL, VK_F12) for this
-    // probe's thread. "test" registers and releases it at once: "free" or "taken".
+    // hotkey test|hold|release|count [<modifiers> <vk>]: a hot key (Ctrl+F12
+    // unless given, as RegisterHotKey takes it) for this probe's thread.
+    // "test" registers and releases it at once: "free" or "taken".
     c["hotkey"] = [this](const Args& a) {
-        Need(a, 2, "hotkey test|hold|release|count");
+        Need(a, 2, "hotkey test|hold|release|count [<modifiers> <vk>]");
         constexpr int kId = 0x4242;
+        const UINT modifiers = a.size() > 3 ? static_cast<UINT>(Number(a[2])) : MOD_CONTROL;
+        const UINT key = a.size() > 3 ? static_cast<UINT>(Number(a[3])) : VK_F12;
         if (a[1] == "test") {
-            if (holdingHotKey_) throw ProbeError("this probe holds the hot key");
-            if (RegisterHotKey(nullptr, kId, MOD_CONTROL, VK_F12)) {
+            if (holdingHotKey_) throw ProbeError("this probe holds a hot key");
+            if (RegisterHotKey(nullptr, kId, modifiers, key)) {
                 UnregisterHotKey(nullptr, kId);
                 PumpMessages();
                 Out("free");
@@ -579,8 +582,7 @@ std::map<std::string, Probe::Command> Probe::Commands() {
                 Out("taken");
             }
         } else if (a[1] == "hold") {
-            if (!holdingHotKey_ && !RegisterHotKey(nullptr, kId, MOD_CONTROL, VK_F12))
-                throw ProbeError("taken");
+            if (!holdingHotKey_ && !RegisterHotKey(nullptr, kId, modifiers, key)) throw ProbeError("taken");
             holdingHotKey_ = true;
             hotKeyMessages_ = 0;
         } else if (a[1] == "release") {

@@ -7,7 +7,7 @@ import harness
 from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_RETURN, WM_COMMAND, Session, wait_until
 
 RT_GROUP_CURSOR, RT_GROUP_ICON = 12, 14
-IDI_TRAY_IMAGE_4 = 105
+IDI_TRAY_CONTRAST_1 = 122
 
 
 def copy_without_resource(source, target, resource_type, resource_id):
@@ -65,10 +65,11 @@ class StartWithDesktopShown(harness.E2ETestCase):
         # exist, hidden; the rest are hidden utility windows.
         self.assertEqual([w for w in app.own_windows() if w.visible], [])
         self.assertTrue(app.app_window and app.main_window)
-        # Idle in the tray without comctl32: nothing at start needs it.
+        # Idle in the tray without comctl32 or COM: nothing at start needs them.
         modules = [m.lower() for m in self.probe.call("modules", app.pid)]
         self.assertIn("user32.dll", modules)
         self.assertNotIn("comctl32.dll", modules)
+        self.assertNotIn("ole32.dll", modules)
 
         # The menu offers "Hide Desktop" as its first item.
         menu = app.open_menu(self.session)
@@ -137,8 +138,8 @@ class StartUpFailure(harness.E2ETestCase):
         self.assert_hidden(app)
 
     def test_a_missing_resource_gets_the_error_box_and_a_clean_exit(self):
-        # A copy of the program without one of its image-list images.
-        damaged = self.damaged_copy(RT_GROUP_ICON, IDI_TRAY_IMAGE_4)
+        # A copy of the program without one of its tray images.
+        damaged = self.damaged_copy(RT_GROUP_ICON, IDI_TRAY_CONTRAST_1)
         icons_before = self.probe.tray()
 
         app = self.start_brivane(wait_ready=False, exe=damaged)
@@ -148,7 +149,7 @@ class StartUpFailure(harness.E2ETestCase):
             return boxes[0].hwnd if boxes else 0
         box = wait_until(error_box, 30, what="the error box")
         texts = [line.split("\t")[4] for line in self.probe.call("children", "%x" % box)]
-        self.assertIn("Resource IDI_TRAY_IMAGE_4 not found.", texts)
+        self.assertIn("Resource IDI_TRAY_CONTRAST_1 not found.", texts)
         self.probe.post(box, WM_COMMAND, IDOK, 0)
         self.assertEqual(app.exit_code(), 1)
         self.assertEqual(self.probe.tray(), icons_before, "no icon left in the tray")

@@ -1,10 +1,12 @@
-// The input is read twice: as a remote command message (the first 8 bytes a
-// little-endian tag, the rest the body) and as command-line arguments
-// separated by NUL bytes. Whatever is accepted must be what it claims to be.
+// The input is read three times: as a remote command message (the first 8
+// bytes a little-endian tag, the rest the body), as command-line arguments
+// separated by NUL bytes and as a hot key. Whatever is accepted must be what
+// it claims to be, and a hot key must read back from its written form.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CommandLine.h"
@@ -32,11 +34,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     if (size > 0) arguments.push_back(current);
-    if (const auto command = ParseCommandLine(arguments)) {
-        const size_t expected = *command == TCommand::Run                                                 ? 0
-                                : *command == TCommand::AutostartOn || *command == TCommand::AutostartOff ? 2
-                                                                                                          : 1;
-        if (arguments.size() != expected) std::abort();
+    if (const auto request = ParseCommandRequest(arguments)) {
+        const TCommand command = request->command;
+        const size_t expected = command == TCommand::Run                                                ? 0
+                                : command == TCommand::AutostartOn || command == TCommand::AutostartOff ? 2
+                                : request->change == TSettingChange::Print                              ? 1
+                                : command == TCommand::HotKey || command == TCommand::AutoHide          ? 2
+                                                                                                        : 1;
+        if (arguments.size() != expected || ParseCommandLine(arguments) != command) std::abort();
+        if (command == TCommand::AutoHide && request->change == TSettingChange::Set &&
+            AutoHideSecondsFromStored(request->autoHideSeconds) != request->autoHideSeconds) {
+            std::abort();
+        }
+    }
+    if (const auto hotKey = ParseHotKey(std::string_view(reinterpret_cast<const char*>(data), size))) {
+        if (ParseHotKey(HotKeyText(*hotKey)) != hotKey) std::abort();
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DesktopFixture.h"
+#include "SysImg/SysImg.h"
 #include "support/FormTestSupport.h"
 #include "support/RegistryBackup.h"
 #include "support/WinTestSupport.h"
@@ -32,6 +33,7 @@ protected:
     TRegistryValueBackup pattern{kDesktopKey, L"Pattern"};
     TRegistryValueBackup colour{kDesktopKey, L"TessikIconColour"};
     TRegistryValueBackup transparent{kDesktopKey, L"TransparentIcon"};
+    TRegistryValueBackup hotKey{L"Software\\Brivane", L"HotKey"};
     TTestApplication app;
     TDesktopParameterRecorder parameters;
     TNotifyRecorder tray;
@@ -51,11 +53,26 @@ TEST_F(AppTest, StartsInTheShownStateWithTheDesktopVisible) {
     EXPECT_EQ(form->DesktopListView, fixture->ListView());
     EXPECT_TRUE(form->ColourCheckPending);
     EXPECT_TRUE(HotKeyTaken());
+    // The menu's images are made as the right button goes down to open it.
+    EXPECT_TRUE(form->ExitItem->Bitmap().Empty());
+    form->PrepareTrayMenu(form, TMouseButton::mbRight, 0, 0, 0);
     for (TMenuItem* item : {form->ShowDesktopItem, form->HideDesktopItem, form->AboutItem, form->ExitItem}) {
         EXPECT_FALSE(item->Bitmap().Empty()) << item->Name();
         EXPECT_EQ(item->Bitmap().Width(), 16);
     }
     EXPECT_TRUE(parameters.calls.empty());
+    // The menu shows the hot key in force, Ctrl+F12 unless the user chose
+    // another; none while it is off.
+    EXPECT_EQ(form->HideDesktopItem->ShortCutText(), "Ctrl+F12");
+    for (const auto& [stored, shown] : {std::pair{L"Win+Shift+H", "Win+Shift+H"}, std::pair{L"off", ""}}) {
+        SetRegistryString(L"Software\\Brivane", L"HotKey", stored);
+        EXPECT_EQ(form->ApplyStoredSettings().hotKeyRegistered, *shown != 0);
+        EXPECT_EQ(form->HideDesktopItem->ShortCutText(), shown);
+        EXPECT_EQ(form->ShowDesktopItem->ShortCutText(), shown);
+    }
+    EXPECT_FALSE(HotKeyTaken());
+    DeleteRegistryValue(L"Software\\Brivane", L"HotKey");
+    EXPECT_TRUE(form->ApplyStoredSettings().hotKeyRegistered);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
     EXPECT_FALSE(app.app.ShowMainForm());
@@ -445,7 +462,7 @@ INSTANTIATE_TEST_SUITE_P(Desktops, LayoutTest, ::testing::ValuesIn(TDesktopFixtu
                              return name == "24h2" ? std::string("Win24H2") : name;
                          });
 
-TEST(ComApartmentTest, TheApplicationKeepsTheThreadInASingleThreadedApartmentForItsLife) {
+TEST(ComApartmentTest, TheFirstShellCallPutsTheThreadInASingleThreadedApartmentForTheApplicationsLife) {
     auto multiThreaded = [] {
         const HRESULT result = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         if (SUCCEEDED(result)) CoUninitialize();
@@ -453,6 +470,10 @@ TEST(ComApartmentTest, TheApplicationKeepsTheThreadInASingleThreadedApartmentFor
     };
     {
         TTestApplication app;
+        // Not at start-up: only the first call that needs it enters it.
+        EXPECT_EQ(multiThreaded(), S_OK);
+        TSysImageList shellIcons(nullptr);
+        EXPECT_GT(shellIcons.Count(), 0);
         EXPECT_EQ(multiThreaded(), RPC_E_CHANGED_MODE);
     }
     EXPECT_EQ(multiThreaded(), S_OK);

@@ -1,6 +1,9 @@
 // The tray icon and the menu's own images at the system's small-icon size,
 // at 96, 120, 144 and 192 DPI. Each DPI runs in a child process of this
-// program, since a process reads the DPI once, when it starts.
+// program, since a process reads the DPI once, when it starts. In each, the
+// scaling and the taskbar's theme then change while the program runs: the
+// icon sent to the notification area, the menu's images and the About
+// window's layout follow.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,12 +13,15 @@
 #include <vector>
 
 #include "MainWindow.h"
+#include "TaskbarLook.h"
 #include "TrayIcon/TrayIcon.h"
 #include "resource.h"
 #include "support/DpiChildRun.h"
 #include "support/FormTestSupport.h"
 #include "support/WinTestSupport.h"
+#include "win/ExtCtrls.h"
 #include "win/Handles.h"
+#include "win/StdCtrls.h"
 
 namespace {
 
@@ -41,7 +47,8 @@ TSize IconSize(HICON icon) {
 }
 
 // The width of the image that an icon group resource holds for `size`,
-// as stored: equal to `size` when the artwork was drawn at that size.
+// as stored (PNG-compressed or as a bitmap): equal to `size` when the
+// artwork was drawn at that size.
 int StoredIconWidth(const wchar_t* group, int size) {
     const HMODULE module = GetModuleHandleW(nullptr);
     HRSRC found = FindResourceW(module, group, RT_GROUP_ICON);
@@ -49,10 +56,30 @@ int StoredIconWidth(const wchar_t* group, int size) {
     if (!directory) return 0;
     const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
     HRSRC image = FindResourceW(module, MAKEINTRESOURCEW(id), RT_ICON);
-    const auto* header =
-        image ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, image))) : nullptr;
-    return header ? header->biWidth : 0;
+    const auto* data = image ? static_cast<const BYTE*>(LockResource(LoadResource(module, image))) : nullptr;
+    if (!data) return 0;
+    // A PNG's IHDR holds the width big-endian at byte 16.
+    if (data[0] == 0x89 && data[1] == 'P') return data[16] << 24 | data[17] << 16 | data[18] << 8 | data[19];
+    return reinterpret_cast<const BITMAPINFOHEADER*>(data)->biWidth;
 }
+
+// An icon's pixels drawn at `size`, to compare images by content.
+std::vector<uint32_t> PixelsAt(HICON icon, int size) {
+    TUniqueBitmap bitmap = RenderAlphaBitmap(
+        size, size, [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); });
+    DIBSECTION section{};
+    GetObjectW(bitmap.Get(), sizeof section, &section);
+    const auto* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
+    return std::vector<uint32_t>(bits, bits + size * size);
+}
+
+// The icon as sent to the shell: its size and pixels.
+struct THanded {
+    TSize size;
+    std::vector<uint32_t> pixels;
+};
+
+const wchar_t kPersonalizeKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
 
 }  // namespace
 
@@ -65,18 +92,17 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
     // The system's own figure: the manifest makes this process DPI aware.
     ASSERT_EQ(GetSystemMetrics(SM_CXSMICON), size);
 
-    for (int i = 0; i < IDI_TRAY_IMAGE_COUNT; ++i) {
-        EXPECT_EQ(StoredIconWidth(MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i), size), size) << "image " << i;
-    }
-    EXPECT_EQ(StoredIconWidth(MAKEINTRESOURCEW(IDI_MAINICON), size), size);
-
     // Every icon handed to the shell, measured when it is handed over.
-    std::vector<TSize> handed;
+    std::vector<THanded> handed;
     TTrayIcon::SetNotifyFunction([&handed](DWORD message, NOTIFYICONDATAW& data) -> BOOL {
-        if ((message == NIM_ADD || message == NIM_MODIFY) && (data.uFlags & NIF_ICON) && data.hIcon)
-            handed.push_back(IconSize(data.hIcon));
+        if ((message == NIM_ADD || message == NIM_MODIFY) && (data.uFlags & NIF_ICON) && data.hIcon) {
+            const TSize size = IconSize(data.hIcon);
+            handed.push_back({size, PixelsAt(data.hIcon, size.first)});
+        }
         return message != NIM_SETVERSION;
     });
+    TRegistryValueBackup light(kPersonalizeKey, L"SystemUsesLightTheme");
+    DeleteRegistryValue(kPersonalizeKey, L"SystemUsesLightTheme");
     TTestApplication app;
     TDesktopParameterRecorder parameters;
     TMainWindow* form = app.app.CreateForm<TMainWindow>();
@@ -84,8 +110,9 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
     EXPECT_EQ(form->TrayImages->Width(), size);
     EXPECT_EQ(form->TrayImages->Height(), size);
     ASSERT_FALSE(handed.empty());
-    for (const TSize& handedSize : handed) EXPECT_EQ(handedSize, expected);
+    for (const THanded& icon : handed) EXPECT_EQ(icon.size, expected);
     EXPECT_EQ(IconSize(form->TrayIcon->Icon()->Handle()), expected);
+    form->PrepareTrayMenu(form, TMouseButton::mbRight, 0, 0, 0);
     const std::vector<std::pair<const char*, TMenuItem*>> items = {{"ShowDesktopItem", form->ShowDesktopItem},
                                                                    {"HideDesktopItem", form->HideDesktopItem},
                                                                    {"AboutItem", form->AboutItem},
@@ -94,8 +121,96 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
         EXPECT_EQ(BitmapSize(item->Bitmap().Handle()), expected) << name;
     }
 
+    // While it runs: the primary monitor's DPI and the taskbar's theme change
+    // (a Wine session has one DPI, read at start, and no high contrast: the
+    // look function says what the system would), each told by one of the
+    // messages that tell of it.
+    int dpiNow = dpi;
+    bool contrast = false;
+    constexpr COLORREF kInk = RGB(255, 255, 0), kPaper = RGB(0, 0, 96);
+    TMainWindow::SetTaskbarLookFunction([&] {
+        TTaskbarLook look = ReadTaskbarLook(dpiNow);
+        if (contrast) look = TTaskbarLook{look.iconSize, TTaskbarTheme::HighContrast, kInk, kPaper};
+        return look;
+    });
+    form->ShowVersionLines(form);
+    const UINT taskbarCreated = TTrayIcon::TaskbarCreatedMessage();
+    struct TStep {
+        int dpi;
+        int light;  // -1: no value
+        bool contrast;
+        UINT message;
+        const wchar_t* text;  // WM_SETTINGCHANGE's lParam
+        int image;            // the resource of image 0 for the tray
+    };
+    const TStep steps[] = {{168, -1, false, WM_DISPLAYCHANGE, nullptr, IDI_TRAY_DARK_0},
+                           {168, 1, false, WM_SETTINGCHANGE, L"ImmersiveColorSet", IDI_TRAY_IMAGE_0},
+                           {192, 1, false, taskbarCreated, nullptr, IDI_TRAY_IMAGE_0},
+                           {192, 1, true, WM_SETTINGCHANGE, nullptr, IDI_TRAY_CONTRAST_0},
+                           {120, 0, false, WM_DPICHANGED, nullptr, IDI_TRAY_DARK_0},
+                           {dpi, 1, false, WM_SYSCOLORCHANGE, nullptr, IDI_TRAY_IMAGE_0}};
+    for (const TStep& step : steps) {
+        SCOPED_TRACE("to " + std::to_string(step.dpi) + " DPI, message " + std::to_string(step.message));
+        dpiNow = step.dpi;
+        contrast = step.contrast;
+        if (step.light < 0) {
+            DeleteRegistryValue(kPersonalizeKey, L"SystemUsesLightTheme");
+        } else {
+            SetRegistryDword(kPersonalizeKey, L"SystemUsesLightTheme", static_cast<DWORD>(step.light));
+        }
+        handed.clear();
+        const int newSize = MulDiv(16, step.dpi, 96);
+        RECT suggested{0, 0, MulDiv(405, step.dpi, 96), MulDiv(262, step.dpi, 96)};
+        SendMessageW(form->Handle(), step.message,
+                     step.message == WM_DPICHANGED ? MAKEWPARAM(step.dpi, step.dpi) : SPI_SETHIGHCONTRAST,
+                     step.message == WM_DPICHANGED ? reinterpret_cast<LPARAM>(&suggested)
+                                                   : reinterpret_cast<LPARAM>(step.text));
+        // The icon sent once, at the new size, drawn for the taskbar.
+        ASSERT_EQ(handed.size(), 1u);
+        ASSERT_EQ(handed[0].size, TSize(newSize, newSize));
+        TIcon drawing;
+        // Image 0 or 1, as the desktop is shown or hidden (hidden here: no shell).
+        const int image = step.image + (form->DesktopHidden() ? 1 : 0);
+        drawing.LoadFromResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(image), newSize);
+        const TUniqueIcon sent(step.contrast ? TwoToneIcon(drawing.Handle(), newSize, kInk, kPaper).Release()
+                                             : CopyIcon(drawing.Handle()));
+        EXPECT_EQ(handed[0].pixels, PixelsAt(sent.Get(), newSize));
+        for (const auto& [name, item] : items) {
+            EXPECT_EQ(BitmapSize(item->Bitmap().Handle()), TSize(newSize, newSize)) << name;
+        }
+        if (step.message != WM_DPICHANGED) continue;
+        // The About window, moved to a monitor of that DPI, lays out every
+        // control again with fonts at the new size.
+        EXPECT_EQ(form->Dpi(), step.dpi);
+        RECT panel{}, lines{};
+        GetWindowRect(form->AboutPanel->Handle(), &panel);
+        GetWindowRect(form->VersionLines->Handle(), &lines);
+        EXPECT_EQ(panel.right - panel.left, suggested.right);
+        EXPECT_EQ(lines.left - panel.left, MulDiv(80, step.dpi, 96));
+        EXPECT_EQ(lines.top - panel.top, MulDiv(110, step.dpi, 96));
+        EXPECT_EQ(lines.right - lines.left, MulDiv(245, step.dpi, 96));
+        const LRESULT lineHeight = SendMessageW(form->VersionLines->Handle(), LB_GETITEMHEIGHT, 0, 0);
+        EXPECT_EQ(lineHeight, 13 * step.dpi / 96);
+        EXPECT_EQ((lines.bottom - lines.top - 4) % lineHeight, 0);
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->VersionLines->Handle(), WM_GETFONT, 0, 0)),
+                   sizeof font, &font);
+        EXPECT_EQ(font.lfHeight, MulDiv(-11, step.dpi, 96));
+    }
+
     app.app.DestroyComponents();
+    TMainWindow::SetTaskbarLookFunction(nullptr);
     TTrayIcon::SetNotifyFunction(nullptr);
+}
+
+// Every icon holds its image drawn at each small-icon size from 100 to 300 %.
+TEST(StoredIcons, EveryIconIsDrawnAtEverySmallIconSize) {
+    for (int id :
+         {IDI_MAINICON, IDI_TRAY_IMAGE_0, IDI_TRAY_IMAGE_1, IDI_TRAY_IMAGE_2, IDI_TRAY_IMAGE_3,
+          IDI_TRAY_IMAGE_4, IDI_TRAY_DARK_0, IDI_TRAY_DARK_1, IDI_TRAY_CONTRAST_0, IDI_TRAY_CONTRAST_1}) {
+        for (int size : {16, 20, 24, 28, 32, 36, 40, 48})
+            EXPECT_EQ(StoredIconWidth(MAKEINTRESOURCEW(id), size), size) << "icon " << id;
+    }
 }
 
 class ImageSizeAtDpi : public ::testing::TestWithParam<int> {};

@@ -2,6 +2,7 @@
 
 #include "core/Utf.h"
 #include "win/Forms.h"
+#include "win/SystemLibrary.h"
 
 TApplication* Application = nullptr;
 
@@ -71,6 +72,28 @@ void TApplication::Minimize() {
 
 void TApplication::Restore() {
     if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+}
+
+namespace {
+TSystemFunction<decltype(CoInitializeEx)> gCoInitializeEx("ole32.dll", "CoInitializeEx");
+TSystemFunction<decltype(CoUninitialize)> gCoUninitialize("ole32.dll", "CoUninitialize");
+}  // namespace
+
+TComApartment::TComApartment() {
+    try {
+        result_ = gCoInitializeEx.Get()(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    } catch (const EWin32Error&) {
+        result_ = HRESULT_FROM_WIN32(GetLastError());
+    }
+    if (FAILED(result_)) ReportIgnoredFailure("CoInitializeEx", static_cast<unsigned long>(result_));
+}
+
+TComApartment::~TComApartment() {
+    if (SUCCEEDED(result_)) gCoUninitialize.Get()();
+}
+
+void TApplication::EnterComApartment() {
+    if (!apartment_) apartment_.emplace();
 }
 
 std::string TApplication::ExeName() const {

@@ -33,9 +33,9 @@ private:
     Interface* pointer_ = nullptr;
 };
 
-// An item identifier list from the shell, which allocates it with the COM
-// task allocator (the same allocator SHGetMalloc hands out).
+// An item identifier list from the shell, freed as the shell says (ILFree:
+// the COM task allocator's free, without importing ole32 for it).
 struct TPidlFree {
-    void operator()(ITEMIDLIST* pidl) const { CoTaskMemFree(pidl); }
+    void operator()(ITEMIDLIST* pidl) const { ILFree(pidl); }
 };
 using TUniquePidl = std::unique_ptr<ITEMIDLIST, TPidlFree>;

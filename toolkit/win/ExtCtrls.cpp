@@ -58,6 +58,11 @@ void TPanel::SetBounds(int left, int top, int width, int height) {
     FitToParent();
 }
 
+void TPanel::DpiChanged() {
+    TWinControl::DpiChanged();
+    FitToParent();
+}
+
 void TPanel::FitToParent() {
     // Bounds kept at 96 DPI scale edge by edge, so at other DPIs the scaled
     // size can miss the parent's by a pixel: an aligned panel takes the

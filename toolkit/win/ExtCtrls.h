@@ -30,6 +30,7 @@ public:
 
     void SetParent(TWinControl* parent) override;
     void SetBounds(int left, int top, int width, int height) override;
+    void DpiChanged() override;
 
 protected:
     void CreateParams(TCreateParams& params) override;

@@ -130,6 +130,11 @@ void TWinControl::ApplyBounds() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TWinControl::DpiChanged() {
+    ApplyBounds();
+    for (TControl* c : controls_) c->DpiChanged();
+}
+
 void TWinControl::SetBounds(int left, int top, int width, int height) {
     left_ = left, top_ = top, width_ = width, height_ = height;
     ApplyBounds();
@@ -338,10 +343,7 @@ void TForm::WndProc(TMessage& m) {
         SetWindowPos(WindowHandle(), nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        for (TControl* c : Controls()) {
-            if (auto* w = dynamic_cast<TWinControl*>(c))
-                w->SetBounds(w->Left(), w->Top(), w->Width(), w->Height());
-        }
+        for (TControl* c : Controls()) c->DpiChanged();
         InvalidateRect(WindowHandle(), nullptr, TRUE);
         m.Result = 0;
         return;

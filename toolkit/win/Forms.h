@@ -74,6 +74,10 @@ public:
     virtual void Paint(HDC, const RECT&, int /*dpi*/) {}
     // Asks the parent to repaint this control's area.
     void Invalidate();
+    // The window the control is in has taken a new DPI (moved to a monitor
+    // with another scaling) and its size: the control lays itself out again.
+    // A windowless control is painted at its parent's DPI anyway.
+    virtual void DpiChanged() {}
 
 protected:
     friend class TWinControl;
@@ -111,6 +115,8 @@ public:
 
     // Default handling of a message that no handler took.
     virtual void DefaultHandler(TMessage& message);
+    // Takes its scaled bounds again, and has every control inside follow.
+    void DpiChanged() override;
 
 protected:
     struct TCreateParams {

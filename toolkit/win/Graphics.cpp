@@ -1,6 +1,8 @@
 #include "win/Graphics.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 void TIcon::SetHandle(HICON icon) {
@@ -76,4 +78,53 @@ TUniqueBitmap RenderAlphaBitmap(int width, int height, const std::function<void(
         onBlack[i] = px;
     }
     return black;
+}
+
+TUniqueIcon TwoToneIcon(HICON icon, int size, COLORREF ink, COLORREF paper) {
+    TUniqueBitmap drawn = RenderAlphaBitmap(
+        size, size, [&](HDC dc) { DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL); });
+    DIBSECTION section{};
+    if (!drawn || !GetObjectW(drawn.Get(), sizeof section, &section)) return TUniqueIcon();
+    const auto* pixels = static_cast<const uint32_t*>(section.dsBm.bmBits);  // top-down, premultiplied
+    // The icon in the format of an icon resource: a BITMAPINFOHEADER of twice
+    // the height, bottom-up 32-bit colours with straight alpha, and the AND
+    // mask (set where the icon is transparent), rows padded to 32 bits.
+    const size_t count = static_cast<size_t>(size) * static_cast<size_t>(size);
+    const size_t maskStride = (static_cast<size_t>(size) + 31) / 32 * 4;
+    std::vector<BYTE> resource(sizeof(BITMAPINFOHEADER) + 4 * count + maskStride * static_cast<size_t>(size));
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = size;
+    header.biHeight = 2 * size;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    std::memcpy(resource.data(), &header, sizeof header);
+    BYTE* colours = resource.data() + sizeof header;
+    BYTE* mask = colours + 4 * count;
+    const auto mix = [](int inkLevel, int paperLevel, uint32_t shade) {
+        return static_cast<BYTE>(
+            (inkLevel * static_cast<int>(255 - shade) + paperLevel * static_cast<int>(shade)) / 255);
+    };
+    for (int row = 0; row < size; ++row) {
+        for (int x = 0; x < size; ++x) {
+            const uint32_t pixel = pixels[static_cast<size_t>(size - 1 - row) * static_cast<size_t>(size) +
+                                          static_cast<size_t>(x)];
+            const uint32_t alpha = pixel >> 24;
+            BYTE* out =
+                colours + 4 * (static_cast<size_t>(row) * static_cast<size_t>(size) + static_cast<size_t>(x));
+            if (alpha == 0) {
+                mask[static_cast<size_t>(row) * maskStride + static_cast<size_t>(x) / 8] |=
+                    static_cast<BYTE>(0x80 >> (x % 8));
+                continue;
+            }
+            const uint32_t shade = std::min<uint32_t>(255, (pixel & 0xFF) * 255 / alpha);
+            out[0] = mix(GetBValue(ink), GetBValue(paper), shade);
+            out[1] = mix(GetGValue(ink), GetGValue(paper), shade);
+            out[2] = mix(GetRValue(ink), GetRValue(paper), shade);
+            out[3] = static_cast<BYTE>(alpha);
+        }
+    }
+    return TUniqueIcon(CreateIconFromResourceEx(resource.data(), static_cast<DWORD>(resource.size()), TRUE,
+                                                0x00030000, size, size, LR_DEFAULTCOLOR));
 }

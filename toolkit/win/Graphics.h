@@ -55,3 +55,8 @@ TUniqueBitmap CreateTopDownDib(int width, int height, uint32_t** bits = nullptr)
 // over black and over white, and alpha is taken from the difference, so
 // anything that draws with GDI, image lists included, keeps its soft edges.
 TUniqueBitmap RenderAlphaBitmap(int width, int height, const std::function<void(HDC)>& draw);
+
+// A copy of an icon drawn in two colours at `size` pixels: each pixel's shade
+// of grey (black to white) becomes the same mix of `ink` and `paper`, its
+// transparency stays. For pictures drawn in black ink on white paper.
+TUniqueIcon TwoToneIcon(HICON icon, int size, COLORREF ink, COLORREF paper);

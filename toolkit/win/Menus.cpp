@@ -132,7 +132,8 @@ std::wstring MenuText(const TMenuItem* item) {
         if (c == L'&') text += L'&';
         text += c;
     }
-    const std::string shortCut = ShortCutToText(item->ShortCutKey());
+    const std::string shortCut =
+        item->ShortCutText().empty() ? ShortCutToText(item->ShortCutKey()) : item->ShortCutText();
     if (!shortCut.empty()) text += L"\t" + Widen(shortCut);
     return text;
 }

@@ -46,6 +46,10 @@ public:
     void SetDefault(bool isDefault);
     TShortCut ShortCutKey() const { return shortCut_; }
     void SetShortCut(TShortCut shortCut) { shortCut_ = shortCut; }
+    // Shown as the shortcut instead of ShortCutKey's text when not empty: a
+    // key the shortcut type can't hold (with Win, say).
+    const std::string& ShortCutText() const { return shortCutText_; }
+    void SetShortCutText(std::string text) { shortCutText_ = std::move(text); }
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int index) { imageIndex_ = index; }
     TMenuBreak Break() const { return break_; }
@@ -79,6 +83,7 @@ private:
     bool checked_ = false;
     bool default_ = false;
     TShortCut shortCut_ = 0;
+    std::string shortCutText_;
     int imageIndex_ = -1;
     TMenuBreak break_ = TMenuBreak::mbNone;
     TBitmap bitmap_;

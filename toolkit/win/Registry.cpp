@@ -92,3 +92,32 @@ bool TRegistry::DeleteValue(const std::string& name) {
     if (!current_) return false;
     return RegDeleteValueW(current_.Get(), Widen(name).c_str()) == ERROR_SUCCESS;
 }
+
+void TRegistry::WriteString(const std::string& name, const std::string& value) {
+    const std::wstring wide = Widen(value);
+    const auto* bytes = reinterpret_cast<const BYTE*>(wide.c_str());
+    WriteStored(name, REG_SZ, std::vector<BYTE>(bytes, bytes + (wide.size() + 1) * sizeof(wchar_t)));
+}
+
+bool TRegistry::ReadStored(const std::string& name, DWORD& type, std::vector<BYTE>& data) const {
+    if (!current_) return false;
+    const std::wstring wide = Widen(name);
+    DWORD size = 0;
+    LONG result = RegQueryValueExW(current_.Get(), wide.c_str(), nullptr, &type, nullptr, &size);
+    while (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) {
+        data.assign(size, 0);
+        result = RegQueryValueExW(current_.Get(), wide.c_str(), nullptr, &type, data.data(), &size);
+        if (result == ERROR_SUCCESS) {
+            data.resize(size);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TRegistry::WriteStored(const std::string& name, DWORD type, const std::vector<BYTE>& data) {
+    if (!current_ || RegSetValueExW(current_.Get(), Widen(name).c_str(), 0, type, data.data(),
+                                    static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
+        Raise("Failed to set data for '%s'", name);
+    }
+}

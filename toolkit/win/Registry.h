@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "core/Component.h"
 #include "win/Handles.h"
@@ -32,6 +33,12 @@ public:
     bool ReadBool(const std::string& name) const { return ReadInteger(name) != 0; }
     void WriteInteger(const std::string& name, int value);
     void WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+    // REG_SZ.
+    void WriteString(const std::string& name, const std::string& value);
+    // A value as it is stored, whatever its type: false when it is missing
+    // (or no key is open). Never raises.
+    bool ReadStored(const std::string& name, DWORD& type, std::vector<BYTE>& data) const;
+    void WriteStored(const std::string& name, DWORD type, const std::vector<BYTE>& data);
     // False for a missing value; never raises.
     bool DeleteValue(const std::string& name);
 

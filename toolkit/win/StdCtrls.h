@@ -42,6 +42,8 @@ public:
 
     void Loaded() override;
     void Paint(HDC dc, const RECT& bounds, int dpi) override;
+    // Measures its text again at the new DPI.
+    void DpiChanged() override { AdjustBounds(); }
 
 private:
     void AdjustBounds();
@@ -103,6 +105,8 @@ public:
     COLORREF ResolvedColor() const;
     // Applies a changed Font() to the window.
     void FontChanged();
+    // The font and the line height at the new DPI, and then the bounds.
+    void DpiChanged() override { ApplyFontAndHeight(); }
 
 protected:
     void CreateHandle() override;
