@@ -74,6 +74,19 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
+// Wine 8 under heavy load now and then fails a start with
+// ERROR_INTERNAL_ERROR (1359) before the program runs at all; such a start is
+// made again, a few times, and any other failure is final.
+void StartProcess(std::wstring& commandLine, STARTUPINFOW& startup, PROCESS_INFORMATION& info) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &info))
+            return;
+        if (GetLastError() != ERROR_INTERNAL_ERROR) break;
+    }
+    throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
+}
+
 struct KeyCloser {
     void operator()(HKEY key) const {
         if (key) RegCloseKey(key);
@@ -686,16 +699,7 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
         const double t0 = NowMs();
-        // Wine 8 under heavy load now and then fails a start with
-        // ERROR_INTERNAL_ERROR (1359) before the program runs at all; such a
-        // start is made again, a few times, and any other failure is final.
-        BOOL made = FALSE;
-        for (int attempt = 0; attempt < 3 && !made; ++attempt) {
-            made = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                  &startup, &info);
-            if (!made && GetLastError() != ERROR_INTERNAL_ERROR) break;
-        }
-        if (!made) throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
+        StartProcess(commandLine, startup, info);
         CloseHandle(info.hThread);
         started_[info.dwProcessId] = Started{UniqueHandle(info.hProcess), t0};
         Out(std::to_string(info.dwProcessId));
@@ -716,16 +720,7 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
         const double t0 = NowMs();
-        // Wine 8 under heavy load now and then fails a start with
-        // ERROR_INTERNAL_ERROR (1359) before the program runs at all; such a
-        // start is made again, a few times, and any other failure is final.
-        BOOL made = FALSE;
-        for (int attempt = 0; attempt < 3 && !made; ++attempt) {
-            made = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                  &startup, &info);
-            if (!made && GetLastError() != ERROR_INTERNAL_ERROR) break;
-        }
-        if (!made) throw ProbeError("CreateProcess failed: " + std::to_string(GetLastError()));
+        StartProcess(commandLine, startup, info);
         CloseHandle(info.hThread);
         started_[info.dwProcessId] = Started{UniqueHandle(info.hProcess), t0};
         double icon = -1, idle = -1;
