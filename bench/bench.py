@@ -1,13 +1,14 @@
 """Brivane's figures under Wine, each printed beside its target.
 
-    python3 bench.py [--quick] [--idle SECONDS] [--before BRIVANE.EXE] <brivane.exe> <desktop-fixture.exe>
+    python3 bench.py [--quick] [--idle SECONDS] [--before BRIVANE.EXE] [--startup] <brivane.exe> <desktop-fixture.exe>
                      <probe.exe> <minimal-tray.exe> <bench-probe.exe>
 
 Run by bench/run, which builds the programs and provides the Wine session
 (BRIVANE_WINE_ENV, BRIVANE_WINE_EXEC, BRIVANE_BUILD_TREE as for the end-to-end
 tests). Absolute times under Wine are not Windows times, and the machine may
-be shared: the start-up figures are medians of several runs, compared with a
-minimal tray program measured alternately in the same run. With --before,
+be shared: the start-up figures are medians of many runs (a start under Wine
+varies by half or more from one to the next), compared with a minimal tray
+program measured alternately in the same run. With --before,
 another brivane.exe (an earlier build) is measured in the same run too: its
 start-up alternately with ours and the minimal program, every other figure
 for each program in turn, its rows marked "before:".
@@ -214,9 +215,12 @@ class Bench:
         results = {name: [] for name, _, _ in programs}
         icons = {name: [] for name, _, _ in programs}
         memory = {name: [] for name, _, _ in programs}
-        # One warm-up of each, not counted, then alternately.
+        # One warm-up of each, not counted, then alternately. Each round starts
+        # with the next program, so that none always follows the same one (a
+        # start right after another program's exit pays for the shell's
+        # clean-up of its icon).
         for i in range(runs + 1):
-            for name, exe, args in programs:
+            for name, exe, args in programs[i % len(programs):] + programs[:i % len(programs)]:
                 pid, icon, idle = self.start_timed(exe, *args)
                 if icon < 0 or idle < 0:
                     raise AssertionError("%s: no icon or no idle within 30 s (%s, %s)" % (name, icon, idle))
@@ -579,13 +583,14 @@ def main():
     parser.add_argument("--quick", action="store_true", help="fewer runs, shorter idle time")
     parser.add_argument("--idle", type=int, help="seconds of idle CPU measurement per state (60, quick 10)")
     parser.add_argument("--before", metavar="BRIVANE.EXE", help="an earlier brivane.exe to measure beside ours")
+    parser.add_argument("--startup", action="store_true", help="only the size and the start-up figures")
     parser.add_argument("brivane")
     parser.add_argument("fixture")
     parser.add_argument("probe")
     parser.add_argument("minimal")
     parser.add_argument("bench_probe")
     args = parser.parse_args()
-    args.runs = 3 if args.quick else 7
+    args.runs = 3 if args.quick else 21
     args.pairs = 20 if args.quick else 100
     args.cycles = 200 if args.quick else 1000
     args.menus = 40 if args.quick else 200
@@ -601,7 +606,8 @@ def main():
     bench.set_up()
     try:
         bench.startup()
-        bench.each_program(bench.program_figures)
+        if not args.startup:
+            bench.each_program(bench.program_figures)
     finally:
         bench.tear_down()
     return 1 if bench.failed else 0

@@ -478,6 +478,9 @@ TEST_F(TrayIconTest, TheSharedWindowSurvivesCloseAndIgnoresForgedMessages) {
     EventLog log;
     tray->OnClick = TNotifyEvent(&log, &EventLog::Click);
     HWND shared = TTrayIcon::SharedHandler()->Window();
+    // Message-only, as the timers' window: cheap to make at start-up.
+    EXPECT_TRUE(MessageOnly(shared));
+    EXPECT_TRUE(MessageOnly(TSimpleTimer::SharedHandler()->Window()));
     EXPECT_EQ(SendMessageW(shared, WM_CLOSE, 0, 0), 1);
     EXPECT_TRUE(IsWindow(shared));
     EXPECT_EQ(SendMessageW(shared, WM_QUERYENDSESSION, 0, 0), 1);

@@ -38,7 +38,9 @@ void TLabel::Loaded() {
 }
 
 void TLabel::AdjustBounds() {
-    if (!autoSize_) return;
+    // While its description is read, the caption and font are not final yet:
+    // Loaded measures once they are.
+    if (!autoSize_ || Loading()) return;
     const int dpi = parent_ ? parent_->Dpi() : 96;
     // An empty caption still has the height of a line.
     const std::wstring text = caption_.empty() ? L" " : Widen(caption_);

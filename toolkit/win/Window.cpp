@@ -175,7 +175,7 @@ void TWindowTarget::ReleaseHooks() {
 
 TUtilWindow::TUtilWindow(Handler handler) : handler_(std::move(handler)) {
     RegisterRoutedClass(L"TPUtilWindow");
-    CreateRoutedWindow(WS_EX_TOOLWINDOW, L"TPUtilWindow", L"", WS_POPUP, 0, 0, 0, 0, nullptr);
+    CreateRoutedWindow(WS_EX_TOOLWINDOW, L"TPUtilWindow", L"", WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE);
     if (!WindowHandle()) throw EWin32Error("Could not create a utility window");
 }
 

@@ -106,9 +106,13 @@ private:
     std::vector<TWindowSubclass*> hooks_;  // oldest first
 };
 
-// A never-shown top-level popup tool window of class "TPUtilWindow" whose
-// messages go to a handler. The tray icon's shared window, the simple timers'
-// shared window and each TTimer use one.
+// A never-shown window of class "TPUtilWindow" whose messages go to a
+// handler. The tray icon's shared window, the simple timers' shared window and
+// each TTimer use one. It is message-only (parent HWND_MESSAGE): it takes
+// posted and sent messages, timers' and the shell's callbacks, and hears no
+// broadcast ("TaskbarCreated" reaches the tray icon through the application
+// window's hook). It is cheap to make, as the window system makes no window of
+// its own for it (under Wine: no X window, and the taskbar is not told).
 class TUtilWindow final : public TWindowTarget {
 public:
     using Handler = std::function<LRESULT(HWND window, UINT message, WPARAM wParam, LPARAM lParam)>;

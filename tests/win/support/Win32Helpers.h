@@ -65,6 +65,14 @@ inline std::vector<HWND> WindowsTitled(const std::wstring& text) {
     return search.found;
 }
 
+// A message-only window (parent HWND_MESSAGE): found among those, not among
+// the top-level windows.
+inline bool MessageOnly(HWND window) {
+    for (HWND w = nullptr; (w = FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr)) != nullptr;)
+        if (w == window) return true;
+    return false;
+}
+
 // The lines of a list box window, as the window holds them.
 inline std::vector<std::wstring> ListBoxLines(HWND list) {
     std::vector<std::wstring> lines;
