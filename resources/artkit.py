@@ -417,18 +417,19 @@ def _paeth(a, b, c):
     return a if pa <= pb and pa <= pc else (b if pb <= pc else c)
 
 
-def _filtered(rows, width, pick):
-    """The rows of a PNG image, each filtered by the filter pick chooses from
-    the five (given as (kind, filtered bytes) pairs), after its filter byte."""
+def _filtered(rows, width, pick, step=4):
+    """The rows of a PNG image (step bytes a pixel), each filtered by the
+    filter pick chooses from the five (given as (kind, filtered bytes)
+    pairs), after its filter byte."""
     out = bytearray()
-    prev = bytes(4 * width)
+    prev = bytes(step * width)
     for row in rows:
         candidates = []
         for kind in range(5):
             filtered = bytearray()
             for i, v in enumerate(row):
-                a = row[i - 4] if i >= 4 else 0
-                b, c = prev[i], (prev[i - 4] if i >= 4 else 0)
+                a = row[i - step] if i >= step else 0
+                b, c = prev[i], (prev[i - step] if i >= step else 0)
                 filtered.append((v - (0, a, b, (a + b) // 2, _paeth(a, b, c))[kind]) & 255)
             candidates.append((kind, filtered))
         kind, filtered = pick(candidates)
@@ -438,18 +439,16 @@ def _filtered(rows, width, pick):
     return bytes(out)
 
 
-def png_bytes(px):
-    """A PNG of straight RGBA pixels (8 bits a channel), as small as this
-    writer makes it: the rows filtered either each by whichever filter leaves
-    the smallest sum of differences, or all by one of the five, and deflated
-    with either strategy; the smallest result is kept."""
-    h, w = len(px), len(px[0])
-    rows = [bytes(v for c in row for v in (c if c[3] else (0, 0, 0, 0))) for row in px]
+def _png(w, h, colour_type, rows, step, chunks=()):
+    """A PNG of rows of 8-bit samples, as small as this writer makes it: the
+    rows filtered either each by whichever filter leaves the smallest sum of
+    differences, or all by one of the five, and deflated with either
+    strategy; the smallest result is kept."""
     choices = [lambda cs: min(cs, key=lambda kf: sum(d if d < 128 else 256 - d for d in kf[1]))]
     choices += [lambda cs, k=k: cs[k] for k in range(5)]
     best = None
     for pick in choices:
-        data = _filtered(rows, w, pick)
+        data = _filtered(rows, w, pick, step)
         for strategy in (zlib.Z_DEFAULT_STRATEGY, zlib.Z_FILTERED):
             deflate = zlib.compressobj(9, zlib.DEFLATED, 15, 9, strategy)
             packed = deflate.compress(data) + deflate.flush()
@@ -458,8 +457,24 @@ def png_bytes(px):
 
     def chunk(kind, data):
         return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    header = struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)
-    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", best) + chunk(b"IEND", b"")
+    header = struct.pack(">IIBBBBB", w, h, 8, colour_type, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + b"".join(chunk(k, d) for k, d in chunks) +
+            chunk(b"IDAT", best) + chunk(b"IEND", b""))
+
+
+def png_bytes(px):
+    """A PNG of straight RGBA pixels (8 bits a channel)."""
+    h, w = len(px), len(px[0])
+    rows = [bytes(v for c in row for v in (c if c[3] else (0, 0, 0, 0))) for row in px]
+    return _png(w, h, 6, rows, 4)
+
+
+def png8_bytes(indices, palette):
+    """A PNG of 8-bit colour indices (top row first) whose palette holds
+    exactly len(palette) entries."""
+    h, w = len(indices), len(indices[0])
+    plte = b"".join(bytes(c) for c in palette)
+    return _png(w, h, 3, [bytes(row) for row in indices], 1, [(b"PLTE", plte)])
 
 
 def ico_bytes(images):
@@ -502,47 +517,6 @@ def cur_bytes(indices, palette, hotspot):
     blob = header + pal + bytes(xor) + bytes(mask)
     entry = struct.pack("<BBBBHHII", w % 256, h % 256, 16, 0, hotspot[0], hotspot[1], len(blob), 6 + 16)
     return struct.pack("<HHH", 0, 2, 1) + entry + blob
-
-
-def rle8_bytes(rows):
-    """BI_RLE8 data of rows of colour indices (bottom row first): runs of two
-    or more, literal stretches of three or more (padded to 16 bits), an end
-    of line after each row but the last and the end-of-bitmap mark."""
-    out = bytearray()
-    for y, row in enumerate(rows):
-        x, w = 0, len(row)
-        while x < w:
-            run = 1
-            while x + run < w and run < 255 and row[x + run] == row[x]:
-                run += 1
-            if run >= 2:
-                out += bytes((run, row[x]))
-                x += run
-                continue
-            # A literal stretch up to where a run of three begins.
-            end = x
-            while end < w and end - x < 255 and not (end + 2 < w and row[end] == row[end + 1] == row[end + 2]):
-                end += 1
-            if end - x < 3:
-                for i in range(x, end):
-                    out += bytes((1, row[i]))
-            else:
-                out += bytes((0, end - x)) + bytes(row[x:end]) + bytes((end - x) & 1)
-            x = end
-        out += b"\0\1" if y == len(rows) - 1 else b"\0\0"
-    return bytes(out)
-
-
-def bmp8_bytes(indices, palette):
-    """A bottom-up 8-bit BMP, run-length encoded (BI_RLE8), whose colour table
-    holds exactly len(palette) entries."""
-    h, w = len(indices), len(indices[0])
-    data = rle8_bytes(_dib_rows_bottom_up(indices))
-    pal = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 1, len(data), 2835, 2835, len(palette), 0)
-    offset = 14 + len(info) + len(pal)
-    head = struct.pack("<2sIHHI", b"BM", offset + len(data), 0, 0, offset)
-    return head + info + pal + data
 
 
 # --------------------------------------------------------------------------

@@ -20,11 +20,11 @@ are committed so that a build needs no Python. Output is deterministic.
   tray_2_about.ico         menu image: About
   tray_3_exit.ico          menu image: Exit
   tray_4_spare.ico         fifth image of the list, not used by the program
-  about.bmp                About window picture, 400 x 263, 8 bpp, 64 colours,
-                           run-length encoded (BI_RLE8)
+  about.png                About window picture, 400 x 263, 8 bpp, 64 colours
+                           (a palette PNG; Windows decodes it)
   harrow.cur               pointing-hand link cursor, 32 x 32, 16 colours
 
-Geometry of about.bmp: the About window draws it centred in a 399 x 256
+Geometry of about.png: the About window draws it centred in a 399 x 256
 area at (3, 3), so bitmap pixel (x, y) lands on window pixel (x + 3, y).
 The click area over the product name is window (80, 62) 243 x 48, the
 version list opens at window (80, 110) 245 x 108 and the web link label
@@ -38,7 +38,7 @@ import sys
 sys.dont_write_bytecode = True  # keep the source folder free of caches
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from artkit import (Canvas, Lcg, arc, bmp8_bytes, cur_bytes, ico_bytes, lerp,  # noqa: E402
+from artkit import (Canvas, Lcg, arc, cur_bytes, ico_bytes, lerp, png8_bytes,  # noqa: E402
                     median_cut, nearest_index, text_shape, text_width)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -417,8 +417,8 @@ def draw_name(cv):
 
 def quantise(pixels, count=64):
     """Reduces an RGB picture to exactly `count` colours (median cut). No
-    dither: flat areas keep long runs of one colour, which the run-length
-    encoding of the .bmp stores in a few bytes."""
+    dither: flat areas keep long runs of one colour, which deflate stores in
+    a few bytes."""
     plain = [[(r, g, b) for r, g, b, _a in row] for row in pixels]
     hist = {}
     for row in plain:
@@ -461,7 +461,7 @@ def main(argv):
         write("harrow.cur", cur_bytes(hand_cursor(), VGA16, (12, 1)))
     if wanted("about"):
         indices, palette = quantise(about_picture())
-        write("about.bmp", bmp8_bytes(indices, palette))
+        write("about.png", png8_bytes(indices, palette))
 
 
 if __name__ == "__main__":

@@ -10,7 +10,7 @@
 #include "core/Component.h"
 #include "core/Events.h"
 #include "core/Exception.h"
-#include "core/Rle8.h"
+#include "core/PngChunks.h"
 #include "core/Utf.h"
 
 TEST(Utf, RoundTripsTextOutsideTheAnsiCodePage) {
@@ -195,35 +195,31 @@ TEST(AsciiCase, FoldsLettersOnly) {
     EXPECT_FALSE(StartsWithTextAscii("ftp://http", "http"));
 }
 
-// A 4 x 3 bitmap, bottom row first, from each kind of record: a run, a
-// literal stretch with its pad byte, a delta, ends of line and the end mark.
-TEST(Rle8, DecodesEveryRecordAndRejectsWhatLeavesTheBitmap) {
-    using Bytes = std::vector<uint8_t>;
-    const Bytes good = {2, 7, 0, 0,               // bottom row: 7 7, then the end of the line
-                        0, 3, 1, 2, 3, 0,         // a literal stretch of 3, padded
-                        0, 2, 0, 1, 1, 9, 0, 1};  // up a row, a 9, the end
-    std::vector<uint8_t> pixels(4 * 3, 0xEE);     // stride 4
-    ASSERT_TRUE(DecodeRle8(good.data(), good.size(), 4, 3, pixels.data(), 4));
-    EXPECT_EQ(pixels, (Bytes{7, 7, 0xEE, 0xEE, 1, 2, 3, 0xEE, 0xEE, 0xEE, 0xEE, 9}));
-    EXPECT_TRUE(DecodeRle8(good.data(), good.size(), 4, 3, nullptr, 0));
+// A 2 x 1 picture with a two-colour palette, as the artwork script writes
+// one: IHDR, PLTE, IDAT, IEND.
+TEST(PngChunks, ReadsAWholePictureAndRejectsEveryCutAndEveryChangedByte) {
+    const std::vector<uint8_t> good = {
+        0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0x00, 0x00, 0x00, 0x0D, 0x49, 0x48, 0x44,
+        0x52, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x08, 0x03, 0x00, 0x00, 0x00, 0xC3,
+        0xFC, 0x8F, 0xB8, 0x00, 0x00, 0x00, 0x06, 0x50, 0x4C, 0x54, 0x45, 0xFF, 0x00, 0x00, 0x00,
+        0x00, 0xFF, 0x6C, 0xA1, 0xFD, 0x8E, 0x00, 0x00, 0x00, 0x0B, 0x49, 0x44, 0x41, 0x54, 0x78,
+        0xDA, 0x63, 0x60, 0x60, 0x04, 0x00, 0x00, 0x04, 0x00, 0x02, 0x2C, 0xDE, 0x48, 0xAD, 0x00,
+        0x00, 0x00, 0x00, 0x49, 0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
+    const auto picture = ReadPngChunks(good.data(), good.size());
+    ASSERT_TRUE(picture.has_value());
+    EXPECT_EQ(picture->width, 2u);
+    EXPECT_EQ(picture->height, 1u);
 
-    const Bytes damaged[] = {
-        {5, 1, 0, 1},                    // a run longer than the row
-        {0, 3, 1, 2, 3},                 // a stretch without its pad byte
-        {0, 3, 1, 2},                    // a stretch cut short
-        {0, 2, 5, 0, 0, 1},              // a delta past the right edge
-        {0, 2, 0, 4, 0, 1},              // a delta past the top
-        {0, 0, 0, 0, 0, 0, 1, 1, 0, 1},  // a pixel above the top row
-        {1, 1, 0, 0},                    // no end mark
-        {1, 1, 0, 1},                    // the end mark on the bottom row
-        {0, 2, 1},                       // a delta cut short
-        {},
-    };
-    for (const Bytes& data : damaged) {
-        EXPECT_FALSE(DecodeRle8(data.data(), data.size(), 4, 3, nullptr, 0))
-            << ::testing::PrintToString(data);
+    // Cut anywhere, or followed by anything, it is no whole picture.
+    for (size_t size = 0; size < good.size(); ++size) EXPECT_FALSE(ReadPngChunks(good.data(), size)) << size;
+    std::vector<uint8_t> longer = good;
+    longer.push_back(0);
+    EXPECT_FALSE(ReadPngChunks(longer.data(), longer.size()));
+    EXPECT_FALSE(ReadPngChunks(nullptr, 0));
+    // A changed byte breaks the signature, a length or a chunk's check value.
+    for (size_t at = 0; at < good.size(); ++at) {
+        std::vector<uint8_t> changed = good;
+        changed[at] ^= 0x10;
+        EXPECT_FALSE(ReadPngChunks(changed.data(), changed.size())) << at;
     }
-    EXPECT_FALSE(DecodeRle8(nullptr, 0, 4, 3, nullptr, 0));
-    EXPECT_FALSE(
-        DecodeRle8(good.data(), good.size(), 4, 3, pixels.data(), 3));  // rows narrower than the bitmap
 }

@@ -18,6 +18,7 @@ public:
     ~TComRef() { Reset(); }
 
     Interface* operator->() const { return pointer_; }
+    Interface* Get() const { return pointer_; }
     explicit operator bool() const { return pointer_ != nullptr; }
     // The out-parameter for a call that hands back a new reference.
     Interface** Receive() {

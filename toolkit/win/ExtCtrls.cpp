@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/Exception.h"
-#include "core/Rle8.h"
+#include "core/PngChunks.h"
 
 // --- TPanel ------------------------------------------------------------------
 
@@ -127,101 +127,21 @@ void DrawBevel(HDC dc, RECT& r, TBevelCut cut, int width) {
 
 TImage::TImage(TComponent* owner) : TGraphicControl(owner) {}
 
-namespace {
-
-// Where the parts of a bitmap resource lie, once its header has been read.
-struct TBitmapLayout {
-    BITMAPINFOHEADER header{};
-    uint32_t width = 0;
-    uint32_t height = 0;   // rows, either way up
-    uint64_t colours = 0;  // entries of the colour table, masks included
-    uint64_t bitsOffset = 0;
-};
-
-// False when the header is not one that a bitmap resource may have: a
-// BITMAPINFOHEADER (or a later, larger one) with a size, one plane, a depth
-// GDI knows and uncompressed rows, or 8-bit run lengths (bottom-up only).
-bool ReadBitmapLayout(const void* data, DWORD size, TBitmapLayout& layout) {
-    if (!data || size < sizeof(BITMAPINFOHEADER)) return false;
-    BITMAPINFOHEADER& header = layout.header;
-    std::memcpy(&header, data, sizeof header);
-    if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > size || header.biWidth <= 0 ||
-        header.biHeight == 0 || header.biHeight == INT32_MIN || header.biPlanes != 1) {
-        return false;
-    }
-    layout.width = static_cast<uint32_t>(header.biWidth);
-    layout.height = static_cast<uint32_t>(header.biHeight < 0 ? -header.biHeight : header.biHeight);
-    const unsigned bits = header.biBitCount;
-    const bool bitFields = header.biCompression == BI_BITFIELDS && (bits == 16 || bits == 32);
-    const bool runLengths = header.biCompression == BI_RLE8 && bits == 8 && header.biHeight > 0;
-    if (header.biCompression != BI_RGB && !bitFields && !runLengths) return false;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-    layout.colours = header.biClrUsed;
-    if (layout.colours == 0 && bits <= 8) layout.colours = uint64_t{1} << bits;
-    // The three colour masks follow a plain BITMAPINFOHEADER.
-    if (bitFields && header.biSize == sizeof(BITMAPINFOHEADER)) layout.colours += 3;
-    layout.bitsOffset = header.biSize + layout.colours * sizeof(RGBQUAD);
-    return layout.bitsOffset <= size;
-}
-
-bool IsRunLengthBitmap(const void* data, DWORD size) {
-    TBitmapLayout layout;
-    return ReadBitmapLayout(data, size, layout) && layout.header.biCompression == BI_RLE8;
-}
-
-// A DIB section holding a run-length encoded bitmap resource, decoded; null
-// when the resource is not one or is damaged.
-TUniqueBitmap DecodeRunLengthBitmap(const void* data, DWORD size) {
-    TBitmapLayout layout;
-    if (!ReadBitmapLayout(data, size, layout) || layout.header.biCompression != BI_RLE8)
-        return TUniqueBitmap();
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    // The same bitmap uncompressed: a plain header and the colour table.
-    std::vector<uint8_t> info(sizeof(BITMAPINFOHEADER) + layout.colours * sizeof(RGBQUAD));
-    BITMAPINFOHEADER header = layout.header;
-    header.biSize = sizeof header;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = 0;
-    std::memcpy(info.data(), &header, sizeof header);
-    std::memcpy(info.data() + sizeof header, bytes + layout.header.biSize, info.size() - sizeof header);
-    void* pixels = nullptr;
-    TUniqueBitmap bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()),
-                                          DIB_RGB_COLORS, &pixels, nullptr, 0));
-    if (!bitmap || !pixels) return TUniqueBitmap();
-    const size_t stride = (size_t{layout.width} + 3) & ~size_t{3};
-    std::memset(pixels, 0, stride * layout.height);
-    if (!DecodeRle8(bytes + layout.bitsOffset, size - layout.bitsOffset, layout.width, layout.height,
-                    static_cast<uint8_t*>(pixels), stride)) {
-        return TUniqueBitmap();
-    }
-    return bitmap;
-}
-
-}  // namespace
-
-bool IsBitmapResource(const void* data, DWORD size) {
-    TBitmapLayout layout;
-    if (!ReadBitmapLayout(data, size, layout)) return false;
-    const auto* bits = static_cast<const uint8_t*>(data) + layout.bitsOffset;
-    if (layout.header.biCompression == BI_RLE8)
-        return DecodeRle8(bits, size - layout.bitsOffset, layout.width, layout.height, nullptr, 0);
-    const uint64_t rows = (uint64_t{layout.width} * layout.header.biBitCount + 31) / 32 * 4 * layout.height;
-    return layout.bitsOffset + rows <= size;
+bool IsPictureResource(const void* data, DWORD size) {
+    return ReadPngChunks(static_cast<const uint8_t*>(data), size).has_value();
 }
 
 void TImage::LoadFromResource(HINSTANCE module, int id) {
-    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), RT_BITMAP);
-    if (!resource) throw EReadError(Format("Bitmap resource %d not found", {std::to_string(id)}));
-    // A resource's data lies in the mapped module: reading its header costs
+    HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), RT_RCDATA);
+    if (!resource) throw EReadError(Format("Picture resource %d not found", {std::to_string(id)}));
+    // A resource's data lies in the mapped module: reading its chunks costs
     // nothing and frees nothing.
     HGLOBAL data = LoadResource(module, resource);
     const void* bytes = data ? LockResource(data) : nullptr;
     const DWORD size = SizeofResource(module, resource);
-    if (!IsBitmapResource(bytes, size))
-        throw EReadError(Format("Bitmap resource %d is damaged", {std::to_string(id)}));
+    if (!IsPictureResource(bytes, size))
+        throw EReadError(Format("Picture resource %d is damaged", {std::to_string(id)}));
     picture_.Clear();
-    pendingModule_ = module;
-    pendingId_ = id;
     pendingData_ = bytes;
     pendingSize_ = size;
     scaled_.Reset();
@@ -230,21 +150,16 @@ void TImage::LoadFromResource(HINSTANCE module, int id) {
 }
 
 void TImage::LoadPendingPicture() const {
-    if (!pendingModule_) return;
-    // CreateDIBSection takes uncompressed formats only, and LoadImageW is not
-    // documented to decode run lengths into a DIB section: those are decoded
-    // here.
-    auto* bitmap = IsRunLengthBitmap(pendingData_, pendingSize_)
-                       ? DecodeRunLengthBitmap(pendingData_, pendingSize_).Release()
-                       : static_cast<HBITMAP>(LoadImageW(pendingModule_, MAKEINTRESOURCEW(pendingId_),
-                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    // Checked when it was chosen, the resource still fails to load only when
-    // the system is out of memory: nothing is drawn, and it is tried again.
+    if (!pendingData_) return;
+    // The picture is a PNG: Windows decodes it (the imaging component, loaded
+    // then). Its chunks were checked when it was chosen; should it still not
+    // decode (no memory, say), nothing is drawn and it is tried again.
+    TUniqueBitmap bitmap = DecodePngPicture(pendingData_, pendingSize_);
     if (!bitmap) return;
-    pendingModule_ = nullptr;
+    pendingData_ = nullptr;
     BITMAP info{};
-    GetObjectW(bitmap, sizeof(info), &info);
-    picture_.SetHandle(bitmap, info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
+    GetObjectW(bitmap.Get(), sizeof(info), &info);
+    picture_.SetHandle(bitmap.Release(), info.bmWidth, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight);
 }
 
 void TImage::SetCenter(bool center) {

@@ -58,11 +58,9 @@ void DrawBevel(HDC dc, RECT& rect, TBevelCut cut, int width);
 
 // A picture drawn in its bounds. At more than 96 DPI the picture is scaled to
 // the DPI with a smoothing filter; the scaled copy is kept for the next paint.
-// Whether the data of a bitmap resource (`size` bytes) holds a picture: a
-// BITMAPINFOHEADER (or a later, larger one) of a sane bitmap, its colour
-// table and all its rows, uncompressed or as 8-bit run lengths that stay
-// inside the bitmap and end with its end mark.
-bool IsBitmapResource(const void* data, DWORD size);
+// Whether the data of a picture resource (`size` bytes) is a whole PNG file
+// whose chunks are in order and unchanged.
+bool IsPictureResource(const void* data, DWORD size);
 
 class TImage : public TGraphicControl {
 public:
@@ -76,9 +74,10 @@ public:
         LoadPendingPicture();
         return picture_;
     }
-    // Makes a bitmap resource of `module` the Picture. The resource is
-    // checked at once (EReadError when it is missing or not a bitmap); the
-    // picture itself is made when it is first needed, to be painted or read.
+    // Makes a picture resource of `module` (RT_RCDATA: a PNG file) the
+    // Picture. The resource is checked at once (EReadError when it is missing
+    // or damaged); the picture itself is decoded when it is first needed, to
+    // be painted or read.
     void LoadFromResource(HINSTANCE module, int id);
 
     // Centred: the picture's middle on the control's middle, its edges cut
@@ -98,8 +97,6 @@ private:
     // first use, so the picture belongs to what the control shows, however
     // late that is.
     mutable TBitmap picture_;
-    mutable HINSTANCE pendingModule_ = nullptr;
-    mutable int pendingId_ = 0;
     // Its data, checked, in the mapped module.
     mutable const void* pendingData_ = nullptr;
     mutable DWORD pendingSize_ = 0;

@@ -1,9 +1,21 @@
 #include "win/Graphics.h"
 
+#include <wincodec.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "core/Exception.h"
+#include "win/Application.h"
+#include "win/ComHandles.h"
+#include "win/SystemLibrary.h"
+
+namespace {
+// Loaded with the picture, not at start-up.
+TSystemFunction<decltype(CoCreateInstance)> gCoCreateInstance("ole32.dll", "CoCreateInstance");
+}  // namespace
 
 void TIcon::SetHandle(HICON icon) {
     icon_.Reset(icon);
@@ -24,6 +36,51 @@ void TBitmap::SetHandle(HBITMAP bitmap, int width, int height) {
     bitmap_.Reset(bitmap);
     width_ = bitmap ? width : 0;
     height_ = bitmap ? height : 0;
+}
+
+TUniqueBitmap DecodePngPicture(const void* data, size_t size) {
+    if (!data || size > MAXDWORD) return TUniqueBitmap();
+    // The imaging component is a COM server: the calling thread needs an
+    // apartment, its own or one entered here for the time of the decoding.
+    TComApartment apartment;
+    TComRef<IWICImagingFactory> factory;
+    try {
+        if (FAILED(gCoCreateInstance.Get()(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                           IID_IWICImagingFactory,
+                                           reinterpret_cast<void**>(factory.Receive())))) {
+            return TUniqueBitmap();
+        }
+    } catch (const EWin32Error&) {
+        return TUniqueBitmap();
+    }
+    TComRef<IWICStream> stream;
+    TComRef<IWICBitmapDecoder> decoder;
+    TComRef<IWICBitmapFrameDecode> frame;
+    TComRef<IWICFormatConverter> pixels;
+    UINT width = 0, height = 0;
+    // The stream reads the bytes where they are (a resource, mapped with the
+    // module) and never writes them.
+    if (FAILED(factory->CreateStream(stream.Receive())) ||
+        FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)),
+                                            static_cast<DWORD>(size))) ||
+        FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                                decoder.Receive())) ||
+        FAILED(decoder->GetFrame(0, frame.Receive())) ||
+        FAILED(factory->CreateFormatConverter(pixels.Receive())) ||
+        FAILED(pixels->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
+                                  0.0, WICBitmapPaletteTypeCustom)) ||
+        FAILED(pixels->GetSize(&width, &height)) || width == 0 || height == 0 || width > 0x4000 ||
+        height > 0x4000) {
+        return TUniqueBitmap();
+    }
+    uint32_t* bits = nullptr;
+    TUniqueBitmap bitmap = CreateTopDownDib(static_cast<int>(width), static_cast<int>(height), &bits);
+    const UINT stride = width * 4;
+    if (!bitmap || !bits ||
+        FAILED(pixels->CopyPixels(nullptr, stride, stride * height, reinterpret_cast<BYTE*>(bits)))) {
+        return TUniqueBitmap();
+    }
+    return bitmap;
 }
 
 TUniqueBitmap CreateTopDownDib(int width, int height, uint32_t** bits) {

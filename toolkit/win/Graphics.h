@@ -47,6 +47,11 @@ private:
     int width_ = 0, height_ = 0;
 };
 
+// A 32-bit top-down DIB section holding the picture that `size` bytes of a
+// PNG file make, decoded by the Windows Imaging Component; null when the data
+// does not decode (or COM, or the component, is not there).
+TUniqueBitmap DecodePngPicture(const void* data, size_t size);
+
 // A 32-bit top-down DIB section; `bits`, if given, receives its pixels.
 TUniqueBitmap CreateTopDownDib(int width, int height, uint32_t** bits = nullptr);
 
