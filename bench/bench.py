@@ -239,17 +239,24 @@ class Bench:
                 else:
                     self.close_minimal(pid)
         global ROW_TAG
+
+        def spread(name):
+            """The middle half of a program's starts: how much the machine
+            moved the figures in this run."""
+            q = statistics.quantiles(results[name], n=4)
+            return "middle half %.0f-%.0f ms" % (q[0], q[2])
         m = statistics.median(results["minimal"])
         m12 = statistics.median(results["minimal12"])
         row("start to icon + idle loop, minimal (median)", "%.0f ms" % m,
-            "(%d runs; icon at %.0f ms)" % (runs, statistics.median(icons["minimal"])))
+            "(%d runs; icon at %.0f ms; %s)" % (runs, statistics.median(icons["minimal"]), spread("minimal")))
         row("  the same making Brivane's 12 tray calls", "%.0f ms" % m12,
-            "(icon at %.0f ms)" % statistics.median(icons["minimal12"]))
+            "(icon at %.0f ms; %s)" % (statistics.median(icons["minimal12"]), spread("minimal12")))
         for tag, _, _ in self.programs:
             ROW_TAG = tag
             b = statistics.median(results[tag or "brivane"])
             row("start to icon + idle loop, brivane (median)", "%.0f ms" % b,
-                "(%d runs; icon at %.0f ms)" % (runs, statistics.median(icons[tag or "brivane"])))
+                "(%d runs; icon at %.0f ms; %s)" % (runs, statistics.median(icons[tag or "brivane"]),
+                                                    spread(tag or "brivane")))
             row("  ratio brivane / minimal", "%.2fx" % (b / m))
             ratio = b / m12
             row("  ratio brivane / minimal with 12 calls", "%.2fx" % ratio, "goal <= %.1fx" % STARTUP_RATIO_TARGET,
