@@ -1,5 +1,7 @@
 #include "win/Application.h"
 
+#include <algorithm>
+
 #include "core/Utf.h"
 #include "win/Forms.h"
 #include "win/SystemLibrary.h"
@@ -130,21 +132,22 @@ void TApplication::ShowException(const std::string& message) {
 }
 
 HCURSOR TApplication::Cursor(int index) const {
-    auto it = cursors_.find(index);
-    if (it != cursors_.end() && it->second) return it->second.Get();
+    for (const auto& [at, cursor] : cursors_) {
+        if (at == index && cursor) return cursor.Get();
+    }
     return LoadCursorW(nullptr, IDC_ARROW);
 }
 
 void TApplication::SetCursor(int index, HCURSOR cursor) {
-    if (cursor) {
-        cursors_[index].Reset(cursor);
-    } else {
-        cursors_.erase(index);
-    }
+    // The cursor it replaces is destroyed, unless it is the same one.
+    HCURSOR previous = ReleaseCursor(index);
+    TUniqueCursor replaced(previous != cursor ? previous : nullptr);
+    if (cursor) cursors_.emplace_back(index, TUniqueCursor(cursor));
 }
 
 HCURSOR TApplication::ReleaseCursor(int index) {
-    auto it = cursors_.find(index);
+    auto it = std::find_if(cursors_.begin(), cursors_.end(),
+                           [index](const auto& set) { return set.first == index; });
     if (it == cursors_.end()) return nullptr;
     HCURSOR cursor = it->second.Release();
     cursors_.erase(it);

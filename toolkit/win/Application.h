@@ -8,10 +8,10 @@
 #include <objbase.h>
 
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/Component.h"
 #include "core/Exception.h"
@@ -116,7 +116,8 @@ private:
     bool terminated_ = false;
     int errorBoxDepth_ = 0;
     ErrorBoxHook errorBoxHook_;
-    std::map<int, TUniqueCursor> cursors_;
+    // (index, cursor) of the cursors set: a handful at most.
+    std::vector<std::pair<int, TUniqueCursor>> cursors_;
 };
 
 // The one application object of the process (nullptr when none exists).

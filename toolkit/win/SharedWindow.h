@@ -10,8 +10,9 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "win/Window.h"
 
@@ -36,7 +37,8 @@ protected:
 private:
     Handler handler_;
     std::unique_ptr<TUtilWindow> window_;
-    std::map<UINT_PTR, void*> live_;
+    // (identifier, instance), in the order they joined: a handful at most.
+    std::vector<std::pair<UINT_PTR, void*>> live_;
     UINT_PTR nextId_ = 1;
 };
 

@@ -1,9 +1,9 @@
 #include "win/Window.h"
 
 #include <algorithm>
-#include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/Exception.h"
 #include "win/Application.h"
@@ -46,8 +46,9 @@ void GuardBoundary(const std::function<void()>& call) {
 TWindowTarget::~TWindowTarget() { DestroyRoutedWindow(); }
 
 void TWindowTarget::RegisterRoutedClass(const wchar_t* className, UINT style, HBRUSH background, HICON icon) {
-    static std::set<std::wstring> registered;
-    if (registered.count(className)) return;
+    // The program's few classes, each registered once.
+    static std::vector<std::wstring> registered;
+    if (std::find(registered.begin(), registered.end(), className) != registered.end()) return;
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = style;
@@ -57,7 +58,8 @@ void TWindowTarget::RegisterRoutedClass(const wchar_t* className, UINT style, HB
     wc.hbrBackground = background;
     wc.hIcon = icon;
     wc.lpszClassName = className;
-    if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) registered.insert(className);
+    if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+        registered.emplace_back(className);
 }
 
 HWND TWindowTarget::CreateRoutedWindow(DWORD exStyle, const wchar_t* className, const wchar_t* title,
