@@ -216,11 +216,13 @@ class Bench:
         icons = {name: [] for name, _, _ in programs}
         memory = {name: [] for name, _, _ in programs}
         # One warm-up of each, not counted, then alternately. Each round starts
-        # with the next program, so that none always follows the same one (a
-        # start right after another program's exit pays for the shell's
-        # clean-up of its icon).
+        # with the next program, so that none always follows the same one, and
+        # each start waits a second after the last program's exit: a start
+        # while the shell and the X server still clean up after another
+        # program takes up to twice as long.
         for i in range(runs + 1):
             for name, exe, args in programs[i % len(programs):] + programs[:i % len(programs)]:
+                time.sleep(1.0)
                 pid, icon, idle = self.start_timed(exe, *args)
                 if icon < 0 or idle < 0:
                     raise AssertionError("%s: no icon or no idle within 30 s (%s, %s)" % (name, icon, idle))
