@@ -1,8 +1,4 @@
-// The About window: a borderless picture with a web link, and a list of
-// version lines that a click on the product's name in the picture shows and
-// hides. The window is the main window itself; the tray menu's "About" shows
-// it and a click on the picture hides it into the notification area again.
-#include "MainWindow.h"
+#include "AboutWindow.h"
 
 #include "FileVersionInfo.h"
 #include "WebLabel/WebLabel.h"
@@ -11,86 +7,86 @@
 #include "win/ExtCtrls.h"
 #include "win/StdCtrls.h"
 
-void TMainWindow::ReadAboutControls(TFormLoader& loader) {
+TAboutWindow::TAboutWindow(TForm* window, TFormLoader& loader) : window_(window) {
     // Stacked from the bottom up in this order; the list box, being a window,
     // lies above all the windowless controls anyway.
-    AboutPanel = loader.Create<TPanel>("AboutPanel");
-    AboutPanel->SetBounds(0, 0, 405, 262);
-    AboutPanel->SetParent(this);
-    AboutPanel->SetAlign(TAlign::alClient);
-    AboutPanel->SetBevelInner(TBevelCut::bvRaised);
-    AboutPanel->SetBevelOuter(TBevelCut::bvNone);
-    AboutPanel->SetBevelWidth(3);
+    panel_ = loader.Create<TPanel>("AboutPanel");
+    panel_->SetBounds(0, 0, 405, 262);
+    panel_->SetParent(window_);
+    panel_->SetAlign(TAlign::alClient);
+    panel_->SetBevelInner(TBevelCut::bvRaised);
+    panel_->SetBevelOuter(TBevelCut::bvNone);
+    panel_->SetBevelWidth(3);
 
-    AboutPicture = loader.Create<TImage>("AboutPicture");
-    AboutPicture->SetParent(AboutPanel);
-    AboutPicture->SetBounds(3, 3, 399, 256);
-    AboutPicture->SetCenter(true);
-    AboutPicture->LoadFromResource(GetModuleHandleW(nullptr), IDB_ABOUT);
-    AboutPicture->OnClick = TNotifyEvent(this, &TMainWindow::HideAboutWindow);
+    picture_ = loader.Create<TImage>("AboutPicture");
+    picture_->SetParent(panel_);
+    picture_->SetBounds(3, 3, 399, 256);
+    picture_->SetCenter(true);
+    picture_->LoadFromResource(GetModuleHandleW(nullptr), IDB_ABOUT);
+    picture_->OnClick = TNotifyEvent(this, &TAboutWindow::Hide);
 
     // The label's Loaded gives it the link cursor once everything is read.
-    WebLink = loader.Create<TWebLabel>("WebLink");
-    WebLink->SetParent(AboutPanel);
-    WebLink->SetBounds(144, 226, 117, 19);
-    WebLink->SetCaption("Olmar on the Web");
-    WebLink->Font().Name = "Arial";
-    WebLink->Font().Height = -16;
-    WebLink->Font().Bold = true;
-    WebLink->Font().Color = RGB(255, 0, 0);
-    WebLink->FontChanged();
-    WebLink->SetTransparent(true);
-    WebLink->SetUseLink(true);
-    WebLink->SetURL("www.example.com");
+    link_ = loader.Create<TWebLabel>("WebLink");
+    link_->SetParent(panel_);
+    link_->SetBounds(144, 226, 117, 19);
+    link_->SetCaption("Olmar on the Web");
+    link_->Font().Name = "Arial";
+    link_->Font().Height = -16;
+    link_->Font().Bold = true;
+    link_->Font().Color = RGB(255, 0, 0);
+    link_->FontChanged();
+    link_->SetTransparent(true);
+    link_->SetUseLink(true);
+    link_->SetURL("www.example.com");
 
     // A click area over the product's name drawn in the picture.
-    VersionLinesButton = loader.Create<TSpeedButton>("VersionLinesButton");
-    VersionLinesButton->SetParent(AboutPanel);
-    VersionLinesButton->SetBounds(80, 62, 243, 48);
-    VersionLinesButton->SetFlat(true);
-    VersionLinesButton->OnClick = TNotifyEvent(this, &TMainWindow::ShowVersionLines);
+    linesButton_ = loader.Create<TSpeedButton>("VersionLinesButton");
+    linesButton_->SetParent(panel_);
+    linesButton_->SetBounds(80, 62, 243, 48);
+    linesButton_->SetFlat(true);
+    linesButton_->OnClick = TNotifyEvent(this, &TAboutWindow::ShowVersionLines);
 
     // Opens just below the product's name: eight whole lines of 13 pixels in
     // a 108-pixel box with its 2-pixel sunken edge.
-    VersionLines = loader.Create<TListBox>("VersionLines");
-    VersionLines->SetVisible(false);
-    VersionLines->SetParent(AboutPanel);
-    VersionLines->SetBounds(80, 110, 245, 108);
-    VersionLines->SetItemHeight(13);
-    VersionLines->SetIntegralHeight(true);
-    VersionLines->SetParentColor(true);
-    VersionLines->Font().Name = "Default";
-    VersionLines->Font().Height = -11;
-    VersionLines->Font().Bold = true;
-    VersionLines->FontChanged();
+    lines_ = loader.Create<TListBox>("VersionLines");
+    lines_->SetVisible(false);
+    lines_->SetParent(panel_);
+    lines_->SetBounds(80, 110, 245, 108);
+    lines_->SetItemHeight(13);
+    lines_->SetIntegralHeight(true);
+    lines_->SetParentColor(true);
+    lines_->Font().Name = "Default";
+    lines_->Font().Height = -11;
+    lines_->Font().Bold = true;
+    lines_->FontChanged();
 }
 
-void TMainWindow::ShowAboutWindow(TObject*) { TrayIcon->ShowApplicationWindow(); }
+void TAboutWindow::Show(TObject*) { trayIcon_->ShowApplicationWindow(); }
 
-void TMainWindow::HideAboutWindow(TObject* sender) {
+void TAboutWindow::Hide(TObject* sender) {
     HideVersionLines(sender);
-    TrayIcon->HideApplicationWindow();
+    trayIcon_->HideApplicationWindow();
     Application->Minimize();
 }
 
-void TMainWindow::ShowVersionLines(TObject*) {
+void TAboutWindow::ShowVersionLines(TObject*) {
     // The slot is the state: from here on the button hides the lines. It is
     // switched first, so that a version resource that cannot be read leaves
     // the next click to reset it.
-    VersionLinesButton->OnClick = TNotifyEvent(this, &TMainWindow::HideVersionLines);
+    linesButton_->OnClick = TNotifyEvent(this, &TAboutWindow::HideVersionLines);
     FillVersionLines();
-    VersionLines->Show();
+    lines_->Show();
 }
 
-void TMainWindow::HideVersionLines(TObject*) {
-    VersionLinesButton->OnClick = TNotifyEvent(this, &TMainWindow::ShowVersionLines);
-    VersionLines->Hide();
+void TAboutWindow::HideVersionLines(TObject*) {
+    linesButton_->OnClick = TNotifyEvent(this, &TAboutWindow::ShowVersionLines);
+    lines_->Hide();
 }
 
-void TMainWindow::FillVersionLines() {
+void TAboutWindow::FillVersionLines() {
     // The reader lives on this frame: it goes also when a step throws.
     const TFileVersionInfo versionInfo(Application->ExeName());
-    TListBoxStrings& lines = VersionLines->Items();
+    TListBoxStrings& lines = lines_->Items();
     lines.Clear();
     const std::string productName = versionInfo.PredefinedValue(TFileVersionInfo::kProductName);
     lines.Add(productName + " " + versionInfo.PredefinedValue(TFileVersionInfo::kFileVersion));

@@ -1,157 +1,138 @@
-// The desktop icons' caption colours: applying the stored choice to the
-// desktop list view, the "Custom Icons" commands that choose and store it
-// ("TessikIconColour", "TransparentIcon"), and the watchdog that applies it
-// again when the shell puts its own colours back.
-#include "MainWindow.h"
+#include "CaptionColours.h"
 
 #include <commctrl.h>
 
+#include "Settings.h"
 #include "ShellDesktop.h"
 #include "win/Application.h"
-#include "win/Registry.h"
 
 namespace {
-
-// How long the shell may take to answer a list-view message.
-UINT& ShellAnswerLimit() {
-    static UINT limit = 2000;
-    return limit;
-}
-
+UINT ShellAnswerLimit() { return 2000; }
 }  // namespace
 
-void TMainWindow::SetShellAnswerLimit(UINT milliseconds) { ShellAnswerLimit() = milliseconds; }
+TSeam<UINT()> ShellAnswerLimitSeam(&ShellAnswerLimit);
 
-HWND TMainWindow::ListView() {
-    if (!IsWindow(DesktopListView)) DesktopListView = FindDesktopListView();
-    return DesktopListView;
-}
-
-bool TMainWindow::SendToListView(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
-    HWND list = ListView();
-    if (!list) return false;
-    // The list view belongs to the shell's process: a hung shell must not
-    // hang the tray icon with it.
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(list, message, wParam, lParam, SMTO_ABORTIFHUNG, ShellAnswerLimit(), &answer))
-        return false;
-    if (result) *result = static_cast<LRESULT>(answer);
-    return true;
-}
-
-LRESULT TMainWindow::SendToListView(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    SendToListView(message, wParam, lParam, &result);
-    return result;
-}
-
-void TMainWindow::ApplyIconColours(COLORREF textColour, COLORREF backColour, bool transparent) {
-    SendToListView(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(transparent ? CLR_NONE : backColour));
-    SendToListView(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(textColour));
-    LRESULT count = 0;
-    // UpdateWindow waits for the shell's paint without a time limit: only
-    // for a shell that has just answered.
-    if (!SendToListView(LVM_GETITEMCOUNT, 0, 0, &count)) return;
-    SendToListView(LVM_REDRAWITEMS, 0, count - 1);
-    UpdateWindow(ListView());
-}
-
-void TMainWindow::LoadIconColours() {
-    WithUserKey(kDesktopSettingsKey, TKeyOpening::CreateIfMissing, [this](const TRegistry& desktop) {
-        if (!desktop.ValueExists("TessikIconColour")) return;
-        const auto colour = static_cast<COLORREF>(desktop.ReadInteger("TessikIconColour"));
-        ApplyIconColours(colour, GetSysColor(COLOR_BACKGROUND), TransparentItem->Checked());
-        ColourChooser->SetColor(colour);
-    });
-}
-
-void TMainWindow::ChooseCaptionColour(TObject*) {
-    WithUserKey(kDesktopSettingsKey, TKeyOpening::CreateIfMissing, [this](const TRegistry& desktop) {
-        if (desktop.ValueExists("TessikIconColour"))
-            ColourChooser->SetColor(static_cast<COLORREF>(desktop.ReadInteger("TessikIconColour")));
-    });
-    if (!ColourChooser->Execute()) return;
-    WithUserKey(kDesktopSettingsKey, TKeyOpening::CreateIfMissing, [this](TRegistry& desktop) {
-        desktop.WriteInteger("TessikIconColour", static_cast<int>(ColourChooser->Color()));
-    });
-    ApplyIconColours(ColourChooser->Color(), GetSysColor(COLOR_BACKGROUND), TransparentItem->Checked());
-    CaptionColoursItem->SetChecked(true);
-    ColourCheckPending = true;
-}
-
-void TMainWindow::ToggleTransparentCaptions(TObject*) {
-    TransparentItem->SetChecked(!TransparentItem->Checked());
-    LoadIconColours();
-    WithUserKey(kDesktopSettingsKey, TKeyOpening::OpenExisting, [this](TRegistry& desktop) {
-        desktop.WriteBool("TransparentIcon", TransparentItem->Checked());
-    });
-}
-
-void TMainWindow::ResetDesktopColours() {
-    // Setting the desktop colour to itself makes the system send
-    // WM_SYSCOLORCHANGE to every top-level window; the shell then puts its
-    // own caption colours back.
+void ResetDesktopColours() {
     const int element = COLOR_BACKGROUND;
     const COLORREF colour = GetSysColor(COLOR_BACKGROUND);
     SetSysColors(1, &element, &colour);
 }
 
-void TMainWindow::RestoreDefaultCaptionColours(TObject*) {
-    ResetDesktopColours();
-    ColourCheckPending = true;
-    // A value that is not there is no error: the captions are the shell's
-    // already.
-    WithUserKey(kDesktopSettingsKey, TKeyOpening::CreateIfMissing,
-                [](TRegistry& desktop) { desktop.DeleteValue("TessikIconColour"); });
-    CaptionColoursItem->SetChecked(false);
+TCaptionColours::TCaptionColours(TParts parts, THeartbeat& heartbeat) : parts_(parts), heartbeat_(heartbeat) {
+    parts_.chooseItem->OnClick = TNotifyEvent(this, &TCaptionColours::Choose);
+    parts_.transparentItem->OnClick = TNotifyEvent(this, &TCaptionColours::ToggleTransparent);
+    parts_.defaultItem->OnClick = TNotifyEvent(this, &TCaptionColours::RestoreDefaults);
 }
 
-void TMainWindow::WatchCaptionColour(TObject*) {
-    // The error box is modal and the timer keeps ticking under it: while a
-    // box raised here is open, further ticks do nothing.
-    if (watchdogBoxOpen_) return;
-    try {
-        // Only between desktop actions: what either does would otherwise be
-        // undone by the action under way.
-        if (!underWay_ && waiting_.empty()) {
-            WatchIdleTime();
-            FollowShellDesktop();
+void TCaptionColours::SubscribeToHeartbeat() {
+    heartbeat_.Subscribe([this] { Watch(); });
+}
+
+void TCaptionColours::ReadTransparency() {
+    if (const std::optional<bool> transparent = ReadTransparentCaptions())
+        parts_.transparentItem->SetChecked(*transparent);
+}
+
+void TCaptionColours::FindListView() {
+    capturePending_ = true;
+    listView_ = FindDesktopListView();
+}
+
+HWND TCaptionColours::CurrentListView() {
+    if (!IsWindow(listView_)) listView_ = FindDesktopListView();
+    return listView_;
+}
+
+bool TCaptionColours::Send(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    HWND list = CurrentListView();
+    if (!list) return false;
+    // The list view belongs to the shell's process: a hung shell must not
+    // hang the tray icon with it.
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(list, message, wParam, lParam, SMTO_ABORTIFHUNG, ShellAnswerLimitSeam(),
+                             &answer))
+        return false;
+    if (result) *result = static_cast<LRESULT>(answer);
+    return true;
+}
+
+void TCaptionColours::Apply(COLORREF text, COLORREF back, bool transparent) {
+    Send(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(transparent ? CLR_NONE : back));
+    Send(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(text));
+    LRESULT count = 0;
+    // UpdateWindow waits for the shell's paint without a time limit: only
+    // for a shell that has just answered.
+    if (!Send(LVM_GETITEMCOUNT, 0, 0, &count)) return;
+    Send(LVM_REDRAWITEMS, 0, count - 1);
+    UpdateWindow(CurrentListView());
+}
+
+void TCaptionColours::Load() {
+    const std::optional<COLORREF> colour = ReadCaptionColour();
+    if (!colour) return;
+    Apply(*colour, GetSysColor(COLOR_BACKGROUND), parts_.transparentItem->Checked());
+    parts_.chooser->SetColor(*colour);
+}
+
+void TCaptionColours::DesktopRenewed() {
+    FindListView();
+    Load();
+}
+
+void TCaptionColours::Choose(TObject*) {
+    if (const std::optional<COLORREF> stored = ReadCaptionColour()) parts_.chooser->SetColor(*stored);
+    if (!parts_.chooser->Execute()) return;
+    WriteCaptionColour(parts_.chooser->Color());
+    Apply(parts_.chooser->Color(), GetSysColor(COLOR_BACKGROUND), parts_.transparentItem->Checked());
+    parts_.submenu->SetChecked(true);
+    capturePending_ = true;
+}
+
+void TCaptionColours::ToggleTransparent(TObject*) {
+    parts_.transparentItem->SetChecked(!parts_.transparentItem->Checked());
+    Load();
+    WriteTransparentCaptions(parts_.transparentItem->Checked());
+}
+
+void TCaptionColours::RestoreDefaults(TObject*) {
+    ResetDesktopColours();
+    capturePending_ = true;
+    // A value that is not there is no error: the captions are the shell's
+    // already.
+    ForgetCaptionColour();
+    parts_.submenu->SetChecked(false);
+}
+
+void TCaptionColours::Watch() {
+    // A list view made anew (the shell restarted, or built its desktop only
+    // after telling so) gets the stored colours before its colour is taken as
+    // the one to keep.
+    if (!IsWindow(listView_)) {
+        if (HWND fresh = FindDesktopListView()) {
+            listView_ = fresh;
+            capturePending_ = true;
+            Load();
         }
-        // A list view made anew (the shell restarted, or built its desktop
-        // only after telling so) gets the stored colours before its colour
-        // is taken as the one to keep.
-        if (!IsWindow(DesktopListView)) {
-            if (HWND fresh = FindDesktopListView()) {
-                DesktopListView = fresh;
-                ColourCheckPending = true;
-                LoadIconColours();
-            }
-        }
-        // A colour that could not be read (the shell did not answer in time,
-        // or its list view is gone) is no colour: nothing is captured and
-        // nothing repainted until a read succeeds.
-        LRESULT read = 0;
-        const bool answered = SendToListView(LVM_GETTEXTCOLOR, 0, 0, &read);
-        const auto current = static_cast<COLORREF>(read);
-        if (ColourCheckPending) {
-            if (answered) {
-                CapturedTextColour = current;
-                ColourCheckPending = false;
-            }
-            // Once for each capture, however many ticks the shell takes to
-            // answer: an About window opened meanwhile stays open.
-            if (!captureMinimised_) {
-                Application->Minimize();
-                ColourWatchdog->SetInterval(1000);
-            }
-            captureMinimised_ = ColourCheckPending;
-            return;
-        }
-        if (!answered) return;
-        if (current != CapturedTextColour) LoadIconColours();
-    } catch (const std::exception& error) {
-        watchdogBoxOpen_ = true;
-        Application->HandleException(error);
-        watchdogBoxOpen_ = false;
     }
+    // A colour that could not be read (the shell did not answer in time, or
+    // its list view is gone) is no colour: nothing is captured and nothing
+    // repainted until a read succeeds.
+    LRESULT read = 0;
+    const bool answered = Send(LVM_GETTEXTCOLOR, 0, 0, &read);
+    const auto current = static_cast<COLORREF>(read);
+    if (capturePending_) {
+        if (answered) {
+            captured_ = current;
+            capturePending_ = false;
+        }
+        // Once for each capture, however many beats the shell takes to
+        // answer: an About window opened meanwhile stays open.
+        if (!captureMinimised_) {
+            Application->Minimize();
+            heartbeat_.EverySecond();
+        }
+        captureMinimised_ = capturePending_;
+        return;
+    }
+    if (answered && current != captured_) Load();
 }

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "core/AsciiCase.h"
+
 const char kUsage[] =
     "usage: brivane.exe [/hide | /show | /toggle | /exit | /status | /autostart on|off | /hotkey "
     "[<keys>|off] |"
@@ -7,18 +9,10 @@ const char kUsage[] =
 
 namespace {
 
-std::string AsciiLower(const std::string& text) {
-    std::string lower = text;
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
-
 // The switch's name without its '/' or '-'; empty when it is not a switch.
 std::string SwitchName(const std::string& argument) {
     if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return {};
-    return AsciiLower(argument.substr(1));
+    return AsciiLowerText(argument.substr(1));
 }
 
 constexpr int64_t kReplyBase = 0x42520000;
@@ -27,13 +21,8 @@ constexpr int64_t kReplyHotKeyRegistered = 2;
 
 // 5 to 86,400 written in decimal digits alone; 0 otherwise.
 uint32_t AutoHideSecondsFromText(const std::string& text) {
-    if (text.empty() || text.size() > 6) return 0;
-    uint32_t seconds = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return 0;
-        seconds = seconds * 10 + static_cast<uint32_t>(c - '0');
-    }
-    return AutoHideSecondsFromStored(seconds);
+    const std::optional<uint32_t> seconds = DecimalNumber(text, 6);
+    return seconds ? AutoHideSecondsFromStored(*seconds) : 0;
 }
 
 // Every command but /hotkey and /autohide: a switch, and "on" or "off" after
@@ -42,7 +31,7 @@ std::optional<TCommand> ParseSimpleCommand(const std::string& name,
                                            const std::vector<std::string>& arguments) {
     if (name == "autostart") {
         if (arguments.size() != 2) return std::nullopt;
-        const std::string value = AsciiLower(arguments[1]);
+        const std::string value = AsciiLowerText(arguments[1]);
         if (value == "on") return TCommand::AutostartOn;
         if (value == "off") return TCommand::AutostartOff;
         return std::nullopt;
@@ -63,7 +52,7 @@ std::optional<TCommandRequest> ParseSettingCommand(TCommand command,
     request.command = command;
     if (arguments.size() == 1) return request;
     if (arguments.size() != 2) return std::nullopt;
-    if (AsciiLower(arguments[1]) == "off") {
+    if (AsciiLowerText(arguments[1]) == "off") {
         request.change = TSettingChange::TurnOff;
         return request;
     }
@@ -112,7 +101,7 @@ bool IsRemoteCommand(TCommand command) {
         case TCommand::Status:
         case TCommand::ReloadSettings:
             return true;
-        case TCommand::Run:
+        case TCommand::None:
         case TCommand::AutostartOn:
         case TCommand::AutostartOff:
         case TCommand::HotKey:

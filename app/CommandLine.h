@@ -23,7 +23,7 @@
 #include "HotKeyText.h"
 
 enum class TCommand : uint8_t {
-    Run = 0,  // no arguments: start as usual
+    None = 0,  // no command: start, or leave a copy that runs alone
     Hide = 1,
     Show = 2,
     Toggle = 3,
@@ -43,7 +43,7 @@ enum class TSettingChange : uint8_t { Print, Set, TurnOff };
 
 // A command with the value it carries.
 struct TCommandRequest {
-    TCommand command = TCommand::Run;
+    TCommand command = TCommand::None;
     TSettingChange change = TSettingChange::Print;
     THotKey hotKey{};              // /hotkey <keys>
     uint32_t autoHideSeconds = 0;  // /autohide <seconds>

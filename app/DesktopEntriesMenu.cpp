@@ -1,18 +1,16 @@
-// The tray menu's desktop entries: while the desktop is hidden, every opening
-// of the tray menu lists the desktop folder anew below the fixed items, each
-// entry with its shell icon, in as many columns as the screen needs; choosing
-// one opens it as the shell would. The rules for captions, skipped entries and
-// column breaks are in DesktopEntryRules.h.
-#include "MainWindow.h"
+#include "DesktopEntriesMenu.h"
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
+#include <vector>
 
 #include "DesktopEntryRules.h"
-#include "SysImg/SysImg.h"
+#include "Settings.h"
 #include "core/Utf.h"
 #include "win/Application.h"
+#include "win/Forms.h"
 #include "win/Handles.h"
 
 namespace {
@@ -20,6 +18,11 @@ namespace {
 // The fixed items above the entries: Show, Hide, Custom Icons, a separator,
 // About, a separator, Exit.
 constexpr int kFixedItemCount = 7;
+
+// Every attribute a listing can skip (read-only, hidden, system, volume
+// label, directory, archive): nothing is skipped, hidden and system files and
+// subfolders are listed too.
+constexpr unsigned kListEverything = 0x3F;
 
 // An entry item remembers the name it was listed from, so that it opens that
 // very entry even where captions repeat (a folder "Report" beside "Report.lnk").
@@ -32,19 +35,6 @@ public:
 private:
     std::string entryName_;
 };
-
-// The height of one menu item on the monitor where the menu opens: SM_CYMENU
-// at 96 DPI on the primary monitor, that monitor's own figure elsewhere.
-int MenuItemHeightAt(HMONITOR monitor) {
-    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-    static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
-    const int dpi = MonitorDpi(monitor);
-    TWindowDc screen(nullptr);
-    if (forDpi && dpi != GetDeviceCaps(screen.Get(), LOGPIXELSY))
-        return forDpi(SM_CYMENU, static_cast<UINT>(dpi));
-    return GetSystemMetrics(SM_CYMENU);
-}
 
 // The height a full-screen window's client area has on that monitor:
 // SM_CYFULLSCREEN, read afresh, less what that monitor's work area lacks
@@ -61,61 +51,87 @@ int FullScreenHeightAt(HMONITOR monitor) {
     return height;
 }
 
-}  // namespace
-
-bool TMainWindow::ListDirectoryEntries(const std::string& pattern, unsigned attributeMask,
-                                       std::vector<std::string>& list) {
+// The names in a folder that a listing with the attribute mask keeps. A
+// folder that can't be read lists what was read before the failure.
+std::vector<std::string> ListDirectoryEntries(const std::string& pattern, unsigned attributeMask) {
+    std::vector<std::string> names;
     WIN32_FIND_DATAW data;
     TUniqueFind find(FindFirstFileW(Widen(pattern).c_str(), &data));
-    if (!find) return false;
+    if (!find) return names;
     do {
         const std::string name = Narrow(data.cFileName);
-        if (!SkipListedEntry(name, data.dwFileAttributes, attributeMask)) list.push_back(name);
+        if (!SkipListedEntry(name, data.dwFileAttributes, attributeMask)) names.push_back(name);
     } while (FindNextFileW(find.Get(), &data));
-    return GetLastError() == ERROR_NO_MORE_FILES;
+    if (GetLastError() != ERROR_NO_MORE_FILES) ReportIgnoredFailure("FindNextFileW", GetLastError());
+    return names;
 }
 
-void TMainWindow::ClearDesktopEntries(TObject*) {
-    TMenuItem* items = TrayMenu->Items();
+std::string ShellDesktopDirectory() {
+    Application->EnterComApartment();
+    wchar_t path[MAX_PATH] = {};
+    const HRESULT result =
+        SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path);
+    if (SUCCEEDED(result)) return Narrow(path);
+    ReportIgnoredFailure("SHGetFolderPathW", static_cast<unsigned long>(result));
+    return {};
+}
+
+}  // namespace
+
+TDesktopEntriesMenu::TDesktopEntriesMenu(TWinControl* owner, TPopupMenu* menu, TSysImageList* shellIcons)
+    : owner_(owner), menu_(menu), shellIcons_(shellIcons) {}
+
+void TDesktopEntriesMenu::ReadFolder() {
+    folder_ = ReadDesktopFolderValue();
+    if (folder_.empty()) folder_ = ShellDesktopDirectory();
+}
+
+void TDesktopEntriesMenu::Clear(TObject*) {
+    TMenuItem* items = menu_->Items();
     while (items->Count() > kFixedItemCount) TComponent::Free(items->Items(items->Count() - 1));
 }
 
-void TMainWindow::ListDesktopEntries(TObject*) {
+void TDesktopEntriesMenu::List(TObject*) {
     int insertAt = kFixedItemCount + 1;
     POINT cursor{0, 0};
     GetCursorPos(&cursor);
     HMONITOR monitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
-    TMenuColumns columns(MenuItemHeightAt(monitor));
-    ClearDesktopEntries(this);
-    std::vector<std::string> names;
+    TMenuColumns columns(SystemMetricAtDpi(SM_CYMENU, MonitorDpi(monitor)));
+    Clear(menu_);
     // An empty path lists nothing (not the root of the current drive).
-    if (!DesktopFolderPath.empty()) ListDirectoryEntries(DesktopFolderPath + "\\*.*", 63, names);
-    auto* separator = new TMenuItem(TrayMenu);
+    const std::vector<std::string> names = folder_.empty()
+                                               ? std::vector<std::string>()
+                                               : ListDirectoryEntries(folder_ + "\\*.*", kListEverything);
+    auto* separator = new TMenuItem(menu_);
     separator->SetCaption("-");
-    TrayMenu->Items()->Insert(kFixedItemCount, separator);
+    menu_->Items()->Insert(kFixedItemCount, separator);
     for (const std::string& name : names) {
-        auto* entry = new TDesktopEntryItem(TrayMenu, name);
+        auto* entry = new TDesktopEntryItem(menu_, name);
         entry->SetCaption(EntryCaption(name));
-        entry->OnClick = TNotifyEvent(this, &TMainWindow::OpenDesktopEntry);
+        entry->OnClick = TNotifyEvent(this, &TDesktopEntriesMenu::Open);
         if (columns.NextStartsColumn(FullScreenHeightAt(monitor))) entry->SetBreak(TMenuBreak::mbBarBreak);
-        entry->SetImageIndex(ShellIcons->FileIconIndex(name, false));
-        TrayMenu->Items()->Insert(insertAt++, entry);
+        entry->SetImageIndex(shellIcons_->FileIconIndex(name, false));
+        menu_->Items()->Insert(insertAt++, entry);
     }
 }
 
-void TMainWindow::OpenDesktopEntry(TObject* sender) {
+void TDesktopEntriesMenu::Open(TObject* sender) {
     auto* item = dynamic_cast<TMenuItem*>(sender);
+    // An entry named like the program itself is never opened from its menu:
+    // on the desktop that is Brivane's own shortcut, which would only start a
+    // second copy that ends at once.
     if (!item || item->Caption() == "Brivane") return;
     std::vector<std::string> candidates;
     if (auto* entry = dynamic_cast<TDesktopEntryItem*>(item)) {
-        candidates.push_back(DesktopFolderPath + "\\" + entry->EntryName());
+        candidates.push_back(folder_ + "\\" + entry->EntryName());
     } else {
-        candidates = OpenCandidates(DesktopFolderPath, item->Caption());
+        candidates = OpenCandidates(folder_, item->Caption());
     }
     Application->EnterComApartment();
     for (const std::string& path : candidates) {
         const auto result = reinterpret_cast<UINT_PTR>(
-            ShellExecuteW(Handle(), nullptr, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+            ShellExecuteW(owner_->Handle(), nullptr, Widen(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         if (result > 32) return;
     }
+    ReportIgnoredFailure("ShellExecuteW", GetLastError());
 }

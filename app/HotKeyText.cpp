@@ -1,5 +1,7 @@
 #include "HotKeyText.h"
 
+#include "core/AsciiCase.h"
+
 #include <array>
 
 namespace {
@@ -20,16 +22,6 @@ constexpr std::array<TNamedKey, 22> kNamedKeys{
 
 constexpr uint32_t kF1 = 0x70, kF24 = 0x87, kNumPad0 = 0x60, kPause = 0x13;
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
-
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
@@ -38,38 +30,34 @@ std::string_view Trimmed(std::string_view text) {
 
 // 1 to `limit` written in decimal without a sign or leading zero; 0 otherwise.
 uint32_t SmallNumber(std::string_view digits, uint32_t limit) {
-    if (digits.empty() || digits.size() > 2 || digits[0] == '0') return 0;
-    uint32_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return 0;
-        value = value * 10 + static_cast<uint32_t>(c - '0');
-    }
-    return value <= limit ? value : 0;
+    if (digits.empty() || digits[0] == '0') return 0;
+    const std::optional<uint32_t> value = DecimalNumber(digits, 2);
+    return value && *value <= limit ? *value : 0;
 }
 
 std::optional<uint32_t> KeyNamed(std::string_view name) {
     if (name.size() == 1) {
-        const char c = Lower(name[0]);
+        const char c = AsciiLower(name[0]);
         if (c >= 'a' && c <= 'z') return static_cast<uint32_t>(c - 'a' + 'A');
         if (c >= '0' && c <= '9') return static_cast<uint32_t>(c);
         return std::nullopt;
     }
-    if (Lower(name[0]) == 'f') {
+    if (AsciiLower(name[0]) == 'f') {
         if (const uint32_t n = SmallNumber(name.substr(1), 24)) return kF1 + n - 1;
     }
-    if (name.size() == 7 && SameText(name.substr(0, 6), "NumPad") && name[6] >= '0' && name[6] <= '9')
+    if (name.size() == 7 && SameTextAscii(name.substr(0, 6), "NumPad") && name[6] >= '0' && name[6] <= '9')
         return kNumPad0 + static_cast<uint32_t>(name[6] - '0');
     for (const TNamedKey& named : kNamedKeys) {
-        if (SameText(name, named.name)) return named.key;
+        if (SameTextAscii(name, named.name)) return named.key;
     }
     return std::nullopt;
 }
 
 std::optional<uint32_t> ModifierNamed(std::string_view name) {
-    if (SameText(name, "Ctrl") || SameText(name, "Control")) return kHotKeyControl;
-    if (SameText(name, "Alt")) return kHotKeyAlt;
-    if (SameText(name, "Shift")) return kHotKeyShift;
-    if (SameText(name, "Win") || SameText(name, "Windows")) return kHotKeyWin;
+    if (SameTextAscii(name, "Ctrl") || SameTextAscii(name, "Control")) return kHotKeyControl;
+    if (SameTextAscii(name, "Alt")) return kHotKeyAlt;
+    if (SameTextAscii(name, "Shift")) return kHotKeyShift;
+    if (SameTextAscii(name, "Win") || SameTextAscii(name, "Windows")) return kHotKeyWin;
     return std::nullopt;
 }
 

@@ -1,35 +1,19 @@
-// The main window: the components it makes and their properties, start-up
-// into the state that matches the desktop, the hot key, the end of the logon,
-// the shell's restart, the desktop's two interface states, and Exit.
 #include "MainWindow.h"
 
 #include <commdlg.h>
-#include <shlobj.h>
 
 #include <string>
 
+#include "RemoteCommand.h"
+#include "Settings.h"
 #include "ShellDesktop.h"
 #include "SysImg/SysImg.h"
 #include "core/Exception.h"
-#include "core/Utf.h"
 #include "resource.h"
 #include "win/Application.h"
-#include "win/Registry.h"
+#include "win/CarriedPointer.h"
 
 namespace {
-
-const char kShellFoldersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const char kHintShown[] = "Click to hide desktop";
-const char kHintHidden[] = "Click to show desktop. Right click For menu";
-
-std::string ShellDesktopDirectory() {
-    Application->EnterComApartment();
-    wchar_t path[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path))) {
-        return Narrow(path);
-    }
-    return {};
-}
 
 // The resources the stored description reads. LoadImageW answers a missing
 // one with a null handle; a damaged program is reported, not drawn blank.
@@ -70,7 +54,7 @@ void TMainWindow::ReadStoredDescription() {
     OnCreate = TNotifyEvent(this, &TMainWindow::AfterCreate);
     OnDestroy = TNotifyEvent(this, &TMainWindow::BeforeDestroy);
 
-    ReadAboutControls(loader);
+    about_ = std::make_unique<TAboutWindow>(this, loader);
 
     // The tray icon and the menu images are as large as the system's small
     // icons: SM_CXSMICON, which follows the DPI (16 px at 100 %, 20 at 125 %,
@@ -78,66 +62,85 @@ void TMainWindow::ReadStoredDescription() {
     // the program DPI aware. Each .ico holds its image drawn at those sizes, so
     // LoadImageW picks the matching one rather than stretching the 16-pixel
     // drawing. The tray's are drawn for the taskbar's theme.
-    TrayImages = loader.Create<TImageList>("TrayImages");
-    FollowTaskbarLook();
-    const int smallIconSize = TrayImages->Width();
-    MenuImages = loader.Create<TImageList>("MenuImages");
+    auto* trayImages = loader.Create<TImageList>("TrayImages");
+    trayPictures_ = std::make_unique<TTrayPictures>(trayImages, loader.Create<TImageList>("MenuImages"));
+    trayPictures_->Follow();
 
-    TrayIcon = loader.Create<TTrayIcon>("TrayIcon");
-    loader.Fixup([this] { TrayIcon->SetIconList(TrayImages); });
-    TrayIcon->SetCycleInterval(1000);
+    trayIcon_ = loader.Create<TTrayIcon>("TrayIcon");
+    loader.Fixup([this, trayImages] { trayIcon_->SetIconList(trayImages); });
+    trayIcon_->SetCycleInterval(1000);
     {
         TIcon stored;
-        stored.LoadFromResource(module, MAKEINTRESOURCEW(IDI_MAINICON), smallIconSize);
-        TrayIcon->SetIcon(stored);
+        stored.LoadFromResource(module, MAKEINTRESOURCEW(IDI_MAINICON), trayPictures_->IconSize());
+        trayIcon_->SetIcon(stored);
     }
-    TrayIcon->SetIconVisible(true);
-    TrayIcon->SetIconIndex(0);
-    loader.Fixup([this] { TrayIcon->SetPopupMenu(TrayMenu); });
-    TrayIcon->SetMinimizeToTray(true);
-    TrayIcon->OnClick = TNotifyEvent(this, &TMainWindow::HideDesktop);
-    TrayIcon->OnStartup = TStartupEvent(this, &TMainWindow::KeepHiddenAtStart);
-    TrayIcon->OnMouseDown = TMouseEvent(this, &TMainWindow::PrepareTrayMenu);
+    trayIcon_->SetIconVisible(true);
+    trayIcon_->SetIconIndex(0);
+    loader.Fixup([this] { trayIcon_->SetPopupMenu(trayMenu_); });
+    trayIcon_->SetMinimizeToTray(true);
+    trayIcon_->OnStartup = TStartupEvent(this, &TMainWindow::KeepHiddenAtStart);
 
-    TrayMenu = loader.Create<TPopupMenu>("TrayMenu");
-    loader.Fixup([this] { TrayMenu->SetImages(ShellIcons); });
-    TrayMenu->SetBottomToTop(true);
-    auto item = [&](const char* name, const char* caption, TMenuItem* parent,
-                    void (TMainWindow::*click)(TObject*)) {
+    trayMenu_ = loader.Create<TPopupMenu>("TrayMenu");
+    trayMenu_->SetBottomToTop(true);
+    auto item = [&](const char* name, const char* caption, TMenuItem* parent) {
         TMenuItem* menuItem = loader.Create<TMenuItem>(name);
         menuItem->SetCaption(caption);
-        if (click) menuItem->OnClick = TNotifyEvent(this, click);
         parent->Add(menuItem);
         return menuItem;
     };
-    TMenuItem* top = TrayMenu->Items();
-    ShowDesktopItem = item("ShowDesktopItem", "Show Desktop", top, &TMainWindow::ShowDesktop);
-    ShowDesktopItem->SetShortCut(ShortCut(VK_F12, scCtrl));
-    ShowDesktopItem->SetVisible(false);
-    HideDesktopItem = item("HideDesktopItem", "Hide Desktop", top, &TMainWindow::HideDesktop);
-    HideDesktopItem->SetShortCut(ShortCut(VK_F12, scCtrl));
-    CaptionColoursItem = item("CaptionColoursItem", "Custom Icons", top, nullptr);
-    ChooseColourItem =
-        item("ChooseColourItem", "Colour", CaptionColoursItem, &TMainWindow::ChooseCaptionColour);
-    TransparentItem =
-        item("TransparentItem", "Transparent", CaptionColoursItem, &TMainWindow::ToggleTransparentCaptions);
-    TransparentItem->SetChecked(true);
-    CaptionColoursSeparator = item("CaptionColoursSeparator", "-", CaptionColoursItem, nullptr);
-    DefaultColoursItem =
-        item("DefaultColoursItem", "Default", CaptionColoursItem, &TMainWindow::RestoreDefaultCaptionColours);
-    AboutSeparator = item("AboutSeparator", "-", top, nullptr);
-    AboutItem = item("AboutItem", "About", top, &TMainWindow::ShowAboutWindow);
-    ExitSeparator = item("ExitSeparator", "-", top, nullptr);
-    ExitItem = item("ExitItem", "Exit", top, &TMainWindow::ExitClick);
+    TMenuItem* top = trayMenu_->Items();
+    showItem_ = item("ShowDesktopItem", "Show Desktop", top);
+    showItem_->SetShortCut(ShortCut(VK_F12, scCtrl));
+    showItem_->SetVisible(false);
+    hideItem_ = item("HideDesktopItem", "Hide Desktop", top);
+    hideItem_->SetShortCut(ShortCut(VK_F12, scCtrl));
+    // The caption colours' submenu; its name on the menu is older than the
+    // program's own words for it.
+    TMenuItem* captionColours = item("CaptionColoursItem", "Custom Icons", top);
+    TMenuItem* chooseColour = item("ChooseColourItem", "Colour", captionColours);
+    TMenuItem* transparent = item("TransparentItem", "Transparent", captionColours);
+    transparent->SetChecked(true);
+    item("CaptionColoursSeparator", "-", captionColours);
+    TMenuItem* defaultColours = item("DefaultColoursItem", "Default", captionColours);
+    item("AboutSeparator", "-", top);
+    TMenuItem* aboutItem = item("AboutItem", "About", top);
+    item("ExitSeparator", "-", top);
+    TMenuItem* exitItem = item("ExitItem", "Exit", top);
 
-    ColourChooser = loader.Create<TColorDialog>("ColourChooser");
-    ColourChooser->SetOptions(CC_FULLOPEN | CC_ANYCOLOR);
+    auto* colourChooser = loader.Create<TColorDialog>("ColourChooser");
+    colourChooser->SetOptions(CC_FULLOPEN | CC_ANYCOLOR);
 
-    ColourWatchdog = loader.Create<TTimer>("ColourWatchdog");
-    ColourWatchdog->SetInterval(3000);
-    ColourWatchdog->SetOnTimer(TNotifyEvent(this, &TMainWindow::WatchCaptionColour));
+    heartbeat_ = std::make_unique<THeartbeat>(loader.Create<TTimer>("Heartbeat"));
 
-    ShellIcons = loader.Create<TSysImageList>("ShellIcons");
+    auto* shellIcons = loader.Create<TSysImageList>("ShellIcons");
+    loader.Fixup([this, shellIcons] { trayMenu_->SetImages(shellIcons); });
+
+    // The roles, each given what it works on. The heartbeat's subscribers
+    // beat in this order: idle hiding, the shell's desktop, the colours.
+    desktopEntries_ = std::make_unique<TDesktopEntriesMenu>(this, trayMenu_, shellIcons);
+    trayState_ = std::make_unique<TTrayState>(
+        TTrayState::TParts{trayIcon_, trayImages, trayMenu_, showItem_, hideItem_, exitItem});
+    auto colours = std::make_unique<TCaptionColours>(
+        TCaptionColours::TParts{captionColours, chooseColour, transparent, defaultColours, colourChooser},
+        *heartbeat_);
+    desktop_ = std::make_unique<TDesktopSwitch>(this, *trayState_, *colours);
+    idleHiding_ = std::make_unique<TIdleHiding>(*desktop_, *heartbeat_);
+    heartbeat_->Subscribe([this] {
+        if (desktop_->Settled()) desktop_->FollowShellDesktop();
+    });
+    captionColours_ = std::move(colours);
+    captionColours_->SubscribeToHeartbeat();
+    trayState_->SetSlots({desktop_->HideSlot(), desktop_->ShowSlot(), desktopEntries_->ListSlot(),
+                          desktopEntries_->ClearSlot()});
+    hotKey_ = std::make_unique<THotKeyRegistration>(this);
+
+    trayIcon_->OnClick = desktop_->HideSlot();
+    showItem_->OnClick = desktop_->ShowSlot();
+    hideItem_->OnClick = desktop_->HideSlot();
+    aboutItem->OnClick = about_->ShowSlot();
+    exitItem->OnClick = TNotifyEvent(this, &TMainWindow::ExitClick);
+    about_->ShownBy(trayIcon_);
+    trayPictures_->ShowIn({trayIcon_, trayState_.get(), showItem_, hideItem_, aboutItem, exitItem});
 
     loader.Finish();
     // The creation handler runs inside the construction, once everything is
@@ -145,8 +148,7 @@ void TMainWindow::ReadStoredDescription() {
     DoCreate();
     // Commands from other copies are taken from now on; one that came while
     // the window was being made was told to ask again.
-    ready_ = true;
-    if (!waiting_.empty()) PostMessageW(Handle(), kRunWaitingActions, 0, 0);
+    desktop_->BecomeReady();
     // Let exactly what a copy of Brivane running elevated must still hear
     // through User Interface Privilege Isolation: the commands of a copy at
     // normal integrity, and the shell's "TaskbarCreated" broadcast.
@@ -157,179 +159,148 @@ void TMainWindow::ReadStoredDescription() {
 // --- life cycle ---------------------------------------------------------------------
 
 void TMainWindow::AfterCreate(TObject*) {
-    DesktopFolderPath = WithUserKey(kShellFoldersKey, TKeyOpening::OpenExisting,
-                                    [](const TRegistry& folders) { return folders.ReadString("Desktop"); });
-    // A profile without the legacy "Shell Folders" value still has a
-    // desktop: ask the shell where it is.
-    if (DesktopFolderPath.empty()) DesktopFolderPath = ShellDesktopDirectory();
-    WithUserKey(kDesktopSettingsKey, TKeyOpening::CreateIfMissing, [this](const TRegistry& desktop) {
-        if (desktop.ValueExists("TransparentIcon"))
-            TransparentItem->SetChecked(desktop.ReadBool("TransparentIcon"));
-    });
-    ColourCheckPending = true;
-    DesktopListView = FindDesktopListView();
-    TrayIcon->SetHint(kHintShown);
-    TrayImages->GetIcon(0, *TrayIcon->Icon());
-    TrayIcon->RefreshIcon();
-    LoadIconColours();
+    // Each step may raise for a value of the wrong type; the steps after it
+    // are then skipped, and the stored description's state stands.
+    desktopEntries_->ReadFolder();
+    captionColours_->ReadTransparency();
+    captionColours_->FindListView();
+    trayState_->ShowStartingLook();
+    captionColours_->Load();
     // Another program may hold the hot key; the tray icon and menu still work.
     ApplyStoredSettings();
-    HWND desktop = ShellDesktopWindow();
-    if (desktop && IsWindowVisible(desktop)) return;
-    // A desktop left hidden (by a copy that was killed, say): offer "Show
-    // Desktop" at once, without touching wallpaper or pattern.
-    EnterHiddenInterface();
-    desktopTakenAway_ = desktop != nullptr;
+    desktop_->TakeStartingState();
 }
 
 void TMainWindow::BeforeDestroy(TObject*) {
-    UnregisterHotKey(Handle(), kHotKeyId);
+    hotKey_->Release();
     // Whichever way the program ends (a quit message from anyone, the end of
     // the logon), it does not leave the user without a desktop.
-    ShowDesktopBeforeLeaving();
+    desktop_->ShowBeforeLeaving();
 }
 
 void TMainWindow::KeepHiddenAtStart(TObject*, bool& showMainForm) { showMainForm = false; }
 
-void TMainWindow::ExitClick(TObject*) { Perform(TDesktopAction::Exit); }
+void TMainWindow::ExitClick(TObject*) { desktop_->Exit(); }
+
+TSettingsReply TMainWindow::ApplyStoredSettings() {
+    const THotKeySetting hotKey = ReadHotKeySetting();
+    if (!hotKey.problem.empty()) ReportToDebugger(hotKey.problem);
+    const TAutoHideSetting autoHide = ReadAutoHideSetting();
+    if (!autoHide.problem.empty()) ReportToDebugger(autoHide.problem);
+    idleHiding_->SetSeconds(autoHide.seconds);
+    const bool registered = hotKey_->Take(hotKey.hotKey);
+    const std::optional<THotKey> inForce = hotKey_->Registered();
+    for (TMenuItem* item : {hideItem_, showItem_}) {
+        item->SetShortCut(0);
+        item->SetShortCutText(inForce ? HotKeyText(*inForce) : std::string());
+    }
+    return TSettingsReply{desktop_->Hidden(), registered};
+}
 
 bool TMainWindow::Dispatch(TMessage& message) {
+    // While the stored description is read the roles are still being made:
+    // a command is told to ask again, anything else gets default handling.
+    if (!desktop_) {
+        if (message.Msg != WM_COPYDATA) return false;
+        AnswerCommand(message);
+        return true;
+    }
     switch (message.Msg) {
         case WM_HOTKEY:
-            WMHotKey(message);
+            desktop_->Toggle();
+            message.Result = 0;
             return true;
         case WM_ENDSESSION:
-            WMEndSession(message);
+            desktop_->ShowDesktop(this);
+            DefaultHandler(message);
             return true;
         case WM_COPYDATA:
-            WMCopyData(message);
+            AnswerCommand(message);
             return true;
         case WM_CLOSE:
             // From the taskbar, from taskkill, from any program: the program
             // ends as Exit ends it, with the desktop shown first.
-            Perform(TDesktopAction::Exit);
+            desktop_->Exit();
             message.Result = 0;
             return true;
-        case kRunWaitingActions:
-            RunWaitingActions();
+        case TDesktopSwitch::kRunWaitingActions:
+            desktop_->RunWaitingActions();
             message.Result = 0;
             return true;
         case WM_SETTINGCHANGE:
-            // A new wallpaper put in force meanwhile (a slideshow, the
-            // settings) is cleared again for as long as the desktop is hidden.
-            if (message.WParam == SPI_SETDESKWALLPAPER && desktopTakenAway_ && !underWay_)
-                ClearShellDesktop();
-            FollowTaskbarLook();
+            if (message.WParam == SPI_SETDESKWALLPAPER) desktop_->WallpaperChanged();
+            trayPictures_->Follow();
             return false;
         case WM_DISPLAYCHANGE:
         case WM_SYSCOLORCHANGE:
             // Broadcast to every top-level window; default handling follows.
-            FollowTaskbarLook();
+            trayPictures_->Follow();
             return false;
         default:
             // Broadcast to every top-level window; default handling follows.
-            if (message.Msg == TTrayIcon::TaskbarCreatedMessage() && message.Msg != 0) ShellRestarted();
             // Explorer also makes its taskbar anew after a change of scaling.
-            if (message.Msg == TTrayIcon::TaskbarCreatedMessage() && message.Msg != 0) FollowTaskbarLook();
+            if (message.Msg == TTrayIcon::TaskbarCreatedMessage() && message.Msg != 0) {
+                desktop_->ShellRestarted();
+                trayPictures_->Follow();
+            }
             return false;
     }
 }
 
-void TMainWindow::WMHotKey(TMessage& message) {
-    ToggleDesktop();
+void TMainWindow::WndProc(TMessage& message) {
+    TForm::WndProc(message);
+    // The About window has laid itself out for its monitor; the tray images
+    // follow the taskbar's.
+    if (message.Msg == WM_DPICHANGED) trayPictures_->Follow();
+}
+
+// --- commands from a second copy -----------------------------------------------------
+
+void TMainWindow::AnswerCommand(TMessage& message) {
+    // Anything may arrive here from any program: all that is not a well-formed
+    // command from this desktop is ignored, with the answer 0.
     message.Result = 0;
-}
-
-void TMainWindow::WMEndSession(TMessage& message) {
-    ShowDesktop(this);
-    DefaultHandler(message);
-}
-
-// --- the desktop's two interface states ---------------------------------------------------
-
-void TMainWindow::EnterHiddenInterface() {
-    desktopHiddenWhenIdle_ = false;
-    TrayIcon->OnClick = TNotifyEvent(this, &TMainWindow::ShowDesktop);
-    TrayIcon->SetHint(kHintHidden);
-    TrayImages->GetIcon(1, *TrayIcon->Icon());
-    TrayIcon->RefreshIcon();
-    TrayMenu->OnPopup = TNotifyEvent(this, &TMainWindow::ListDesktopEntries);
-    ExitItem->SetEnabled(false);
-    HideDesktopItem->SetVisible(false);
-    ShowDesktopItem->SetVisible(true);
-}
-
-void TMainWindow::EnterShownInterface() {
-    desktopHiddenWhenIdle_ = false;
-    ExitItem->SetEnabled(true);
-    TrayIcon->OnClick = TNotifyEvent(this, &TMainWindow::HideDesktop);
-    TrayMenu->OnPopup = TNotifyEvent(this, &TMainWindow::ClearDesktopEntries);
-    TrayIcon->SetHint(kHintShown);
-    TrayImages->GetIcon(0, *TrayIcon->Icon());
-    TrayIcon->RefreshIcon();
-    HideDesktopItem->SetVisible(true);
-    ShowDesktopItem->SetVisible(false);
-}
-
-bool TMainWindow::DesktopHidden() {
-    return TrayIcon->OnClick == TNotifyEvent(this, &TMainWindow::ShowDesktop);
-}
-
-void TMainWindow::ToggleDesktop() {
-    Perform(PredictedHidden() ? TDesktopAction::Show : TDesktopAction::Hide);
-}
-
-// --- one action at a time ---------------------------------------------------------------
-
-void TMainWindow::Perform(TDesktopAction action) {
-    waiting_.push_back(action);
-    RunWaitingActions();
-}
-
-bool TMainWindow::PredictedHidden() {
-    bool hidden = DesktopHidden();
-    auto apply = [&hidden](TDesktopAction action) {
-        if (action == TDesktopAction::Hide) hidden = true;
-        if (action == TDesktopAction::Show || action == TDesktopAction::Exit) hidden = false;
-    };
-    if (underWay_) apply(*underWay_);
-    for (TDesktopAction action : waiting_) apply(action);
-    return hidden;
-}
-
-void TMainWindow::RunWaitingActions() {
-    // Messages sent to this thread are handled while it waits for the shell
-    // (a list-view message, Shell_NotifyIconW, ShowWindow on the shell's
-    // windows): an action asked for then only joins the queue.
-    if (underWay_ || !ready_) return;
-    while (!waiting_.empty()) {
-        underWay_ = waiting_.front();
-        waiting_.pop_front();
-        try {
-            Do(*underWay_);
-        } catch (const std::exception& error) {
-            Application->HandleException(error);
-        }
-        underWay_.reset();
+    const auto* data = CarriedPointer<const COPYDATASTRUCT*>(message.LParam);
+    if (!data || !SentFromThisDesktop(CarriedPointer<HWND>(message.WParam))) return;
+    const std::optional<TCommand> command =
+        DecodeRemoteCommand(data->dwData, static_cast<const uint8_t*>(data->lpData), data->cbData);
+    if (!command) return;
+    // Until the start-up state is chosen there is no state to answer with.
+    if (!desktop_ || !desktop_->Ready()) {
+        message.Result = static_cast<LRESULT>(kRemoteReplyStarting);
+        return;
     }
+    message.Result = static_cast<LRESULT>(QueueCommand(*command));
 }
 
-void TMainWindow::Do(TDesktopAction action) {
-    switch (action) {
-        case TDesktopAction::Hide:
-            DoHideDesktop();
+int64_t TMainWindow::QueueCommand(TCommand command) {
+    // The command is done from the message loop, not inside the message that
+    // brought it: the sender is answered at once, and an error box opened by
+    // the command never keeps it waiting.
+    using TAction = TDesktopSwitch::TAction;
+    switch (command) {
+        case TCommand::Hide:
+            desktop_->Ask(TAction::Hide);
             break;
-        case TDesktopAction::Show:
-            DoShowDesktop();
+        case TCommand::Show:
+            desktop_->Ask(TAction::Show);
             break;
-        case TDesktopAction::ShellRestarted:
-            DoShellRestarted();
+        case TCommand::Toggle:
+            // As a click would, after the commands before it.
+            desktop_->Ask(desktop_->PredictedHidden() ? TAction::Show : TAction::Hide);
             break;
-        case TDesktopAction::Exit:
-            // Never leave with the desktop gone; nothing after this runs.
-            ShowDesktopBeforeLeaving();
-            waiting_.clear();
-            Application->Terminate();
+        case TCommand::Exit:
+            desktop_->Ask(TAction::Exit);
+            break;
+        case TCommand::ReloadSettings:
+            return EncodeSettingsReply(ApplyStoredSettings());
+        case TCommand::None:
+        case TCommand::Status:
+        case TCommand::AutostartOn:
+        case TCommand::AutostartOff:
+        case TCommand::HotKey:
+        case TCommand::AutoHide:
             break;
     }
+    return EncodeRemoteReply(desktop_->PredictedHidden());
 }

@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "Settings.h"
+#include "core/Exception.h"
 #include "core/Utf.h"
+#include "win/Application.h"
 #include "win/CarriedPointer.h"
 #include "win/Handles.h"
 
 namespace {
 
-const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const wchar_t kRunValue[] = L"Brivane";
 // A copy that holds the mutex but has no main window yet is still starting.
 constexpr DWORD kStartingTimeoutMs = 15000;
 constexpr DWORD kAnswerTimeoutMs = 15000;
@@ -34,22 +35,23 @@ std::vector<std::string> Arguments() {
 
 }  // namespace
 
-// One line for the user: on the standard error a parent handed over (a pipe
-// or file), else on the console of the parent (a command prompt). A GUI
-// program gets no console of its own: AttachConsole borrows the parent's for
-// the one line. Without either (started by Task Scheduler, an installer or a
-// shortcut) the exit code alone tells: a command never opens a message box,
-// so nothing that started it silently is ever left waiting on one.
-void TellUser(const std::string& line) {
+// One line for the user on a standard stream a parent handed over (a pipe,
+// a file or a console), else on the console of the parent (a command
+// prompt). A GUI program gets no console of its own: AttachConsole borrows
+// the parent's for the one line. Without either (started by Task Scheduler,
+// an installer or a shortcut) the exit code alone tells: a command never
+// opens a message box, so nothing that started it silently is ever left
+// waiting on one.
+void WriteLine(DWORD stream, const std::string& line) {
     const std::wstring wide = Widen(line + "\r\n");
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    HANDLE handle = GetStdHandle(stream);
     DWORD mode = 0, written = 0;
-    if (error && error != INVALID_HANDLE_VALUE) {
-        if (GetConsoleMode(error, &mode)) {
-            WriteConsoleW(error, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+    if (handle && handle != INVALID_HANDLE_VALUE) {
+        if (GetConsoleMode(handle, &mode)) {
+            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
         } else {
             const std::string bytes = line + "\n";
-            WriteFile(error, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+            WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         }
         return;
     }
@@ -65,46 +67,22 @@ void TellUser(const std::string& line) {
     }
 }
 
-namespace {
+void TellUser(const std::string& line) { WriteLine(STD_ERROR_HANDLE, line); }
 
-std::wstring ModulePath() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
+void Print(const std::string& line) { WriteLine(STD_OUTPUT_HANDLE, line); }
+
+std::string FailureText(const std::exception& error) {
+    std::string text = error.what();
+    if (const auto* registry = dynamic_cast<const ERegistryException*>(&error))
+        text += " (error " + std::to_string(registry->ErrorCode()) + ")";
+    return text;
 }
 
+namespace {
+
 int SetAutostart(bool on) {
-    HKEY raw = nullptr;
-    LONG result =
-        RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw, nullptr);
-    TUniqueKey key(result == ERROR_SUCCESS ? raw : nullptr);
-    if (result == ERROR_SUCCESS) {
-        if (on) {
-            const std::wstring path = ModulePath();
-            const std::wstring quoted = L"\"" + path + L"\"";
-            result = path.empty() ? static_cast<LONG>(GetLastError())
-                                  : RegSetValueExW(key.Get(), kRunValue, 0, REG_SZ,
-                                                   reinterpret_cast<const BYTE*>(quoted.c_str()),
-                                                   static_cast<DWORD>((quoted.size() + 1) * sizeof(wchar_t)));
-        } else {
-            result = RegDeleteValueW(key.Get(), kRunValue);
-            if (result == ERROR_FILE_NOT_FOUND) result = ERROR_SUCCESS;
-        }
-    }
-    if (result == ERROR_SUCCESS) return kExitOk;
-    TellUser(std::string("Brivane could not ") + (on ? "write" : "remove") +
-             " the value \"Brivane\" under "
-             "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"
-             " (error " +
-             std::to_string(result) + ")");
-    return kExitFailure;
+    WriteAutostart(on, ProgramPath());
+    return kExitOk;
 }
 
 // Called only once this process has closed its own handle to the mutex, so
@@ -172,7 +150,7 @@ std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
         case TCommand::AutoHide:
             return RunSettingCommand(*parsed);
         case TCommand::ReloadSettings:  // sent by a copy, never a switch
-        case TCommand::Run:
+        case TCommand::None:
         case TCommand::Hide:
         case TCommand::Show:
         case TCommand::Toggle:
@@ -181,78 +159,74 @@ std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
     return std::nullopt;
 }
 
-int SendToRunningCopy(TCommand command) {
-    const ULONGLONG start = GetTickCount64();
-    std::array<uint8_t, kRemoteCommandSize> payload = EncodeRemoteCommand(command);
-    COPYDATASTRUCT data{};
-    data.dwData = kRemoteCommandTag;
-    data.cbData = static_cast<DWORD>(payload.size());
-    data.lpData = payload.data();
-    for (;;) {
-        HWND window = WaitForMainWindow(start);
-        if (!window) {
-            if (!CopyIsRunning()) return kExitNotRunning;
-            TellUser("Brivane is running but did not answer");
-            return kExitFailure;
-        }
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        TUniqueKernelHandle processHandle(OpenProcess(SYNCHRONIZE, FALSE, process));
-        // This process has no window of its own: it names its desktop's window
-        // as the sender, which the running copy checks is on its own desktop.
-        DWORD_PTR reply = 0;
-        const bool answered =
-            SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
-                                reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
-                                &reply) != 0;
-        // A copy whose window exists but that is still choosing its start-up
-        // state asks to be asked again.
-        if (answered && static_cast<int64_t>(reply) == kRemoteReplyStarting &&
-            GetTickCount64() - start < kStartingTimeoutMs) {
-            Sleep(50);
-            continue;
-        }
-        const std::optional<bool> hidden =
-            answered ? DecodeRemoteReply(static_cast<int64_t>(reply)) : std::nullopt;
-        if (!hidden) {
-            // A copy that ended meanwhile is no longer running.
-            if (!IsWindow(window)) return kExitNotRunning;
-            TellUser("Brivane is running but did not answer");
-            return kExitFailure;
-        }
-        if (command == TCommand::Status) return *hidden ? kExitStatusHidden : kExitOk;
-        if (command != TCommand::Exit) return kExitOk;
-        // /exit says it is done only once the copy has ended.
-        const bool ended = processHandle
-                               ? WaitForSingleObject(processHandle.Get(), kExitTimeoutMs) == WAIT_OBJECT_0
-                               : WaitForWindowToGo(window, kExitTimeoutMs);
-        if (ended) return kExitOk;
-        TellUser("Brivane was asked to end but is still running");
-        return kExitFailure;
-    }
-}
+namespace {
 
-std::optional<int64_t> AskRunningCopy(TCommand command, bool& running) {
-    const ULONGLONG start = GetTickCount64();
+// One exchange with the running copy: its main window, waited for while the
+// copy is still starting, and its answer. `window` is none when no copy runs
+// or it made no window in time; `reply` none when it did not answer.
+struct TExchange {
+    HWND window = nullptr;
+    // Opened before the command is sent, so that /exit can wait for the end
+    // of this very process.
+    TUniqueKernelHandle process;
+    std::optional<int64_t> reply;
+};
+
+TExchange Exchange(TCommand command, ULONGLONG start) {
     std::array<uint8_t, kRemoteCommandSize> payload = EncodeRemoteCommand(command);
     COPYDATASTRUCT data{kRemoteCommandTag, static_cast<DWORD>(payload.size()), payload.data()};
     for (;;) {
-        HWND window = WaitForMainWindow(start);
-        running = window != nullptr;
-        if (!window) return std::nullopt;
+        TExchange exchange;
+        exchange.window = WaitForMainWindow(start);
+        if (!exchange.window) return exchange;
+        DWORD process = 0;
+        GetWindowThreadProcessId(exchange.window, &process);
+        exchange.process.Reset(OpenProcess(SYNCHRONIZE, FALSE, process));
+        // This process has no window of its own: it names its desktop's window
+        // as the sender, which the running copy checks is on its own desktop.
         DWORD_PTR reply = 0;
-        if (!SendMessageTimeoutW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
-                                 reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
-                                 &reply)) {
-            running = IsWindow(window) != FALSE;
-            return std::nullopt;
-        }
-        // A copy still choosing its start-up state asks to be asked again.
-        if (static_cast<int64_t>(reply) != kRemoteReplyStarting ||
-            GetTickCount64() - start >= kStartingTimeoutMs)
-            return static_cast<int64_t>(reply);
+        if (SendMessageTimeoutW(exchange.window, WM_COPYDATA, reinterpret_cast<WPARAM>(GetDesktopWindow()),
+                                reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &reply))
+            exchange.reply = static_cast<int64_t>(reply);
+        // A copy whose window exists but that is still choosing its start-up
+        // state asks to be asked again.
+        if (exchange.reply != kRemoteReplyStarting || GetTickCount64() - start >= kStartingTimeoutMs)
+            return exchange;
         Sleep(50);
     }
+}
+
+}  // namespace
+
+int SendToRunningCopy(TCommand command) {
+    const TExchange exchange = Exchange(command, GetTickCount64());
+    if (!exchange.window) {
+        if (!CopyIsRunning()) return kExitNotRunning;
+        TellUser("Brivane is running but did not answer");
+        return kExitFailure;
+    }
+    const std::optional<bool> hidden = exchange.reply ? DecodeRemoteReply(*exchange.reply) : std::nullopt;
+    if (!hidden) {
+        // A copy that ended meanwhile is no longer running.
+        if (!IsWindow(exchange.window)) return kExitNotRunning;
+        TellUser("Brivane is running but did not answer");
+        return kExitFailure;
+    }
+    if (command == TCommand::Status) return *hidden ? kExitStatusHidden : kExitOk;
+    if (command != TCommand::Exit) return kExitOk;
+    // /exit says it is done only once the copy has ended.
+    const bool ended = exchange.process
+                           ? WaitForSingleObject(exchange.process.Get(), kExitTimeoutMs) == WAIT_OBJECT_0
+                           : WaitForWindowToGo(exchange.window, kExitTimeoutMs);
+    if (ended) return kExitOk;
+    TellUser("Brivane was asked to end but is still running");
+    return kExitFailure;
+}
+
+std::optional<int64_t> AskRunningCopy(TCommand command, bool& running) {
+    const TExchange exchange = Exchange(command, GetTickCount64());
+    running = exchange.window && (exchange.reply || IsWindow(exchange.window));
+    return exchange.reply;
 }
 
 namespace {

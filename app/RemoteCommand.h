@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <optional>
 #include <string>
 
@@ -28,9 +29,14 @@ int SendToRunningCopy(TCommand command);
 // (`running` false) or the copy did not answer.
 std::optional<int64_t> AskRunningCopy(TCommand command, bool& running);
 
-// One line for the user: on the standard error a parent handed over, else on
-// the parent's console; a command never opens a message box.
+// One line for the user: on the standard error (TellUser) or output (Print)
+// a parent handed over, else on the parent's console; a command never opens a
+// message box.
 void TellUser(const std::string& line);
+void Print(const std::string& line);
+// What the command-line copy tells the user of an error that ended its
+// command: the message, and a registry error's code.
+std::string FailureText(const std::exception& error);
 
 // /hotkey and /autohide (SettingsCommands.cpp): stores the setting and has
 // the running copy take it; the process's exit code.

@@ -8,7 +8,7 @@
 
 #include "CommandLine.h"
 #include "RemoteCommand.h"
-#include "UserSettings.h"
+#include "Settings.h"
 #include "core/Exception.h"
 #include "core/Utf.h"
 #include "win/Handles.h"
@@ -18,25 +18,6 @@ namespace {
 // The identifier of the trial registration that sees whether a key is free;
 // a thread's own hot keys take 0x0000 to 0xBFFF.
 constexpr int kTrialHotKeyId = 0x4252;
-
-// The printed line goes to the standard output a parent handed over, else to
-// the parent's console.
-void Print(const std::string& line) {
-    DWORD written = 0;
-    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (output && output != INVALID_HANDLE_VALUE) {
-        DWORD mode = 0;
-        if (GetConsoleMode(output, &mode)) {
-            const std::wstring wide = Widen(line + "\r\n");
-            WriteConsoleW(output, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-        } else {
-            const std::string bytes = line + "\n";
-            WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        }
-        return;
-    }
-    TellUser(line);
-}
 
 // Whether no other program holds the key: registered for this thread and let
 // go at once.
@@ -124,11 +105,5 @@ int RunAutoHideCommand(const TCommandRequest& request) {
 }  // namespace
 
 int RunSettingCommand(const TCommandRequest& request) {
-    try {
-        return request.command == TCommand::HotKey ? RunHotKeyCommand(request) : RunAutoHideCommand(request);
-    } catch (const Exception& error) {
-        // The registry refused a value.
-        TellUser(error.Message());
-        return kExitFailure;
-    }
+    return request.command == TCommand::HotKey ? RunHotKeyCommand(request) : RunAutoHideCommand(request);
 }

@@ -1,15 +1,13 @@
-// The shell's desktop: finding its windows (Progman, the window that holds the
-// icons, the icons' list view), hiding and showing them, and the wallpaper and
-// pattern of the running logon.
+// The shell's desktop windows: finding them (Progman, the window that holds
+// the icons, the icons' list view) and hiding or showing them, and the
+// wallpaper and pattern of the running logon.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-// The user's desktop settings under HKEY_CURRENT_USER: "Wallpaper" and
-// "Pattern", and the caption colours "TessikIconColour" and "TransparentIcon".
-inline constexpr char kDesktopSettingsKey[] = "Control Panel\\Desktop";
+#include "core/Seam.h"
 
 // The shell's desktop window, "Progman"; none when the shell has none.
 HWND ShellDesktopWindow();
@@ -24,10 +22,12 @@ HWND FindDesktopListView();
 // Hides or shows the shell's desktop window and, where it is another one,
 // the window that holds the icons.
 void ShowDesktopWindows(bool show);
+// Whether the shell shows a desktop window now.
+bool ShellShowsDesktop();
 
 // Sets the pattern (SPI_SETDESKPATTERN) or the wallpaper (SPI_SETDESKWALLPAPER)
 // for the running logon only: nothing is stored and nothing broadcast.
-void SetDesktopParameter(UINT action, const std::string& value);
+extern TSeam<void(UINT action, const std::string& value)> DesktopParameterSeam;
 
 // The hiding sequence: the desktop windows go, then the pattern and the
 // wallpaper are cleared for the running logon.

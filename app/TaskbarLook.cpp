@@ -6,28 +6,15 @@
 // at the small-icon size of the monitor the menu opens on.
 #include "TaskbarLook.h"
 
-#include <cstring>
-#include <vector>
-#include "MainWindow.h"
-
+#include "Settings.h"
 #include "resource.h"
-#include "win/Registry.h"
+#include "win/Forms.h"
 
 namespace {
 
-const char kPersonalizeKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
-
 HMONITOR PrimaryMonitor() { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
 
-TMainWindow::TTaskbarLookFunction& TaskbarLookFunction() {
-    static TMainWindow::TTaskbarLookFunction function;
-    return function;
-}
-
-TTaskbarLook TaskbarLookNow() {
-    if (TaskbarLookFunction()) return TaskbarLookFunction()();
-    return ReadTaskbarLook(MonitorDpi(PrimaryMonitor()));
-}
+TTaskbarLook TaskbarLookNow() { return ReadTaskbarLook(MonitorDpi(PrimaryMonitor())); }
 
 // The resource of a tray image drawn for a theme: images 0 and 1 have a
 // drawing for each, the others one for all.
@@ -42,12 +29,9 @@ constexpr int kMenuImageCount = 4;
 
 }  // namespace
 
-int SmallIconSizeAt(int dpi) {
-    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
-    static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
-    return forDpi ? forDpi(SM_CXSMICON, static_cast<UINT>(dpi)) : MulDiv(16, dpi, 96);
-}
+TSeam<TTaskbarLook()> TaskbarLookSeam(&TaskbarLookNow);
+
+int SmallIconSizeAt(int dpi) { return SystemMetricAtDpi(SM_CXSMICON, dpi); }
 
 TTaskbarLook ReadTaskbarLook(int primaryDpi) {
     TTaskbarLook look;
@@ -61,26 +45,21 @@ TTaskbarLook ReadTaskbarLook(int primaryDpi) {
         look.paper = GetSysColor(COLOR_WINDOW);
         return look;
     }
-    WithUserKey(kPersonalizeKey, TKeyOpening::OpenExisting, [&look](const TRegistry& personalize) {
-        DWORD type = 0;
-        std::vector<BYTE> data;
-        DWORD light = 0;
-        if (personalize.ReadStored("SystemUsesLightTheme", type, data) && type == REG_DWORD &&
-            data.size() == sizeof light) {
-            std::memcpy(&light, data.data(), sizeof light);
-        }
-        if (light) look.theme = TTaskbarTheme::Light;
-    });
+    if (ReadLightTaskbar()) look.theme = TTaskbarTheme::Light;
     return look;
 }
 
-void TMainWindow::SetTaskbarLookFunction(TTaskbarLookFunction function) {
-    TaskbarLookFunction() = std::move(function);
+TTrayPictures::TTrayPictures(TImageList* trayImages, TImageList* menuImages)
+    : trayImages_(trayImages), menuImages_(menuImages) {}
+
+void TTrayPictures::ShowIn(TShownIn shownIn) {
+    shownIn_ = shownIn;
+    shownIn.icon->OnMouseDown = TMouseEvent(this, &TTrayPictures::PrepareTrayMenu);
 }
 
-void TMainWindow::LoadTrayImages(const TTaskbarLook& look) {
+void TTrayPictures::LoadTrayImages(const TTaskbarLook& look) {
     const HINSTANCE module = GetModuleHandleW(nullptr);
-    TrayImages->SetSize(look.iconSize, look.iconSize);
+    trayImages_->SetSize(look.iconSize, look.iconSize);
     for (int i = 0; i < IDI_TRAY_IMAGE_COUNT; ++i) {
         const wchar_t* name = MAKEINTRESOURCEW(TrayImageResource(i, look.theme));
         if (look.theme == TTaskbarTheme::HighContrast && i < 2) {
@@ -88,50 +67,43 @@ void TMainWindow::LoadTrayImages(const TTaskbarLook& look) {
             drawing.LoadFromResource(module, name, look.iconSize);
             const TUniqueIcon twoTone = TwoToneIcon(drawing.Handle(), look.iconSize, look.ink, look.paper);
             // Without the system's colours it is still the right image.
-            TrayImages->AddIcon(twoTone ? twoTone.Get() : drawing.Handle());
+            trayImages_->AddIcon(twoTone ? twoTone.Get() : drawing.Handle());
         } else {
-            TrayImages->AddIconResource(module, name);
+            trayImages_->AddIconResource(module, name);
         }
     }
-    taskbarLook_ = look;
+    look_ = look;
 }
 
-void TMainWindow::FollowTaskbarLook() {
-    const TTaskbarLook look = TaskbarLookNow();
-    if (look == taskbarLook_ && TrayImages->Count() > 0) return;
-    const bool resized = look.iconSize != taskbarLook_.iconSize;
+void TTrayPictures::Follow() {
+    const TTaskbarLook look = TaskbarLookSeam();
+    if (look == look_ && trayImages_->Count() > 0) return;
+    const bool resized = look.iconSize != look_.iconSize;
     LoadTrayImages(look);
-    // While the stored description is read, it sets the icon itself.
-    if (Loading()) return;
+    // Until the tray icon exists, it takes its image when it is made.
+    if (!shownIn_) return;
     // The one change of the icon sends it to the shell again.
-    TrayImages->GetIcon(DesktopHidden() ? 1 : 0, *TrayIcon->Icon());
+    trayImages_->GetIcon(shownIn_->state->Hidden() ? 1 : 0, *shownIn_->icon->Icon());
     // The menu's images are made when it first opens, for its monitor.
-    if (resized && MenuImages->Count() > 0) FitMenuImages(PrimaryMonitor());
+    if (resized && menuImages_->Count() > 0) FitMenuImages(PrimaryMonitor());
 }
 
-void TMainWindow::FitMenuImages(HMONITOR monitor) {
+void TTrayPictures::FitMenuImages(HMONITOR monitor) {
+    if (!shownIn_) return;
     // On the primary monitor, the taskbar's size.
-    const int size =
-        monitor == PrimaryMonitor() ? taskbarLook_.iconSize : SmallIconSizeAt(MonitorDpi(monitor));
-    if (MenuImages->Count() == kMenuImageCount && MenuImages->Width() == size) return;
-    MenuImages->SetSize(size, size);
+    const int size = monitor == PrimaryMonitor() ? look_.iconSize : SmallIconSizeAt(MonitorDpi(monitor));
+    if (menuImages_->Count() == kMenuImageCount && menuImages_->Width() == size) return;
+    menuImages_->SetSize(size, size);
     for (int i = 0; i < kMenuImageCount; ++i)
-        MenuImages->AddIconResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i));
-    MenuImages->GetBitmap(1, ShowDesktopItem->Bitmap());
-    MenuImages->GetBitmap(0, HideDesktopItem->Bitmap());
-    MenuImages->GetBitmap(2, AboutItem->Bitmap());
-    MenuImages->GetBitmap(3, ExitItem->Bitmap());
+        menuImages_->AddIconResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY_IMAGE_FIRST + i));
+    menuImages_->GetBitmap(1, shownIn_->showItem->Bitmap());
+    menuImages_->GetBitmap(0, shownIn_->hideItem->Bitmap());
+    menuImages_->GetBitmap(2, shownIn_->aboutItem->Bitmap());
+    menuImages_->GetBitmap(3, shownIn_->exitItem->Bitmap());
 }
 
-void TMainWindow::PrepareTrayMenu(TObject*, TMouseButton button, TShiftState, int x, int y) {
+void TTrayPictures::PrepareTrayMenu(TObject*, TMouseButton button, TShiftState, int x, int y) {
     // The right button opens the menu where the cursor is.
     if (button == TMouseButton::mbRight)
         FitMenuImages(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTOPRIMARY));
-}
-
-void TMainWindow::WndProc(TMessage& message) {
-    TForm::WndProc(message);
-    // The About window has laid itself out for its monitor; the tray images
-    // follow the taskbar's.
-    if (message.Msg == WM_DPICHANGED) FollowTaskbarLook();
 }

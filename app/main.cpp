@@ -11,16 +11,13 @@
 #include "win/Handles.h"
 #include "win/Window.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // DLLs are looked for in the system folder only, never in the program's
-    // folder (a portable copy sits in Downloads beside whatever was saved
-    // there) nor in the current one. A failure is reported and the program
-    // goes on: its own loads name the system folder themselves.
-    if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-        ReportIgnoredFailure("SetDefaultDllDirectories", GetLastError());
-    }
-    TCommand command = TCommand::Run;
-    if (const std::optional<int> exitCode = RunCommandLineBeforeStart(command)) return *exitCode;
+namespace {
+
+// The copy started with a command, or a second copy: the exit code when this
+// process is done, none when it is the copy that runs (with `command` set to
+// what it should do once it has started).
+std::optional<int> RunCommandLineCopy(TCommand& command) {
+    if (const std::optional<int> exitCode = RunCommandLineBeforeStart(command)) return exitCode;
     // The mutex marks the running copy until its process ends; that copy
     // never closes its handle. A second copy leaves before it makes any
     // window: without a command it does not disturb the first, with one it
@@ -36,12 +33,34 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             // Any other failure lets this copy run, as if it were the first.
             if (!handle) ReportIgnoredFailure("CreateMutexW", error);
             mutex = std::move(handle);
-            break;
+            return std::nullopt;
         }
         handle.Reset();
-        if (command == TCommand::Run) return kExitOk;
+        if (command == TCommand::None) return kExitOk;
         const int result = SendToRunningCopy(command);
         if (result != kExitNotRunning || attempt == 2) return result;
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // DLLs are looked for in the system folder only, never in the program's
+    // folder (a portable copy sits in Downloads beside whatever was saved
+    // there) nor in the current one. A failure is reported and the program
+    // goes on: its own loads name the system folder themselves.
+    if (!SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        ReportIgnoredFailure("SetDefaultDllDirectories", GetLastError());
+    }
+    // The command-line copy's one boundary: an error that ends a command (the
+    // registry refused a value, say) is told to the user with exit code 3,
+    // and never opens a box.
+    TCommand command = TCommand::None;
+    try {
+        if (const std::optional<int> exitCode = RunCommandLineCopy(command)) return *exitCode;
+    } catch (const std::exception& error) {
+        TellUser(FailureText(error));
+        return kExitFailure;
     }
     TApplication application;
     application.SetTitle("Brivane");
@@ -49,14 +68,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // damaged copy, a window that can't be created) gets the error box, and
     // the program ends: without a main window there is nothing to run.
     TMainWindow* form = nullptr;
-    try {
-        form = application.CreateForm<TMainWindow>();
-    } catch (const std::exception& error) {
-        application.HandleException(error);
-        return 1;
-    }
+    GuardBoundary([&] { form = application.CreateForm<TMainWindow>(); });
+    if (!form) return kExitFailure;
     // A copy started for a command does it once its main window exists.
-    if (command != TCommand::Run) form->QueueCommand(command);
+    if (command != TCommand::None) form->QueueCommand(command);
     application.Run();
     return 0;
 }

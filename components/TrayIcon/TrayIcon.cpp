@@ -23,12 +23,11 @@ TTrayIconHandler& Shared() {
     return shared;
 }
 
-TTrayIcon::TNotifyFunction& NotifyFunction() {
-    static TTrayIcon::TNotifyFunction function;
-    return function;
-}
+BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW& data) { return Shell_NotifyIconW(message, &data); }
 
 }  // namespace
+
+TSeam<BOOL(DWORD, NOTIFYICONDATAW&)> NotifyIconSeam(&NotifyIcon);
 
 // --- shared window -----------------------------------------------------------
 
@@ -115,19 +114,12 @@ TTrayIconHandler* TTrayIcon::SharedHandler() { return Shared().Window() ? &Share
 
 TTrayIcon* TTrayIcon::FindIcon(UINT id) { return Shared().Find(id); }
 
-void TTrayIcon::SetNotifyFunction(TNotifyFunction function) { NotifyFunction() = std::move(function); }
-
 TWinControl* TTrayIcon::OwnerControl() const { return dynamic_cast<TWinControl*>(Owner()); }
 
 // --- the notification record -------------------------------------------------
 
 BOOL TTrayIcon::Notify(DWORD message) {
-    if (NotifyFunction()) {
-        const BOOL done = NotifyFunction()(message, iconData_);
-        NoteNotifyResult(message, done);
-        return done;
-    }
-    const BOOL done = Shell_NotifyIconW(message, &iconData_);
+    const BOOL done = NotifyIconSeam(message, iconData_);
     NoteNotifyResult(message, done);
     if (!done) {
         static const char* const kCalls[] = {

@@ -16,6 +16,7 @@
 #include "SimpleTimer/SimpleTimer.h"
 #include "TrayIcon/TrayMessage.h"
 #include "core/Component.h"
+#include "core/Seam.h"
 #include "win/Graphics.h"
 #include "win/SharedWindow.h"
 #include "win/Window.h"
@@ -37,6 +38,9 @@ class TTrayIcon;
 // The hidden window that all tray icons share; the shell sends it their
 // callbacks.
 using TTrayIconHandler = TSharedWindow<TTrayIcon>;
+
+// Every Shell_NotifyIconW call of the component; tests record the calls.
+extern TSeam<BOOL(DWORD message, NOTIFYICONDATAW& data)> NotifyIconSeam;
 
 class TTrayIcon : public TComponent {
 public:
@@ -129,11 +133,6 @@ public:
     static TTrayIconHandler* SharedHandler();
     static UINT TaskbarCreatedMessage();
     static TTrayIcon* FindIcon(UINT id);
-
-    // Every Shell_NotifyIconW call goes through this function; tests record
-    // the calls with it. An empty function restores the real one.
-    using TNotifyFunction = std::function<BOOL(DWORD message, NOTIFYICONDATAW& data)>;
-    static void SetNotifyFunction(TNotifyFunction function);
 
 protected:
     virtual void Click() { OnClick(this); }

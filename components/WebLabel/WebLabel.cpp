@@ -9,16 +9,15 @@
 
 namespace {
 
-TWebLabel::TShellExecuteFunction& ShellExecuteFunction() {
-    static TWebLabel::TShellExecuteFunction function;
-    return function;
+HINSTANCE OpenLink(HWND owner, const wchar_t* verb, const wchar_t* file, const wchar_t* parameters,
+                   const wchar_t* directory, int show) {
+    return ShellExecuteW(owner, verb, file, parameters, directory, show);
 }
 
 }  // namespace
 
-void TWebLabel::SetShellExecuteFunction(TShellExecuteFunction function) {
-    ShellExecuteFunction() = std::move(function);
-}
+TSeam<HINSTANCE(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int)>
+    LinkShellExecuteSeam(&OpenLink);
 
 TWebLabel::TWebLabel(TComponent* owner) : TLabel(owner) {
     if (Application) {
@@ -61,9 +60,5 @@ void TWebLabel::Click() {
     EnterComApartmentForShell();
     // The shell hands the address to the user's browser; a failure is not
     // reported.
-    if (const auto& function = ShellExecuteFunction()) {
-        function(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-    } else {
-        ShellExecuteW(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
-    }
+    LinkShellExecuteSeam(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
 }

@@ -9,7 +9,13 @@
 #include <functional>
 #include <string>
 
+#include "core/Seam.h"
 #include "win/StdCtrls.h"
+
+// The shell call of a click (ShellExecuteW's signature); tests observe the
+// target with it.
+extern TSeam<HINSTANCE(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int)>
+    LinkShellExecuteSeam;
 
 class TWebLabel : public TLabel {
 public:
@@ -31,13 +37,6 @@ public:
     void Click() override;
     // A label read from a stored description takes the link cursor.
     void Loaded() override;
-
-    // Every shell call of a click goes through this function (ShellExecuteW's
-    // signature); tests observe the target with it. An empty function
-    // restores ShellExecuteW.
-    using TShellExecuteFunction =
-        std::function<HINSTANCE(HWND, const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*, int)>;
-    static void SetShellExecuteFunction(TShellExecuteFunction function);
 
 private:
     std::string url_;

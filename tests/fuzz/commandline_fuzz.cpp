@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 0) arguments.push_back(current);
     if (const auto request = ParseCommandRequest(arguments)) {
         const TCommand command = request->command;
-        const size_t expected = command == TCommand::Run                                                ? 0
+        const size_t expected = command == TCommand::None                                               ? 0
                                 : command == TCommand::AutostartOn || command == TCommand::AutostartOff ? 2
                                 : request->change == TSettingChange::Print                              ? 1
                                 : command == TCommand::HotKey || command == TCommand::AutoHide          ? 2

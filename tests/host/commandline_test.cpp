@@ -24,7 +24,7 @@ TEST_P(ParseCommandLineTest, GivesTheCommandOrRefuses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Switches, ParseCommandLineTest,
-    testing::Values(ParseCase{{}, TCommand::Run}, ParseCase{{"/hide"}, TCommand::Hide},
+    testing::Values(ParseCase{{}, TCommand::None}, ParseCase{{"/hide"}, TCommand::Hide},
                     ParseCase{{"/show"}, TCommand::Show}, ParseCase{{"/toggle"}, TCommand::Toggle},
                     ParseCase{{"/exit"}, TCommand::Exit}, ParseCase{{"/status"}, TCommand::Status},
                     ParseCase{{"-HIDE"}, TCommand::Hide}, ParseCase{{"/Toggle"}, TCommand::Toggle},

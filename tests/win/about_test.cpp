@@ -62,7 +62,7 @@ constexpr char kShotTest[] = "AboutWindow.DISABLED_ScreenshotAtTheSessionsDpi";
 class AboutWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        TWebLabel::SetShellExecuteFunction(
+        LinkShellExecuteSeam.Replace(
             [this](HWND, const wchar_t*, const wchar_t* file, const wchar_t*, const wchar_t*, int) {
                 opened.push_back(file);
                 return reinterpret_cast<HINSTANCE>(42);
@@ -71,27 +71,27 @@ protected:
     }
     void TearDown() override {
         app.app.DestroyComponents();
-        TWebLabel::SetShellExecuteFunction(nullptr);
+        LinkShellExecuteSeam.Replace(nullptr);
     }
 
     // The lines as the list box window holds them.
     std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
-        for (const std::wstring& line : ListBoxLines(form->VersionLines->Handle()))
+        for (const std::wstring& line : ListBoxLines(Named<TListBox>(form, "VersionLines")->Handle()))
             lines.push_back(Narrow(line));
         return lines;
     }
 
     void ExpectLinesHidden() {
-        EXPECT_FALSE(form->VersionLines->Visible());
-        EXPECT_FALSE(IsWindowVisible(form->VersionLines->Handle()));
+        EXPECT_FALSE(Named<TListBox>(form, "VersionLines")->Visible());
+        EXPECT_FALSE(IsWindowVisible(Named<TListBox>(form, "VersionLines")->Handle()));
     }
     void ExpectLinesShown() {
-        EXPECT_TRUE(form->VersionLines->Visible());
+        EXPECT_TRUE(Named<TListBox>(form, "VersionLines")->Visible());
         EXPECT_EQ(Lines(), ExpectedVersionLines());
     }
     void ShowAndWait() {
-        form->ShowAboutWindow(nullptr);
+        Named<TMenuItem>(form, "AboutItem")->Click();
         ASSERT_TRUE(
             PumpUntil([&] { return IsWindowVisible(form->Handle()) && !IsIconic(app.app.Handle()); }));
     }
@@ -107,10 +107,11 @@ protected:
 // lines box holding whole lines only.
 TEST_F(AboutWindow, ThePointerOverTheLinkIsTheHandAndTheBoxShowsEightWholeLines) {
     ShowAndWait();
-    POINT link{form->AboutPanel->Scale(144 + 20), form->AboutPanel->Scale(226 + 9)};
-    ClientToScreen(form->AboutPanel->Handle(), &link);
+    POINT link{Named<TPanel>(form, "AboutPanel")->Scale(144 + 20),
+               Named<TPanel>(form, "AboutPanel")->Scale(226 + 9)};
+    ClientToScreen(Named<TPanel>(form, "AboutPanel")->Handle(), &link);
     ASSERT_TRUE(MoveCursor(link.x, link.y));
-    HWND panel = form->AboutPanel->Handle();
+    HWND panel = Named<TPanel>(form, "AboutPanel")->Handle();
     EXPECT_EQ(SendMessageW(panel, WM_SETCURSOR, reinterpret_cast<WPARAM>(panel), MAKELPARAM(HTCLIENT, 0)),
               TRUE);
     ICONINFO hand{};
@@ -120,8 +121,8 @@ TEST_F(AboutWindow, ThePointerOverTheLinkIsTheHandAndTheBoxShowsEightWholeLines)
     if (hand.hbmMask) DeleteObject(hand.hbmMask);
     if (hand.hbmColor) DeleteObject(hand.hbmColor);
 
-    form->VersionLinesButton->Click();
-    HWND box = form->VersionLines->Handle();
+    Named<TSpeedButton>(form, "VersionLinesButton")->Click();
+    HWND box = Named<TListBox>(form, "VersionLines")->Handle();
     RECT client;
     GetClientRect(box, &client);
     EXPECT_EQ(client.bottom, 8 * SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
@@ -134,21 +135,21 @@ TEST_F(AboutWindow, TheButtonShowsAndHidesExactlyThirteenVersionLines) {
     ASSERT_EQ(OwnVersionString(L"FileVersion"), BRIVANE_VERSION_TEXT);
     ASSERT_FALSE(OwnVersionString(L"ProductName").empty());
     ExpectLinesHidden();
-    form->VersionLinesButton->Click();
+    Named<TSpeedButton>(form, "VersionLinesButton")->Click();
     {
         SCOPED_TRACE("first show");
         ExpectLinesShown();
     }
-    form->VersionLinesButton->Click();
+    Named<TSpeedButton>(form, "VersionLinesButton")->Click();
     ExpectLinesHidden();
     // The lines stay in the list while hidden and are read afresh next time.
     EXPECT_EQ(Lines().size(), 13u);
-    form->VersionLinesButton->Click();
+    Named<TSpeedButton>(form, "VersionLinesButton")->Click();
     {
         SCOPED_TRACE("second show");
         ExpectLinesShown();
     }
-    form->HideVersionLines(nullptr);
+    Named<TSpeedButton>(form, "VersionLinesButton")->Click();
     ExpectLinesHidden();
     EXPECT_TRUE(app.errorBoxes.empty());
 }
@@ -161,30 +162,30 @@ TEST_F(AboutWindow, AboutShowsTheWindowAndAPictureClickHidesItIntoTheTray) {
     ShowAndWait();
 
     // A click on the product's name shows the lines over the picture.
-    ClickAt(form->AboutPanel, 80 + 120, 62 + 24);
-    EXPECT_TRUE(IsWindowVisible(form->VersionLines->Handle()));
+    ClickAt(Named<TPanel>(form, "AboutPanel"), 80 + 120, 62 + 24);
+    EXPECT_TRUE(IsWindowVisible(Named<TListBox>(form, "VersionLines")->Handle()));
     ExpectLinesShown();
 
     // A click on the picture elsewhere: the lines go, the window goes and the
     // application is minimised into the notification area.
-    ClickAt(form->AboutPanel, 30, 30);
+    ClickAt(Named<TPanel>(form, "AboutPanel"), 30, 30);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(window) && IsIconic(appWindow); }));
     ExpectLinesHidden();
     EXPECT_FALSE(IsWindowVisible(appWindow));
-    EXPECT_TRUE(form->TrayIcon->IconVisible());
+    EXPECT_TRUE(Named<TTrayIcon>(form, "TrayIcon")->IconVisible());
 
     // "About" again: the window comes back with the lines hidden, ready to
     // show them.
     ShowAndWait();
     ExpectLinesHidden();
-    ClickAt(form->AboutPanel, 80 + 10, 62 + 10);
+    ClickAt(Named<TPanel>(form, "AboutPanel"), 80 + 10, 62 + 10);
     ExpectLinesShown();
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
 TEST_F(AboutWindow, TheWebLinkOpensTheMakersSite) {
-    form->ShowAboutWindow(nullptr);
-    ClickAt(form->AboutPanel, 144 + 50, 226 + 9);
+    Named<TMenuItem>(form, "AboutItem")->Click();
+    ClickAt(Named<TPanel>(form, "AboutPanel"), 144 + 50, 226 + 9);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], L"http://www.example.com");
     // The link lies outside the button and above the picture: neither fired.
@@ -231,7 +232,7 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     EXPECT_NEAR(client.right, 405 * dpi / 96.0, 0.5);
     EXPECT_NEAR(client.bottom, 262 * dpi / 96.0, 0.5);
     RECT panel;
-    GetClientRect(form->AboutPanel->Handle(), &panel);
+    GetClientRect(Named<TPanel>(form, "AboutPanel")->Handle(), &panel);
     EXPECT_EQ(panel.right, client.right);
     EXPECT_EQ(panel.bottom, client.bottom);
 
@@ -243,13 +244,15 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     EXPECT_EQ(shot.At(shot.width / 2, 1), light);
     EXPECT_EQ(shot.At(shot.width - 2, shot.height / 2), dark);
     EXPECT_EQ(shot.At(shot.width / 2, shot.height - 2), dark);
-    const RECT picture = form->AboutPanel->ScaleRect(form->AboutPicture->BoundsRect());
+    const RECT picture =
+        Named<TPanel>(form, "AboutPanel")->ScaleRect(Named<TImage>(form, "AboutPicture")->BoundsRect());
     const size_t tones = capture::DistinctColours(shot, picture);
     EXPECT_GT(tones, 16u);
     if (dpi > 96) {
         EXPECT_GT(tones, 128u) << "the scaled picture is not smoothed";
     }
-    const RECT link = form->AboutPanel->ScaleRect(form->WebLink->BoundsRect());
+    const RECT link =
+        Named<TPanel>(form, "AboutPanel")->ScaleRect(Named<TWebLabel>(form, "WebLink")->BoundsRect());
     EXPECT_GT(capture::RedPixels(shot, link), MulDiv(MulDiv(60, dpi, 96), dpi, 96));
     EXPECT_EQ(capture::RedPixels(shot, RECT{picture.right, 0, shot.width, shot.height}), 0)
         << "past the picture";
@@ -257,9 +260,9 @@ TEST_F(AboutWindow, DISABLED_ScreenshotAtTheSessionsDpi) {
     ASSERT_TRUE(capture::WritePng(plain, shot));
     std::printf("screenshot: %s\n", HostPath(plain).c_str());
 
-    form->VersionLinesButton->Click();
+    Named<TSpeedButton>(form, "VersionLinesButton")->Click();
     const TPixels lines = capture::CaptureWindow(window);
-    const RECT box = capture::ClientRectIn(form->VersionLines->Handle(), window);
+    const RECT box = capture::ClientRectIn(Named<TListBox>(form, "VersionLines")->Handle(), window);
     // The list shows the button face behind its lines, and dark text on it.
     const uint32_t face = TPixels::Rgb(GetSysColor(COLOR_BTNFACE));
     EXPECT_EQ(lines.At(box.right - 3, box.bottom - 3), face);

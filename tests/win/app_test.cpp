@@ -25,14 +25,15 @@ protected:
     // A left click on the tray icon, as the shell reports it.
     static void ClickTray(TMainWindow* form) {
         for (LPARAM button : {WM_LBUTTONDOWN, WM_LBUTTONUP})
-            SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON, form->TrayIcon->IconId(), button);
+            SendMessageW(TTrayIcon::SharedHandler()->Window(), WM_TRAYICON,
+                         Named<TTrayIcon>(form, "TrayIcon")->IconId(), button);
     }
 
-    TRegistryValueBackup shellDesktop{kShellFoldersKey, L"Desktop"};
-    TRegistryValueBackup wallpaper{kDesktopKey, L"Wallpaper"};
-    TRegistryValueBackup pattern{kDesktopKey, L"Pattern"};
-    TRegistryValueBackup colour{kDesktopKey, L"TessikIconColour"};
-    TRegistryValueBackup transparent{kDesktopKey, L"TransparentIcon"};
+    TRegistryValueBackup shellDesktop{kShellFoldersKeyW, L"Desktop"};
+    TRegistryValueBackup wallpaper{kDesktopKeyW, L"Wallpaper"};
+    TRegistryValueBackup pattern{kDesktopKeyW, L"Pattern"};
+    TRegistryValueBackup colour{kDesktopKeyW, L"TessikIconColour"};
+    TRegistryValueBackup transparent{kDesktopKeyW, L"TransparentIcon"};
     TRegistryValueBackup hotKey{L"Software\\Brivane", L"HotKey"};
     TTestApplication app;
     TDesktopParameterRecorder parameters;
@@ -47,28 +48,30 @@ TEST_F(AppTest, StartsInTheShownStateWithTheDesktopVisible) {
     ExpectInterfaceState(form, false);
     // Wine's shell32 keeps the legacy "Shell Folders" value in step with the
     // user's folders whenever one is asked for; the program reads it as stored.
-    const auto stored = RegistryBytes(kShellFoldersKey, L"Desktop");
+    const auto stored = RegistryBytes(kShellFoldersKeyW, L"Desktop");
     ASSERT_GE(stored.size(), 2u);
-    EXPECT_EQ(form->DesktopFolderPath, Narrow(reinterpret_cast<const wchar_t*>(stored.data())));
-    EXPECT_EQ(form->DesktopListView, fixture->ListView());
-    EXPECT_TRUE(form->ColourCheckPending);
+    EXPECT_EQ(form->DesktopEntries().Folder(), Narrow(reinterpret_cast<const wchar_t*>(stored.data())));
+    EXPECT_EQ(form->CaptionColours().ListView(), fixture->ListView());
+    EXPECT_TRUE(form->CaptionColours().CapturePending());
     EXPECT_TRUE(HotKeyTaken());
     // The menu's images are made as the right button goes down to open it.
-    EXPECT_TRUE(form->ExitItem->Bitmap().Empty());
-    form->PrepareTrayMenu(form, TMouseButton::mbRight, 0, 0, 0);
-    for (TMenuItem* item : {form->ShowDesktopItem, form->HideDesktopItem, form->AboutItem, form->ExitItem}) {
+    EXPECT_TRUE(Named<TMenuItem>(form, "ExitItem")->Bitmap().Empty());
+    form->TrayPictures().FitMenuImages(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    for (TMenuItem* item :
+         {Named<TMenuItem>(form, "ShowDesktopItem"), Named<TMenuItem>(form, "HideDesktopItem"),
+          Named<TMenuItem>(form, "AboutItem"), Named<TMenuItem>(form, "ExitItem")}) {
         EXPECT_FALSE(item->Bitmap().Empty()) << item->Name();
         EXPECT_EQ(item->Bitmap().Width(), 16);
     }
     EXPECT_TRUE(parameters.calls.empty());
     // The menu shows the hot key in force, Ctrl+F12 unless the user chose
     // another; none while it is off.
-    EXPECT_EQ(form->HideDesktopItem->ShortCutText(), "Ctrl+F12");
+    EXPECT_EQ(Named<TMenuItem>(form, "HideDesktopItem")->ShortCutText(), "Ctrl+F12");
     for (const auto& [stored, shown] : {std::pair{L"Win+Shift+H", "Win+Shift+H"}, std::pair{L"off", ""}}) {
         SetRegistryString(L"Software\\Brivane", L"HotKey", stored);
         EXPECT_EQ(form->ApplyStoredSettings().hotKeyRegistered, *shown != 0);
-        EXPECT_EQ(form->HideDesktopItem->ShortCutText(), shown);
-        EXPECT_EQ(form->ShowDesktopItem->ShortCutText(), shown);
+        EXPECT_EQ(Named<TMenuItem>(form, "HideDesktopItem")->ShortCutText(), shown);
+        EXPECT_EQ(Named<TMenuItem>(form, "ShowDesktopItem")->ShortCutText(), shown);
     }
     EXPECT_FALSE(HotKeyTaken());
     DeleteRegistryValue(L"Software\\Brivane", L"HotKey");
@@ -92,7 +95,7 @@ TEST_F(AppTest, StartsInTheHiddenStateWhenTheDesktopIsHiddenOrMissing) {
     EXPECT_TRUE(parameters.calls.empty());  // wallpaper and pattern untouched
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     // One click (here the hot key) brings the desktop back.
-    SendMessageW(form->Handle(), WM_HOTKEY, TMainWindow::kHotKeyId, MAKELPARAM(MOD_CONTROL, VK_F12));
+    SendMessageW(form->Handle(), WM_HOTKEY, THotKeyRegistration::kHotKeyId, MAKELPARAM(MOD_CONTROL, VK_F12));
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
     app.app.DestroyComponents();
@@ -100,13 +103,13 @@ TEST_F(AppTest, StartsInTheHiddenStateWhenTheDesktopIsHiddenOrMissing) {
     fixture.reset();
     TMainWindow* second = Start();
     ExpectInterfaceState(second, true);
-    EXPECT_EQ(second->DesktopListView, nullptr);
+    EXPECT_EQ(second->CaptionColours().ListView(), nullptr);
     EXPECT_TRUE(app.errorBoxes.empty());
     // A shell that makes its desktop only now (a start at sign-in before it):
     // the watchdog's tick takes it as shown and leaves it as it is.
     parameters.calls.clear();
     fixture = std::make_unique<TDesktopFixture>();
-    second->ColourWatchdog->Tick();
+    second->Heartbeat().Tick();
     ExpectInterfaceState(second, false);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     EXPECT_TRUE(parameters.calls.empty());
@@ -114,20 +117,20 @@ TEST_F(AppTest, StartsInTheHiddenStateWhenTheDesktopIsHiddenOrMissing) {
 
 TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFirst) {
     const std::wstring storedWallpaper = L"C:\\Bilder\\Ελληνικά 日本語 Кириллица.bmp";
-    SetRegistryString(kDesktopKey, L"Wallpaper", storedWallpaper);
-    SetRegistryString(kDesktopKey, L"Pattern", L"(Ningún) 170 85", REG_EXPAND_SZ);
-    const auto wallpaperBytes = RegistryBytes(kDesktopKey, L"Wallpaper");
-    const auto patternBytes = RegistryBytes(kDesktopKey, L"Pattern");
+    SetRegistryString(kDesktopKeyW, L"Wallpaper", storedWallpaper);
+    SetRegistryString(kDesktopKeyW, L"Pattern", L"(Ningún) 170 85", REG_EXPAND_SZ);
+    const auto wallpaperBytes = RegistryBytes(kDesktopKeyW, L"Wallpaper");
+    const auto patternBytes = RegistryBytes(kDesktopKeyW, L"Pattern");
     TMainWindow* form = Start();
 
-    form->HideDesktop(form);
+    form->Desktop().HideDesktop(form);
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     EXPECT_EQ(parameters.calls, (std::vector<std::pair<UINT, std::string>>{{SPI_SETDESKPATTERN, ""},
                                                                            {SPI_SETDESKWALLPAPER, ""}}));
     ExpectInterfaceState(form, true);
 
     parameters.calls.clear();
-    form->ShowDesktop(form);
+    form->Desktop().ShowDesktop(form);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     EXPECT_EQ(parameters.calls,
               (std::vector<std::pair<UINT, std::string>>{{SPI_SETDESKPATTERN, "(Ningún) 170 85"},
@@ -135,18 +138,18 @@ TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFir
     ExpectInterfaceState(form, false);
 
     // Show while shown: nothing visible changes.
-    form->ShowDesktop(form);
+    form->Desktop().ShowDesktop(form);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
     // The user's stored settings were only read.
-    EXPECT_EQ(RegistryBytes(kDesktopKey, L"Wallpaper"), wallpaperBytes);
-    EXPECT_EQ(RegistryBytes(kDesktopKey, L"Pattern"), patternBytes);
+    EXPECT_EQ(RegistryBytes(kDesktopKeyW, L"Wallpaper"), wallpaperBytes);
+    EXPECT_EQ(RegistryBytes(kDesktopKeyW, L"Pattern"), patternBytes);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
 TEST_F(AppTest, TheHotKeyTogglesLikeAClickAndTheEndOfTheLogonShowsTheDesktop) {
     TMainWindow* form = Start();
-    SendMessageW(form->Handle(), WM_HOTKEY, TMainWindow::kHotKeyId, 0);
+    SendMessageW(form->Handle(), WM_HOTKEY, THotKeyRegistration::kHotKeyId, 0);
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, true);
     // A tray click does the same as the hot key.
@@ -154,7 +157,7 @@ TEST_F(AppTest, TheHotKeyTogglesLikeAClickAndTheEndOfTheLogonShowsTheDesktop) {
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
 
-    form->HideDesktop(form);
+    form->Desktop().HideDesktop(form);
     parameters.calls.clear();
     SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, 0);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
@@ -176,32 +179,32 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
         bool listViewFound;  // steps up to the desktop list view ran
     };
     const std::vector<Case> cases = {
-        {kShellFoldersKey, L"Desktop", REG_DWORD, {1, 0, 0, 0}, "Invalid data type for 'Desktop'", false},
-        {kDesktopKey,
+        {kShellFoldersKeyW, L"Desktop", REG_DWORD, {1, 0, 0, 0}, "Invalid data type for 'Desktop'", false},
+        {kDesktopKeyW,
          L"TransparentIcon",
          REG_SZ,
          {'1', 0, 0, 0},
          "Invalid data type for 'TransparentIcon'",
          false},
-        {kDesktopKey,
+        {kDesktopKeyW,
          L"TransparentIcon",
          REG_SZ,
          {'y', 0, 'e', 0, 's', 0, 0, 0},
          "Failed to get data for 'TransparentIcon'",
          false},
-        {kDesktopKey,
+        {kDesktopKeyW,
          L"TransparentIcon",
          REG_BINARY,
          {1, 2},
          "Invalid data type for 'TransparentIcon'",
          false},
-        {kDesktopKey,
+        {kDesktopKeyW,
          L"TessikIconColour",
          REG_SZ,
          {'r', 0, 0, 0},
          "Invalid data type for 'TessikIconColour'",
          true},
-        {kDesktopKey,
+        {kDesktopKeyW,
          L"TessikIconColour",
          REG_BINARY,
          {1, 2, 3, 4, 5, 6},
@@ -229,10 +232,10 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
         EXPECT_EQ(app.errorBoxes, std::vector<std::string>{c.message});
         ASSERT_FALSE(app.captions.empty());
         EXPECT_EQ(app.captions.back(), "Brivane");
-        EXPECT_EQ(form->DesktopListView != nullptr, c.listViewFound);
-        EXPECT_EQ(form->TrayIcon->Hint(), c.listViewFound ? "Click to hide desktop" : "");
+        EXPECT_EQ(form->CaptionColours().ListView() != nullptr, c.listViewFound);
+        EXPECT_EQ(Named<TTrayIcon>(form, "TrayIcon")->Hint(), c.listViewFound ? "Click to hide desktop" : "");
         EXPECT_FALSE(HotKeyTaken());
-        EXPECT_TRUE(form->ExitItem->Bitmap().Empty());
+        EXPECT_TRUE(Named<TMenuItem>(form, "ExitItem")->Bitmap().Empty());
         // The initial state was not chosen: the stored description's stands,
         // and the program goes on: a click on the tray icon hides the desktop.
         ShowWindow(fixture->Progman(), SW_SHOW);
@@ -243,8 +246,8 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
         ShowWindow(fixture->Progman(), SW_SHOW);
     }
     // "Desktop" is read before "TransparentIcon": with both wrong, only the first is reported.
-    SetRegistryDword(kShellFoldersKey, L"Desktop", 7);
-    SetRegistryString(kDesktopKey, L"TransparentIcon", L"1");
+    SetRegistryDword(kShellFoldersKeyW, L"Desktop", 7);
+    SetRegistryString(kDesktopKeyW, L"TransparentIcon", L"1");
     app.errorBoxes.clear();
     Start();
     EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'Desktop'"});
@@ -252,13 +255,14 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
 
 TEST_F(AppTest, TransparentIconSetsTheCheckMarkWhenPresent) {
     TMainWindow* form = Start();
-    EXPECT_TRUE(form->TransparentItem->Checked());  // absent: stays checked, nothing written
-    EXPECT_FALSE(RegistryValueExists(kDesktopKey, L"TransparentIcon"));
+    EXPECT_TRUE(
+        Named<TMenuItem>(form, "TransparentItem")->Checked());  // absent: stays checked, nothing written
+    EXPECT_FALSE(RegistryValueExists(kDesktopKeyW, L"TransparentIcon"));
     app.app.DestroyComponents();
     for (DWORD value : {0u, 1u, 7u}) {
-        SetRegistryDword(kDesktopKey, L"TransparentIcon", value);
+        SetRegistryDword(kDesktopKeyW, L"TransparentIcon", value);
         form = Start();
-        EXPECT_EQ(form->TransparentItem->Checked(), value != 0);
+        EXPECT_EQ(Named<TMenuItem>(form, "TransparentItem")->Checked(), value != 0);
         app.app.DestroyComponents();
     }
 }
@@ -267,23 +271,23 @@ TEST_F(AppTest, WrongTypedWallpaperOrPatternIsReportedOnceTheDesktopIsBack) {
     TMainWindow* form = Start();
     for (const wchar_t* value : {L"Wallpaper", L"Pattern"}) {
         SCOPED_TRACE(Narrow(value));
-        SetRegistryDword(kDesktopKey, value, 1);
-        form->HideDesktop(form);
+        SetRegistryDword(kDesktopKeyW, value, 1);
+        form->Desktop().HideDesktop(form);
         parameters.calls.clear();
         app.errorBoxes.clear();
-        form->ShowDesktop(form);
+        form->Desktop().ShowDesktop(form);
         EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for '" + Narrow(value) + "'"});
         // Wallpaper and pattern stay cleared; the desktop and the tray are back.
         EXPECT_TRUE(parameters.calls.empty());
         EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
         ExpectInterfaceState(form, false);
-        DeleteRegistryValue(kDesktopKey, value);
+        DeleteRegistryValue(kDesktopKeyW, value);
     }
     // Reached by the hot key, the error is shown the same way and the program goes on.
-    SetRegistryDword(kDesktopKey, L"Wallpaper", 1);
-    form->HideDesktop(form);
+    SetRegistryDword(kDesktopKeyW, L"Wallpaper", 1);
+    form->Desktop().HideDesktop(form);
     app.errorBoxes.clear();
-    SendMessageW(form->Handle(), WM_HOTKEY, TMainWindow::kHotKeyId, 0);
+    SendMessageW(form->Handle(), WM_HOTKEY, THotKeyRegistration::kHotKeyId, 0);
     EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'Wallpaper'"});
     EXPECT_TRUE(IsWindow(form->Handle()));
     ExpectInterfaceState(form, false);
@@ -302,7 +306,7 @@ LRESULT SendCommand(HWND window, TCommand command) {
 
 TEST_F(AppTest, DesktopActionsRunOneAtATimeInOrderOnceTheStartUpStateIsKnown) {
     std::vector<std::pair<HWND, UINT>> allowed;
-    SetMessageFilterFunction([&](HWND window, UINT message) { allowed.emplace_back(window, message); });
+    MessageFilterSeam.Replace([&](HWND window, UINT message) { allowed.emplace_back(window, message); });
     // A command that comes while the window is still being made (here: while
     // the tray component waits on the notification area) is asked again.
     std::vector<LRESULT> replies;
@@ -316,7 +320,7 @@ TEST_F(AppTest, DesktopActionsRunOneAtATimeInOrderOnceTheStartUpStateIsKnown) {
     };
     TMainWindow* form = Start();
     tray.answer = nullptr;
-    SetMessageFilterFunction(nullptr);
+    MessageFilterSeam.Replace(nullptr);
     ASSERT_FALSE(replies.empty());
     EXPECT_EQ(replies, std::vector<LRESULT>(replies.size(), static_cast<LRESULT>(kRemoteReplyStarting)));
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
@@ -332,8 +336,8 @@ TEST_F(AppTest, DesktopActionsRunOneAtATimeInOrderOnceTheStartUpStateIsKnown) {
                                                                  {SPI_SETDESKWALLPAPER, ""},
                                                                  {SPI_SETDESKPATTERN, "pattern"},
                                                                  {SPI_SETDESKWALLPAPER, "wallpaper"}};
-    SetRegistryString(kDesktopKey, L"Pattern", L"pattern");
-    SetRegistryString(kDesktopKey, L"Wallpaper", L"wallpaper");
+    SetRegistryString(kDesktopKeyW, L"Pattern", L"pattern");
+    SetRegistryString(kDesktopKeyW, L"Wallpaper", L"wallpaper");
     parameters.calls.clear();
     EXPECT_EQ(SendCommand(form->Handle(), TCommand::Hide), EncodeRemoteReply(true));
     EXPECT_EQ(SendCommand(form->Handle(), TCommand::Toggle), EncodeRemoteReply(false));
@@ -345,40 +349,41 @@ TEST_F(AppTest, DesktopActionsRunOneAtATimeInOrderOnceTheStartUpStateIsKnown) {
     // A click that comes while a hide waits on the shell runs after it, not
     // inside it.
     parameters.calls.clear();
-    TMainWindow::SetDesktopParameterFunction([&](UINT action, const std::string& value) {
+    DesktopParameterSeam.Replace([&](UINT action, const std::string& value) {
         parameters.calls.emplace_back(action, value);
-        if (parameters.calls.size() == 1) form->ShowDesktop(form);
+        if (parameters.calls.size() == 1) form->Desktop().ShowDesktop(form);
     });
-    form->HideDesktop(form);
+    form->Desktop().HideDesktop(form);
     EXPECT_EQ(parameters.calls, hideThenShow);
     ExpectInterfaceState(form, false);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
 }
 
 TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
-    DeleteRegistryValue(kShellFoldersKey, L"Desktop");
+    DeleteRegistryValue(kShellFoldersKeyW, L"Desktop");
     // Keep a copy of "Control Panel\Desktop" and start without it.
     HKEY saved = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\BrivaneTestSaved", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                     &saved, nullptr);
-    RegCopyTreeW(HKEY_CURRENT_USER, kDesktopKey, saved);
-    RegDeleteTreeW(HKEY_CURRENT_USER, kDesktopKey);
+    RegCopyTreeW(HKEY_CURRENT_USER, kDesktopKeyW, saved);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kDesktopKeyW);
     fixture.reset();
 
     TMainWindow* form = Start();
     EXPECT_TRUE(app.errorBoxes.empty());
     // Without the legacy "Shell Folders" value the shell's own answer is used.
-    EXPECT_FALSE(form->DesktopFolderPath.empty());
+    EXPECT_FALSE(form->DesktopEntries().Folder().empty());
     HKEY created = nullptr;
-    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_READ, &created), ERROR_SUCCESS);
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKeyW, 0, KEY_READ, &created), ERROR_SUCCESS);
     if (created) RegCloseKey(created);
-    form->HideDesktop(form);
-    form->ShowDesktop(form);
+    form->Desktop().HideDesktop(form);
+    form->Desktop().ShowDesktop(form);
     EXPECT_TRUE(app.errorBoxes.empty());
     ExpectInterfaceState(form, false);
 
     HKEY target = nullptr;
-    RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
+    RegCreateKeyExW(HKEY_CURRENT_USER, kDesktopKeyW, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target,
+                    nullptr);
     RegCopyTreeW(saved, nullptr, target);
     RegCloseKey(target);
     RegCloseKey(saved);
@@ -391,7 +396,7 @@ protected:
     void SetUp() override {
         fixture.reset();
         fixture = std::make_unique<TDesktopFixture>(GetParam());
-        SetRegistryDword(kDesktopKey, L"TessikIconColour", kColour);
+        SetRegistryDword(kDesktopKeyW, L"TessikIconColour", kColour);
     }
     COLORREF TextColour() const {
         return static_cast<COLORREF>(SendMessageW(fixture->ListView(), LVM_GETTEXTCOLOR, 0, 0));
@@ -405,23 +410,23 @@ protected:
 
 TEST_P(LayoutTest, HideShowColoursAndTheWatchdogReachTheFolderView) {
     TMainWindow* form = Start();
-    ASSERT_EQ(form->DesktopListView, fixture->ListView());
-    EXPECT_EQ(WindowText(form->DesktopListView), "FolderView");
+    ASSERT_EQ(form->CaptionColours().ListView(), fixture->ListView());
+    EXPECT_EQ(WindowText(form->CaptionColours().ListView()), "FolderView");
     EXPECT_EQ(TextColour(), kColour);
-    form->HideDesktop(form);
+    form->Desktop().HideDesktop(form);
     EXPECT_FALSE(IsWindowVisible(fixture->ListView()));
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
-    form->ShowDesktop(form);
+    form->Desktop().ShowDesktop(form);
     EXPECT_TRUE(IconsVisible());
     if (fixture->WallpaperWorkerW()) {
         EXPECT_TRUE(IsWindowVisible(fixture->WallpaperWorkerW()));
     }
     // The shell puts its colours back on a settings change; the watchdog's
     // next compare puts ours back.
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     SendMessageW(fixture->IconHost(), WM_SETTINGCHANGE, 0, 0);
     ASSERT_EQ(TextColour(), TDesktopFixture::kShellTextColour);
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     EXPECT_EQ(TextColour(), kColour);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
@@ -430,16 +435,16 @@ TEST_P(LayoutTest, AShellRestartIsFollowedWhetherTheDesktopIsShownOrHidden) {
     TMainWindow* form = Start();
     for (bool hidden : {false, true}) {
         SCOPED_TRACE(hidden ? "restart while hidden" : "restart while shown");
-        form->ColourWatchdog->Tick();
-        ASSERT_FALSE(form->ColourCheckPending);
+        form->Heartbeat().Tick();
+        ASSERT_FALSE(form->CaptionColours().CapturePending());
         parameters.calls.clear();
         tray.calls.clear();
         // The new windows come up shown, with the shell's colours; the
         // broadcast reaches this thread's windows before Restart returns.
         fixture->Restart();
-        EXPECT_EQ(form->DesktopListView, fixture->ListView());
+        EXPECT_EQ(form->CaptionColours().ListView(), fixture->ListView());
         EXPECT_EQ(TextColour(), kColour);
-        EXPECT_TRUE(form->ColourCheckPending);
+        EXPECT_TRUE(form->CaptionColours().CapturePending());
         EXPECT_EQ(IconsVisible(), !hidden);
         using Calls = std::vector<std::pair<UINT, std::string>>;
         const Calls cleared{{SPI_SETDESKPATTERN, ""}, {SPI_SETDESKWALLPAPER, ""}};
@@ -480,14 +485,14 @@ TEST(ComApartmentTest, TheFirstShellCallPutsTheThreadInASingleThreadedApartmentF
 }
 
 TEST_F(AppTest, AListViewThatWentAwayIsLookedUpAgain) {
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(10, 200, 30));
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(10, 200, 30));
     TMainWindow* form = Start();
     EXPECT_EQ(SendMessageW(fixture->ListView(), LVM_GETTEXTCOLOR, 0, 0), RGB(10, 200, 30));
     // The shell restarts: a new desktop with a new list view.
     fixture.reset();
     fixture = std::make_unique<TDesktopFixture>();
-    EXPECT_FALSE(IsWindow(form->DesktopListView));
-    form->ShowDesktop(form);
-    EXPECT_EQ(form->DesktopListView, fixture->ListView());
+    EXPECT_FALSE(IsWindow(form->CaptionColours().ListView()));
+    form->Desktop().ShowDesktop(form);
+    EXPECT_EQ(form->CaptionColours().ListView(), fixture->ListView());
     EXPECT_EQ(SendMessageW(fixture->ListView(), LVM_GETTEXTCOLOR, 0, 0), RGB(10, 200, 30));
 }

@@ -26,7 +26,7 @@ COLORREF BackColour(HWND list) { return static_cast<COLORREF>(SendMessageW(list,
 
 std::optional<DWORD> StoredColour() {
     DWORD type = 0;
-    const auto bytes = RegistryBytes(kDesktopKey, L"TessikIconColour", &type);
+    const auto bytes = RegistryBytes(kDesktopKeyW, L"TessikIconColour", &type);
     if (bytes.size() != 4 || type != REG_DWORD) return std::nullopt;
     return *reinterpret_cast<const DWORD*>(bytes.data());
 }
@@ -35,14 +35,14 @@ std::optional<DWORD> StoredColour() {
 class TChooserAnswer {
 public:
     explicit TChooserAnswer(std::optional<COLORREF> answer) {
-        TColorDialog::SetAnswerForTesting([this, answer](COLORREF initial, DWORD flags) {
+        ColourChooserSeam.Replace([this, answer](COLORREF initial, DWORD flags) {
             ++runs;
             this->initial = initial;
             this->flags = flags;
             return answer;
         });
     }
-    ~TChooserAnswer() { TColorDialog::SetAnswerForTesting(nullptr); }
+    ~TChooserAnswer() { ColourChooserSeam.Replace(nullptr); }
     int runs = 0;
     COLORREF initial = 0xDEAD;
     DWORD flags = 0;
@@ -55,8 +55,8 @@ protected:
         list = fixture->ListView();
         return form;
     }
-    TRegistryValueBackup colour{kDesktopKey, L"TessikIconColour"};
-    TRegistryValueBackup transparent{kDesktopKey, L"TransparentIcon"};
+    TRegistryValueBackup colour{kDesktopKeyW, L"TessikIconColour"};
+    TRegistryValueBackup transparent{kDesktopKeyW, L"TransparentIcon"};
     TTestApplication app;
     TNotifyRecorder tray;
     std::unique_ptr<TDesktopFixture> fixture = std::make_unique<TDesktopFixture>();
@@ -66,11 +66,11 @@ protected:
 }  // namespace
 
 TEST_F(ColoursTest, ResettingTheDesktopColoursMakesTheShellPutItsCaptionColourBack) {
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 2, 3));
-    TMainWindow* form = Start();
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(1, 2, 3));
+    Start();
     ASSERT_EQ(TextColour(list), RGB(1, 2, 3));
     const int before = fixture->SysColorChanges();
-    form->ResetDesktopColours();
+    ResetDesktopColours();
     // SetSysColors tells every top-level window; the shell's answer may come
     // after the call returns.
     ASSERT_TRUE(PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; }));
@@ -78,33 +78,33 @@ TEST_F(ColoursTest, ResettingTheDesktopColoursMakesTheShellPutItsCaptionColourBa
 }
 
 TEST_F(ColoursTest, ChoosingAColourStoresAppliesChecksAndRecaptures) {
-    DeleteRegistryValue(kDesktopKey, L"TessikIconColour");
+    DeleteRegistryValue(kDesktopKeyW, L"TessikIconColour");
     TMainWindow* form = Start();
-    form->ColourWatchdog->Tick();  // first capture
-    EXPECT_FALSE(form->ColourCheckPending);
-    EXPECT_EQ(form->ColourWatchdog->Interval(), 1000u);
+    form->Heartbeat().Tick();  // first capture
+    EXPECT_FALSE(form->CaptionColours().CapturePending());
+    EXPECT_EQ(form->Heartbeat().Interval(), 1000u);
 
     const COLORREF chosen = RGB(200, 30, 40);
     {
         TChooserAnswer answer(chosen);
-        form->ChooseCaptionColour(form);
+        Named<TMenuItem>(form, "ChooseColourItem")->Click();
         EXPECT_EQ(answer.runs, 1);
         EXPECT_EQ(answer.flags & (CC_FULLOPEN | CC_ANYCOLOR), static_cast<DWORD>(CC_FULLOPEN | CC_ANYCOLOR));
     }
     EXPECT_EQ(StoredColour(), chosen);
     EXPECT_EQ(TextColour(list), chosen);
     EXPECT_EQ(BackColour(list), CLR_NONE);  // "Transparent" is checked
-    EXPECT_TRUE(form->CaptionColoursItem->Checked());
-    EXPECT_TRUE(form->ColourCheckPending);
-    form->ColourWatchdog->Tick();
-    EXPECT_EQ(form->CapturedTextColour, chosen);
+    EXPECT_TRUE(Named<TMenuItem>(form, "CaptionColoursItem")->Checked());
+    EXPECT_TRUE(form->CaptionColours().CapturePending());
+    form->Heartbeat().Tick();
+    EXPECT_EQ(form->CaptionColours().CapturedColour(), chosen);
 
     // Unchecked "Transparent": the caption background is the desktop colour.
-    form->ToggleTransparentCaptions(form);
+    Named<TMenuItem>(form, "TransparentItem")->Click();
     const COLORREF second = RGB(0, 90, 200);
     {
         TChooserAnswer answer(second);
-        form->ChooseCaptionColour(form);
+        Named<TMenuItem>(form, "ChooseColourItem")->Click();
         EXPECT_EQ(answer.initial, chosen);  // the chooser starts at the stored colour
     }
     EXPECT_EQ(TextColour(list), second);
@@ -113,71 +113,71 @@ TEST_F(ColoursTest, ChoosingAColourStoresAppliesChecksAndRecaptures) {
 }
 
 TEST_F(ColoursTest, CancellingTheChooserChangesNothing) {
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(5, 6, 7));
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(5, 6, 7));
     TMainWindow* form = Start();
-    form->ColourWatchdog->Tick();
-    const auto before = RegistryBytes(kDesktopKey, L"TessikIconColour");
+    form->Heartbeat().Tick();
+    const auto before = RegistryBytes(kDesktopKeyW, L"TessikIconColour");
     TChooserAnswer answer(std::nullopt);
-    form->ChooseCaptionColour(form);
+    Named<TMenuItem>(form, "ChooseColourItem")->Click();
     EXPECT_EQ(answer.runs, 1);
     EXPECT_EQ(answer.initial, RGB(5, 6, 7));
-    EXPECT_EQ(RegistryBytes(kDesktopKey, L"TessikIconColour"), before);
-    EXPECT_FALSE(form->CaptionColoursItem->Checked());
-    EXPECT_FALSE(form->ColourCheckPending);
+    EXPECT_EQ(RegistryBytes(kDesktopKeyW, L"TessikIconColour"), before);
+    EXPECT_FALSE(Named<TMenuItem>(form, "CaptionColoursItem")->Checked());
+    EXPECT_FALSE(form->CaptionColours().CapturePending());
 }
 
 TEST_F(ColoursTest, DefaultForgetsTheColourAndLeavesTransparencyAlone) {
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(250, 250, 0));
-    SetRegistryDword(kDesktopKey, L"TransparentIcon", 0);
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(250, 250, 0));
+    SetRegistryDword(kDesktopKeyW, L"TransparentIcon", 0);
     TMainWindow* form = Start();
     EXPECT_EQ(TextColour(list), RGB(250, 250, 0));
     {
         TChooserAnswer answer(RGB(250, 250, 0));
-        form->ChooseCaptionColour(form);
+        Named<TMenuItem>(form, "ChooseColourItem")->Click();
     }
-    ASSERT_TRUE(form->CaptionColoursItem->Checked());
-    form->ColourWatchdog->Tick();
+    ASSERT_TRUE(Named<TMenuItem>(form, "CaptionColoursItem")->Checked());
+    form->Heartbeat().Tick();
 
-    form->RestoreDefaultCaptionColours(form);
+    Named<TMenuItem>(form, "DefaultColoursItem")->Click();
     PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; });
     EXPECT_FALSE(StoredColour().has_value());
-    EXPECT_FALSE(RegistryValueExists(kDesktopKey, L"TessikIconColour"));
-    EXPECT_FALSE(form->CaptionColoursItem->Checked());
-    EXPECT_TRUE(form->ColourCheckPending);
+    EXPECT_FALSE(RegistryValueExists(kDesktopKeyW, L"TessikIconColour"));
+    EXPECT_FALSE(Named<TMenuItem>(form, "CaptionColoursItem")->Checked());
+    EXPECT_TRUE(form->CaptionColours().CapturePending());
     EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
-    EXPECT_FALSE(form->TransparentItem->Checked());
-    EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{0, 0, 0, 0}));
+    EXPECT_FALSE(Named<TMenuItem>(form, "TransparentItem")->Checked());
+    EXPECT_EQ(RegistryBytes(kDesktopKeyW, L"TransparentIcon"), (std::vector<BYTE>{0, 0, 0, 0}));
     // The captions stay the shell's: capture, then compare without change.
-    form->ColourWatchdog->Tick();
-    EXPECT_EQ(form->CapturedTextColour, TDesktopFixture::kShellTextColour);
-    for (int i = 0; i < 3; ++i) form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
+    EXPECT_EQ(form->CaptionColours().CapturedColour(), TDesktopFixture::kShellTextColour);
+    for (int i = 0; i < 3; ++i) form->Heartbeat().Tick();
     EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
     // A second "Default" with no value stored is no error.
-    form->RestoreDefaultCaptionColours(form);
+    Named<TMenuItem>(form, "DefaultColoursItem")->Click();
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
 TEST_F(ColoursTest, WithoutAStoredColourNothingChangesOnTheDesktopButTransparentIsStored) {
-    DeleteRegistryValue(kDesktopKey, L"TessikIconColour");
+    DeleteRegistryValue(kDesktopKeyW, L"TessikIconColour");
     ListView_SetTextBkColor(fixture->ListView(), RGB(9, 9, 9));
     TMainWindow* form = Start();
-    form->HideDesktop(form);
-    form->ShowDesktop(form);
-    form->ToggleTransparentCaptions(form);
+    form->Desktop().HideDesktop(form);
+    form->Desktop().ShowDesktop(form);
+    Named<TMenuItem>(form, "TransparentItem")->Click();
     EXPECT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
     EXPECT_EQ(BackColour(list), RGB(9, 9, 9));
-    EXPECT_FALSE(form->TransparentItem->Checked());
-    EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{0, 0, 0, 0}));
-    form->ToggleTransparentCaptions(form);
-    EXPECT_EQ(RegistryBytes(kDesktopKey, L"TransparentIcon"), (std::vector<BYTE>{1, 0, 0, 0}));
+    EXPECT_FALSE(Named<TMenuItem>(form, "TransparentItem")->Checked());
+    EXPECT_EQ(RegistryBytes(kDesktopKeyW, L"TransparentIcon"), (std::vector<BYTE>{0, 0, 0, 0}));
+    Named<TMenuItem>(form, "TransparentItem")->Click();
+    EXPECT_EQ(RegistryBytes(kDesktopKeyW, L"TransparentIcon"), (std::vector<BYTE>{1, 0, 0, 0}));
 }
 
 TEST_F(ColoursTest, TheWatchdogAppliesTheStoredColourAgainWhenTheShellResetsIt) {
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(0, 128, 255));
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(0, 128, 255));
     TMainWindow* form = Start();
     EXPECT_EQ(TextColour(list), RGB(0, 128, 255));
-    form->ColourWatchdog->Tick();
-    EXPECT_EQ(form->CapturedTextColour, RGB(0, 128, 255));
+    form->Heartbeat().Tick();
+    EXPECT_EQ(form->CaptionColours().CapturedColour(), RGB(0, 128, 255));
 
     // The shell puts its colours back (a theme change, say).
     const int element = COLOR_BACKGROUND;
@@ -185,67 +185,67 @@ TEST_F(ColoursTest, TheWatchdogAppliesTheStoredColourAgainWhenTheShellResetsIt) 
     SetSysColors(1, &element, &background);
     PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; });
     ASSERT_EQ(TextColour(list), TDesktopFixture::kShellTextColour);
-    form->ColourWatchdog->Tick();  // one compare tick
+    form->Heartbeat().Tick();  // one compare tick
     EXPECT_EQ(TextColour(list), RGB(0, 128, 255));
-    EXPECT_EQ(form->CapturedTextColour, RGB(0, 128, 255));
+    EXPECT_EQ(form->CaptionColours().CapturedColour(), RGB(0, 128, 255));
 }
 
 TEST_F(ColoursTest, ACustomColourEqualToTheShellsNeverTriggersTheWatchdog) {
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", TDesktopFixture::kShellTextColour);
-    SetRegistryDword(kDesktopKey, L"TransparentIcon", 0);
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", TDesktopFixture::kShellTextColour);
+    SetRegistryDword(kDesktopKeyW, L"TransparentIcon", 0);
     TMainWindow* form = Start();
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     // Applying would set the background to the desktop colour; the shell's
     // reset makes it transparent again. It stays so: nothing was re-applied.
     ListView_SetTextBkColor(fixture->ListView(), CLR_NONE);
-    for (int i = 0; i < 3; ++i) form->ColourWatchdog->Tick();
+    for (int i = 0; i < 3; ++i) form->Heartbeat().Tick();
     EXPECT_EQ(BackColour(list), CLR_NONE);
 }
 
 TEST_F(ColoursTest, WithTheListViewGoneTheWatchdogGoesOnWithoutError) {
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 1, 1));
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(1, 1, 1));
     TMainWindow* form = Start();
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     fixture.reset();
-    for (int i = 0; i < 3; ++i) form->ColourWatchdog->Tick();
+    for (int i = 0; i < 3; ++i) form->Heartbeat().Tick();
     EXPECT_TRUE(app.errorBoxes.empty());
-    EXPECT_EQ(form->ColourWatchdog->Interval(), 1000u);
+    EXPECT_EQ(form->Heartbeat().Interval(), 1000u);
     // A new desktop is found and gets the stored colour at the next compare.
     fixture = std::make_unique<TDesktopFixture>();
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     EXPECT_EQ(TextColour(fixture->ListView()), RGB(1, 1, 1));
 }
 
 TEST_F(ColoursTest, AWrongTypedColourShowsOneBoxAtATimeNotOneASecond) {
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 2, 3));
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(1, 2, 3));
     TMainWindow* form = Start();
-    form->ColourWatchdog->Tick();
-    SetRegistryString(kDesktopKey, L"TessikIconColour", L"r");  // four bytes: the type is wrong
-    ListView_SetTextColor(fixture->ListView(), RGB(9, 8, 7));   // makes the watchdog load the colour
+    form->Heartbeat().Tick();
+    SetRegistryString(kDesktopKeyW, L"TessikIconColour", L"r");  // four bytes: the type is wrong
+    ListView_SetTextColor(fixture->ListView(), RGB(9, 8, 7));    // makes the watchdog load the colour
 
     int nestedTicks = 0;
     app.app.SetErrorBoxHook([&](const std::string& text, const std::string&) {
         app.errorBoxes.push_back(text);
         // The box is modal and the timer keeps ticking under it.
-        for (; nestedTicks < 3; ++nestedTicks) form->ColourWatchdog->Tick();
+        for (; nestedTicks < 3; ++nestedTicks) form->Heartbeat().Tick();
     });
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     EXPECT_EQ(nestedTicks, 3);
     EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'TessikIconColour'"});
     // Once the box is closed, the next tick may show it again.
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     EXPECT_EQ(app.errorBoxes.size(), 2u);
 }
 
 TEST_F(ColoursTest, TheWatchdogCapturesOnItsFirstTickAfterThreeSecondsThenComparesEverySecond) {
     TMainWindow* form = Start();
-    EXPECT_EQ(form->ColourWatchdog->Interval(), 3000u);
-    EXPECT_TRUE(form->ColourWatchdog->Running());
-    EXPECT_TRUE(form->ColourCheckPending);
-    form->ColourWatchdog->Tick();
-    EXPECT_FALSE(form->ColourCheckPending);
-    EXPECT_EQ(form->ColourWatchdog->Interval(), 1000u);
-    EXPECT_TRUE(form->ColourWatchdog->Running());
+    EXPECT_EQ(form->Heartbeat().Interval(), 3000u);
+    EXPECT_TRUE(form->Heartbeat().Running());
+    EXPECT_TRUE(form->CaptionColours().CapturePending());
+    form->Heartbeat().Tick();
+    EXPECT_FALSE(form->CaptionColours().CapturePending());
+    EXPECT_EQ(form->Heartbeat().Interval(), 1000u);
+    EXPECT_TRUE(form->Heartbeat().Running());
     // The capture minimised the application into the tray.
     EXPECT_TRUE(IsIconic(app.app.Handle()));
     EXPECT_FALSE(IsWindowVisible(app.app.Handle()));
@@ -315,39 +315,41 @@ private:
 
 TEST_F(ColoursTest, AWatchdogThatCannotReadTheColourNeitherCapturesNorRepaints) {
     struct TShortLimit {
-        TShortLimit() { TMainWindow::SetShellAnswerLimit(50); }
-        ~TShortLimit() { TMainWindow::SetShellAnswerLimit(2000); }
+        TShortLimit() {
+            ShellAnswerLimitSeam.Replace([] { return 50u; });
+        }
+        ~TShortLimit() { ShellAnswerLimitSeam.Replace(nullptr); }
     } shortLimit;
-    SetRegistryDword(kDesktopKey, L"TessikIconColour", RGB(1, 2, 3));
+    SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(1, 2, 3));
     fixture.reset();
     THangingDesktop desktop;
     TMainWindow* form = app.app.CreateForm<TMainWindow>();
-    ASSERT_EQ(form->DesktopListView, desktop.ListView());
+    ASSERT_EQ(form->CaptionColours().ListView(), desktop.ListView());
     const int sets = desktop.TextColourSets();
 
     // The first ticks after start-up are capture ticks; against a list view
     // that does not answer they capture nothing, and minimise the application
     // once, not on every tick: an About window opened meanwhile stays open.
     desktop.Hang();
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     EXPECT_TRUE(IsIconic(app.app.Handle()));
     app.app.Restore();
-    for (int i = 0; i < 2; ++i) form->ColourWatchdog->Tick();
+    for (int i = 0; i < 2; ++i) form->Heartbeat().Tick();
     EXPECT_FALSE(IsIconic(app.app.Handle()));
     desktop.Resume();
     // Answering again, the next tick captures: had it compared against
     // nothing captured, it would have repainted.
-    form->ColourWatchdog->Tick();
-    EXPECT_EQ(form->CapturedTextColour, RGB(1, 2, 3));
+    form->Heartbeat().Tick();
+    EXPECT_EQ(form->CaptionColours().CapturedColour(), RGB(1, 2, 3));
     EXPECT_EQ(desktop.TextColourSets(), sets);
 
     // Compare ticks against a list view that does not answer: no repaint storm.
     desktop.Hang();
-    for (int i = 0; i < 10; ++i) form->ColourWatchdog->Tick();
+    for (int i = 0; i < 10; ++i) form->Heartbeat().Tick();
     desktop.Resume();
-    form->ColourWatchdog->Tick();
+    form->Heartbeat().Tick();
     EXPECT_EQ(desktop.TextColourSets(), sets);
-    EXPECT_EQ(form->CapturedTextColour, RGB(1, 2, 3));
+    EXPECT_EQ(form->CaptionColours().CapturedColour(), RGB(1, 2, 3));
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 

@@ -39,7 +39,7 @@ std::vector<LiveItem> OpenAndRead(TMainWindow* form) {
     static TPopupMenu* menu;
     std::vector<LiveItem> items;
     out = &items;
-    menu = form->TrayMenu;
+    menu = Named<TPopupMenu>(form, "TrayMenu");
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
         HMENU handle = menu->Handle();
         if (!handle) return;
@@ -58,13 +58,13 @@ std::vector<LiveItem> OpenAndRead(TMainWindow* form) {
         }
         EndMenu();
     });
-    form->TrayMenu->Popup(100, 100);
+    Named<TPopupMenu>(form, "TrayMenu")->Popup(100, 100);
     return items;
 }
 
 std::vector<std::string> EntryCaptions(TMainWindow* form) {
     std::vector<std::string> captions;
-    TMenuItem* items = form->TrayMenu->Items();
+    TMenuItem* items = Named<TPopupMenu>(form, "TrayMenu")->Items();
     for (int i = 8; i < items->Count(); ++i) captions.push_back(items->Items(i)->Caption());
     return captions;
 }
@@ -145,8 +145,8 @@ protected:
     }
     TMainWindow* StartHidden() {
         TMainWindow* form = app.app.CreateForm<TMainWindow>();
-        form->DesktopFolderPath = Narrow(folder.wstring());
-        form->HideDesktop(form);
+        form->DesktopEntries().UseFolder(Narrow(folder.wstring()));
+        form->Desktop().HideDesktop(form);
         return form;
     }
     void Add(const std::string& name) { WriteFile(desktop / fs::u8path(name)); }
@@ -168,22 +168,22 @@ TEST_F(DesktopMenuTest, AnEmptyOrMissingFolderGivesTheFixedItemsAndTheSeparatorO
     fs::create_directories(folder);
     TMainWindow* form = StartHidden();
     std::vector<LiveItem> live = OpenAndRead(form);
-    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
-    EXPECT_TRUE(form->TrayMenu->Items()->Items(7)->IsLine());
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
+    EXPECT_TRUE(Named<TPopupMenu>(form, "TrayMenu")->Items()->Items(7)->IsLine());
     // Hidden: "Show Desktop", "Custom Icons", line, "About", line, "Exit"; the
     // separator at index 7, being last, is not shown.
     ASSERT_EQ(live.size(), 6u);
     EXPECT_EQ(live[0].text, L"Show Desktop\tCtrl+F12");
     EXPECT_EQ(live[5].text, L"Exit");
 
-    form->DesktopFolderPath = Narrow((desktop / L"NoSuchFolder").wstring());
+    form->DesktopEntries().UseFolder(Narrow((desktop / L"NoSuchFolder").wstring()));
     live = OpenAndRead(form);
-    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
     EXPECT_EQ(live.size(), 6u);
     // An empty path lists nothing, not the root of the current drive.
-    form->DesktopFolderPath.clear();
+    form->DesktopEntries().UseFolder("");
     OpenAndRead(form);
-    EXPECT_EQ(form->TrayMenu->Items()->Count(), 8);
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
@@ -217,7 +217,7 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
 
     TMainWindow* form = StartHidden();
     std::vector<LiveItem> live = OpenAndRead(form);
-    TMenuItem* items = form->TrayMenu->Items();
+    TMenuItem* items = Named<TPopupMenu>(form, "TrayMenu")->Items();
     const std::vector<std::string> captions = EntryCaptions(form);
     // Everything in the folder, in the order the file system lists it, each
     // with the system image list's icon of its path; the test's own entries
@@ -277,7 +277,7 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     EXPECT_EQ(lines, 3);
 
     // After "Show Desktop" the next opening holds just the seven fixed items.
-    form->ShowDesktop(form);
+    form->Desktop().ShowDesktop(form);
     live = OpenAndRead(form);
     EXPECT_EQ(items->Count(), 7);
     EXPECT_EQ(live.size(), 6u);  // "Show Desktop" is hidden now, "Hide Desktop" shown
@@ -294,7 +294,7 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
     WriteMarkerShortcut(desktop / L"Почта.lnk", elsewhere / L"mail-link-opened.txt");
     TMainWindow* form = StartHidden();
     OpenAndRead(form);
-    TMenuItem* items = form->TrayMenu->Items();
+    TMenuItem* items = Named<TPopupMenu>(form, "TrayMenu")->Items();
     std::vector<TMenuItem*> reports;
     TMenuItem* brivane = nullptr;
     TMenuItem* mail = nullptr;
@@ -344,7 +344,7 @@ TEST_F(DesktopMenuTest, NothingMadeForAnOpeningOrACycleOutlivesIt) {
     pictures.clear();
     current = form;
     SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
-        HMENU handle = current->TrayMenu->Handle();
+        HMENU handle = Named<TPopupMenu>(current, "TrayMenu")->Handle();
         if (!handle) return;
         KillTimer(nullptr, id);
         menus.push_back(handle);
@@ -359,24 +359,24 @@ TEST_F(DesktopMenuTest, NothingMadeForAnOpeningOrACycleOutlivesIt) {
         }
         EndMenu();
     });
-    form->TrayMenu->Popup(100, 100);
+    Named<TPopupMenu>(form, "TrayMenu")->Popup(100, 100);
     ASSERT_EQ(menus.size(), 2u);  // the menu and the "Custom Icons" submenu
     ASSERT_GE(pictures.size(), 20u);
     for (HMENU menu : menus) EXPECT_FALSE(IsMenu(menu));
     for (HBITMAP picture : pictures) EXPECT_EQ(GetObjectType(picture), 0u);
-    const int ownedWhileListed = form->TrayMenu->ComponentCount();
+    const int ownedWhileListed = Named<TPopupMenu>(form, "TrayMenu")->ComponentCount();
 
     // A hide-and-show cycle replaces the tray icon's image and frees the old one.
-    HICON before = form->TrayIcon->Icon()->Handle();
+    HICON before = Named<TTrayIcon>(form, "TrayIcon")->Icon()->Handle();
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(before, &info));
     DeleteObject(info.hbmColor);
     DeleteObject(info.hbmMask);
-    form->ShowDesktop(form);
+    form->Desktop().ShowDesktop(form);
     EXPECT_FALSE(GetIconInfo(before, &info));
     // The next opening takes the entry items away again.
     OpenAndRead(form);
-    EXPECT_EQ(form->TrayMenu->Items()->Count(), 7);
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 7);
     EXPECT_GT(ownedWhileListed, 20);
-    EXPECT_EQ(form->TrayMenu->ComponentCount(), 1);  // its root item only
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->ComponentCount(), 1);  // its root item only
 }

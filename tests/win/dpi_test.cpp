@@ -94,7 +94,7 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
 
     // Every icon handed to the shell, measured when it is handed over.
     std::vector<THanded> handed;
-    TTrayIcon::SetNotifyFunction([&handed](DWORD message, NOTIFYICONDATAW& data) -> BOOL {
+    NotifyIconSeam.Replace([&handed](DWORD message, NOTIFYICONDATAW& data) -> BOOL {
         if ((message == NIM_ADD || message == NIM_MODIFY) && (data.uFlags & NIF_ICON) && data.hIcon) {
             const TSize size = IconSize(data.hIcon);
             handed.push_back({size, PixelsAt(data.hIcon, size.first)});
@@ -107,16 +107,17 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
     TDesktopParameterRecorder parameters;
     TMainWindow* form = app.app.CreateForm<TMainWindow>();
 
-    EXPECT_EQ(form->TrayImages->Width(), size);
-    EXPECT_EQ(form->TrayImages->Height(), size);
+    EXPECT_EQ(Named<TImageList>(form, "TrayImages")->Width(), size);
+    EXPECT_EQ(Named<TImageList>(form, "TrayImages")->Height(), size);
     ASSERT_FALSE(handed.empty());
     for (const THanded& icon : handed) EXPECT_EQ(icon.size, expected);
-    EXPECT_EQ(IconSize(form->TrayIcon->Icon()->Handle()), expected);
-    form->PrepareTrayMenu(form, TMouseButton::mbRight, 0, 0, 0);
-    const std::vector<std::pair<const char*, TMenuItem*>> items = {{"ShowDesktopItem", form->ShowDesktopItem},
-                                                                   {"HideDesktopItem", form->HideDesktopItem},
-                                                                   {"AboutItem", form->AboutItem},
-                                                                   {"ExitItem", form->ExitItem}};
+    EXPECT_EQ(IconSize(Named<TTrayIcon>(form, "TrayIcon")->Icon()->Handle()), expected);
+    form->TrayPictures().FitMenuImages(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    const std::vector<std::pair<const char*, TMenuItem*>> items = {
+        {"ShowDesktopItem", Named<TMenuItem>(form, "ShowDesktopItem")},
+        {"HideDesktopItem", Named<TMenuItem>(form, "HideDesktopItem")},
+        {"AboutItem", Named<TMenuItem>(form, "AboutItem")},
+        {"ExitItem", Named<TMenuItem>(form, "ExitItem")}};
     for (const auto& [name, item] : items) {
         EXPECT_EQ(BitmapSize(item->Bitmap().Handle()), expected) << name;
     }
@@ -128,12 +129,12 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
     int dpiNow = dpi;
     bool contrast = false;
     constexpr COLORREF kInk = RGB(255, 255, 0), kPaper = RGB(0, 0, 96);
-    TMainWindow::SetTaskbarLookFunction([&] {
+    TaskbarLookSeam.Replace([&] {
         TTaskbarLook look = ReadTaskbarLook(dpiNow);
         if (contrast) look = TTaskbarLook{look.iconSize, TTaskbarTheme::HighContrast, kInk, kPaper};
         return look;
     });
-    form->ShowVersionLines(form);
+    Named<TSpeedButton>(form, "VersionLinesButton")->Click();
     const UINT taskbarCreated = TTrayIcon::TaskbarCreatedMessage();
     struct TStep {
         int dpi;
@@ -170,7 +171,7 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
         ASSERT_EQ(handed[0].size, TSize(newSize, newSize));
         TIcon drawing;
         // Image 0 or 1, as the desktop is shown or hidden (hidden here: no shell).
-        const int image = step.image + (form->DesktopHidden() ? 1 : 0);
+        const int image = step.image + (form->Desktop().Hidden() ? 1 : 0);
         drawing.LoadFromResource(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(image), newSize);
         const TUniqueIcon sent(step.contrast ? TwoToneIcon(drawing.Handle(), newSize, kInk, kPaper).Release()
                                              : CopyIcon(drawing.Handle()));
@@ -183,24 +184,26 @@ TEST(ImageSizeAtSessionDpi, DISABLED_TrayIconAndMenuImages) {
         // control again with fonts at the new size.
         EXPECT_EQ(form->Dpi(), step.dpi);
         RECT panel{}, lines{};
-        GetWindowRect(form->AboutPanel->Handle(), &panel);
-        GetWindowRect(form->VersionLines->Handle(), &lines);
+        GetWindowRect(Named<TPanel>(form, "AboutPanel")->Handle(), &panel);
+        GetWindowRect(Named<TListBox>(form, "VersionLines")->Handle(), &lines);
         EXPECT_EQ(panel.right - panel.left, suggested.right);
         EXPECT_EQ(lines.left - panel.left, MulDiv(80, step.dpi, 96));
         EXPECT_EQ(lines.top - panel.top, MulDiv(110, step.dpi, 96));
         EXPECT_EQ(lines.right - lines.left, MulDiv(245, step.dpi, 96));
-        const LRESULT lineHeight = SendMessageW(form->VersionLines->Handle(), LB_GETITEMHEIGHT, 0, 0);
+        const LRESULT lineHeight =
+            SendMessageW(Named<TListBox>(form, "VersionLines")->Handle(), LB_GETITEMHEIGHT, 0, 0);
         EXPECT_EQ(lineHeight, 13 * step.dpi / 96);
         EXPECT_EQ((lines.bottom - lines.top - 4) % lineHeight, 0);
         LOGFONTW font{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form->VersionLines->Handle(), WM_GETFONT, 0, 0)),
+        GetObjectW(reinterpret_cast<HFONT>(
+                       SendMessageW(Named<TListBox>(form, "VersionLines")->Handle(), WM_GETFONT, 0, 0)),
                    sizeof font, &font);
         EXPECT_EQ(font.lfHeight, MulDiv(-11, step.dpi, 96));
     }
 
     app.app.DestroyComponents();
-    TMainWindow::SetTaskbarLookFunction(nullptr);
-    TTrayIcon::SetNotifyFunction(nullptr);
+    TaskbarLookSeam.Replace(nullptr);
+    NotifyIconSeam.Replace(nullptr);
 }
 
 // Every icon holds its image drawn at each small-icon size from 100 to 300 %.

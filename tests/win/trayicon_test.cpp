@@ -78,10 +78,10 @@ public:
     using TKey = std::pair<HWND, UINT>;
 
     TNotificationArea() {
-        TTrayIcon::SetNotifyFunction(
+        NotifyIconSeam.Replace(
             [this](DWORD message, NOTIFYICONDATAW& data) -> BOOL { return Apply(message, data); });
     }
-    ~TNotificationArea() { TTrayIcon::SetNotifyFunction(nullptr); }
+    ~TNotificationArea() { NotifyIconSeam.Replace(nullptr); }
 
     std::map<TKey, TEntry> icons;
 

@@ -31,16 +31,15 @@ class WebLabelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         application_ = std::make_unique<TApplication>();
-        TWebLabel::SetShellExecuteFunction([this](HWND owner, const wchar_t* verb, const wchar_t* file,
-                                                  const wchar_t* parameters, const wchar_t* directory,
-                                                  int show) {
+        LinkShellExecuteSeam.Replace([this](HWND owner, const wchar_t* verb, const wchar_t* file,
+                                            const wchar_t* parameters, const wchar_t* directory, int show) {
             events_.push_back("shell");
             calls_.push_back(ShellCall{owner, verb ? verb : L"<null>", file ? file : L"<null>",
                                        parameters != nullptr, directory != nullptr, show});
             return reinterpret_cast<HINSTANCE>(42);
         });
     }
-    void TearDown() override { TWebLabel::SetShellExecuteFunction(nullptr); }
+    void TearDown() override { LinkShellExecuteSeam.Replace(nullptr); }
 
     // Notes OnClick in the same log as the shell calls, to see their order.
     struct ClickLog : TObject {
@@ -218,7 +217,7 @@ TEST_F(WebLabelTest, InstallsTheHandAsCursorOneAndReleasesItExactlyOnce) {
 // is, so a folder of that name in the current directory is what the shell
 // opens, in a window titled with the folder's name.
 TEST_F(WebLabelTest, TheRealShellOpensTheTarget) {
-    TWebLabel::SetShellExecuteFunction(nullptr);
+    LinkShellExecuteSeam.Replace(nullptr);
     const TScratchFolder scratch(L"brivane-weblabel", true);
     const std::wstring name = L"httpweblabel" + std::to_wstring(GetCurrentProcessId());
     ASSERT_TRUE(CreateDirectoryW((scratch.Path() / name).c_str(), nullptr));

@@ -21,10 +21,16 @@ public:
     using Exception::Exception;
 };
 
-// Raised by the registry wrapper.
+// Raised by the registry wrapper, with the Win32 error code of the call that
+// failed (0 when the data was there but of another type).
 class ERegistryException : public Exception {
 public:
-    using Exception::Exception;
+    ERegistryException(const std::string& message, long errorCode)
+        : Exception(message), errorCode_(errorCode) {}
+    long ErrorCode() const { return errorCode_; }
+
+private:
+    long errorCode_;
 };
 
 // A Win32 call failed; the message carries the last-error code and text.

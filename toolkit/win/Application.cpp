@@ -98,17 +98,19 @@ void TApplication::EnterComApartment() {
     if (!apartment_) apartment_.emplace();
 }
 
-std::string TApplication::ExeName() const {
+std::string TApplication::ExeName() const { return ProgramPath(); }
+
+std::string ProgramPath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) throw Win32ErrorFromCode(GetLastError());
         if (n < path.size()) {
             path.resize(n);
-            break;
+            return Narrow(path);
         }
         path.resize(path.size() * 2);
     }
-    return Narrow(path);
 }
 
 std::string TApplication::ErrorBoxText(const std::string& message) {

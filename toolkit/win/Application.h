@@ -120,6 +120,9 @@ private:
     std::vector<std::pair<int, TUniqueCursor>> cursors_;
 };
 
+// The path of the program's own file.
+std::string ProgramPath();
+
 // The one application object of the process (nullptr when none exists).
 extern TApplication* Application;
 

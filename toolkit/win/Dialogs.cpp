@@ -15,11 +15,6 @@ TSystemFunction<decltype(ChooseColorW)>& ChooseColorFunction() {
     return function;
 }
 
-TColorDialog::TAnswer& Answer() {
-    static TColorDialog::TAnswer answer;
-    return answer;
-}
-
 // Centres the chooser on the screen when it opens.
 UINT_PTR CALLBACK CentreHook(HWND dialog, UINT message, WPARAM, LPARAM) {
     if (message == WM_INITDIALOG) {
@@ -32,20 +27,7 @@ UINT_PTR CALLBACK CentreHook(HWND dialog, UINT message, WPARAM, LPARAM) {
     return 0;
 }
 
-}  // namespace
-
-TColorDialog::TColorDialog(TComponent* owner) : TComponent(owner) {}
-
-void TColorDialog::SetAnswerForTesting(TAnswer answer) { Answer() = std::move(answer); }
-
-bool TColorDialog::Execute() {
-    const DWORD flags = CC_RGBINIT | CC_ENABLEHOOK | options_;
-    if (Answer()) {
-        const std::optional<COLORREF> chosen = Answer()(color_, flags);
-        if (!chosen) return false;
-        color_ = *chosen;
-        return true;
-    }
+std::optional<COLORREF> RunColourChooser(COLORREF initial, DWORD flags) {
     // Throws, before anything else, when comdlg32 can't be loaded.
     decltype(ChooseColorW)* const chooseColor = ChooseColorFunction().Get();
     // Not kept between runs: every opening starts with the custom colours unset.
@@ -54,11 +36,23 @@ bool TColorDialog::Execute() {
     CHOOSECOLORW cc{};
     cc.lStructSize = sizeof(cc);
     cc.hwndOwner = Application ? Application->Handle() : nullptr;
-    cc.rgbResult = color_;
+    cc.rgbResult = initial;
     cc.lpCustColors = custom;
     cc.Flags = flags;
     cc.lpfnHook = &CentreHook;
-    if (!chooseColor(&cc)) return false;
-    color_ = cc.rgbResult;
+    if (!chooseColor(&cc)) return std::nullopt;
+    return cc.rgbResult;
+}
+
+}  // namespace
+
+TSeam<std::optional<COLORREF>(COLORREF, DWORD)> ColourChooserSeam(&RunColourChooser);
+
+TColorDialog::TColorDialog(TComponent* owner) : TComponent(owner) {}
+
+bool TColorDialog::Execute() {
+    const std::optional<COLORREF> chosen = ColourChooserSeam(color_, CC_RGBINIT | CC_ENABLEHOOK | options_);
+    if (!chosen) return false;
+    color_ = *chosen;
     return true;
 }

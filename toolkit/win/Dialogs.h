@@ -7,6 +7,11 @@
 #include <optional>
 
 #include "core/Component.h"
+#include "core/Seam.h"
+
+// The modal colour chooser: given the starting colour and the flags, the
+// chosen colour, or nothing for "cancel"; tests answer it.
+extern TSeam<std::optional<COLORREF>(COLORREF initial, DWORD flags)> ColourChooserSeam;
 
 class TColorDialog : public TComponent {
 public:
@@ -22,12 +27,6 @@ public:
     // the sixteen custom colours unset; true when a colour was chosen (it
     // becomes Color).
     bool Execute();
-
-    // Tests answer the modal chooser through this seam: given the starting
-    // colour, return the chosen colour, or nothing for "cancel". An empty
-    // function restores the real dialog.
-    using TAnswer = std::function<std::optional<COLORREF>(COLORREF initial, DWORD flags)>;
-    static void SetAnswerForTesting(TAnswer answer);
 
 private:
     COLORREF color_ = 0;

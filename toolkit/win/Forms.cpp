@@ -25,19 +25,23 @@ int MonitorDpi(HMONITOR monitor) {
     // up once, from the system folder only (win/SystemLibrary.h). Without it
     // the screen's DPI is the answer.
     using GetDpiForMonitorFn = HRESULT WINAPI(HMONITOR, int, UINT*, UINT*);
-    static TSystemFunction<GetDpiForMonitorFn> function("shcore.dll", "GetDpiForMonitor");
-    static GetDpiForMonitorFn* const getDpi = []() -> GetDpiForMonitorFn* {
-        try {
-            return function.Get();
-        } catch (const std::exception& error) {
-            ReportToDebugger(error.what());
-            return nullptr;
-        }
-    }();
+    static TSystemFunction<GetDpiForMonitorFn> getDpi("shcore.dll", "GetDpiForMonitor");
     UINT dpiX = 0, dpiY = 0;
-    if (getDpi && SUCCEEDED(getDpi(monitor, 0, &dpiX, &dpiY)) && dpiY != 0) return static_cast<int>(dpiY);
+    if (getDpi.Find() && SUCCEEDED(getDpi.Find()(monitor, 0, &dpiX, &dpiY)) && dpiY != 0)
+        return static_cast<int>(dpiY);
     TWindowDc screen(nullptr);
     return GetDeviceCaps(screen.Get(), LOGPIXELSY);
+}
+
+int SystemMetricAtDpi(int index, int dpi) {
+    // Windows 10 1607 and later; before it the metric scales with the DPI.
+    // At the DPI the program started with, the plain figure is the same.
+    static TSystemFunction<decltype(GetSystemMetricsForDpi)> forDpi("user32.dll", "GetSystemMetricsForDpi");
+    TWindowDc screen(nullptr);
+    const int screenDpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    if (dpi == screenDpi) return GetSystemMetrics(index);
+    if (forDpi.Find()) return forDpi.Find()(index, static_cast<UINT>(dpi));
+    return MulDiv(GetSystemMetrics(index), dpi, screenDpi);
 }
 
 // --- TControl ----------------------------------------------------------------

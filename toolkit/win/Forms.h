@@ -17,6 +17,8 @@
 // Pixels per inch of a monitor (per-monitor DPI where the system has it, the
 // screen's otherwise).
 int MonitorDpi(HMONITOR monitor);
+// A system metric (GetSystemMetrics' index) as it is at a DPI.
+int SystemMetricAtDpi(int index, int dpi);
 
 struct TMessage {
     UINT Msg;

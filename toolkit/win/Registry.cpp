@@ -6,19 +6,14 @@
 #include "core/Utf.h"
 
 namespace {
-[[noreturn]] void Raise(const char* pattern, const std::string& name) {
-    throw ERegistryException(Format(pattern, {name}));
+[[noreturn]] void Raise(const char* pattern, const std::string& name, LONG code = 0) {
+    throw ERegistryException(Format(pattern, {name}), code);
 }
 }  // namespace
 
 TRegistry::TRegistry(REGSAM access) : access_(access) {}
 
 TRegistry::~TRegistry() { CloseKey(); }
-
-void TRegistry::SetRootKey(HKEY root) {
-    CloseKey();
-    root_ = root;
-}
 
 bool TRegistry::OpenKey(const std::string& path, bool create) {
     HKEY parent = current_ ? current_.Get() : root_;
@@ -31,6 +26,7 @@ bool TRegistry::OpenKey(const std::string& path, bool create) {
     } else {
         result = RegOpenKeyExW(parent, wide.c_str(), 0, access_, &key);
     }
+    openError_ = result;
     if (result != ERROR_SUCCESS) return false;
     current_.Reset(key);
     return true;
@@ -61,7 +57,7 @@ std::string TRegistry::ReadString(const std::string& name) const {
         size = static_cast<DWORD>(data.size());
         result = RegQueryValueExW(current_.Get(), wide.c_str(), nullptr, &type, data.data(), &size);
     } while (result == ERROR_MORE_DATA);
-    if (result != ERROR_SUCCESS) Raise("Failed to get data for '%s'", name);
+    if (result != ERROR_SUCCESS) Raise("Failed to get data for '%s'", name, result);
     if (type != REG_SZ && type != REG_EXPAND_SZ) Raise("Invalid data type for '%s'", name);
     std::wstring text(reinterpret_cast<const wchar_t*>(data.data()), size / sizeof(wchar_t));
     const size_t zero = text.find(L'\0');
@@ -71,26 +67,26 @@ std::string TRegistry::ReadString(const std::string& name) const {
 
 int TRegistry::ReadInteger(const std::string& name) const {
     DWORD value = 0, type = 0, size = sizeof(value);
+    if (!current_) Raise("Failed to get data for '%s'", name, openError_);
     // Data longer than four bytes, whatever its type, cannot be read here.
-    if (!current_ || RegQueryValueExW(current_.Get(), Widen(name).c_str(), nullptr, &type,
-                                      reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
-        Raise("Failed to get data for '%s'", name);
-    }
+    const LONG result = RegQueryValueExW(current_.Get(), Widen(name).c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(&value), &size);
+    if (result != ERROR_SUCCESS) Raise("Failed to get data for '%s'", name, result);
     if (type != REG_DWORD) Raise("Invalid data type for '%s'", name);
     return static_cast<int>(value);
 }
 
 void TRegistry::WriteInteger(const std::string& name, int value) {
     const DWORD data = static_cast<DWORD>(value);
-    if (!current_ || RegSetValueExW(current_.Get(), Widen(name).c_str(), 0, REG_DWORD,
-                                    reinterpret_cast<const BYTE*>(&data), sizeof(data)) != ERROR_SUCCESS) {
-        Raise("Failed to set data for '%s'", name);
-    }
+    const auto* bytes = reinterpret_cast<const BYTE*>(&data);
+    WriteStored(name, REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof data));
 }
 
-bool TRegistry::DeleteValue(const std::string& name) {
-    if (!current_) return false;
-    return RegDeleteValueW(current_.Get(), Widen(name).c_str()) == ERROR_SUCCESS;
+void TRegistry::DeleteValue(const std::string& name) {
+    if (!current_) Raise("Failed to delete value '%s'", name, openError_);
+    const LONG result = RegDeleteValueW(current_.Get(), Widen(name).c_str());
+    if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)
+        Raise("Failed to delete value '%s'", name, result);
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
@@ -116,8 +112,8 @@ bool TRegistry::ReadStored(const std::string& name, DWORD& type, std::vector<BYT
 }
 
 void TRegistry::WriteStored(const std::string& name, DWORD type, const std::vector<BYTE>& data) {
-    if (!current_ || RegSetValueExW(current_.Get(), Widen(name).c_str(), 0, type, data.data(),
-                                    static_cast<DWORD>(data.size())) != ERROR_SUCCESS) {
-        Raise("Failed to set data for '%s'", name);
-    }
+    if (!current_) Raise("Failed to set data for '%s'", name, openError_);
+    const LONG result = RegSetValueExW(current_.Get(), Widen(name).c_str(), 0, type, data.data(),
+                                       static_cast<DWORD>(data.size()));
+    if (result != ERROR_SUCCESS) Raise("Failed to set data for '%s'", name, result);
 }

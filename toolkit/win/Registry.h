@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/Component.h"
@@ -16,8 +17,6 @@ public:
     explicit TRegistry(REGSAM access = KEY_ALL_ACCESS);
     ~TRegistry() override;
 
-    HKEY RootKey() const { return root_; }
-    void SetRootKey(HKEY root);
     HKEY CurrentKey() const { return current_.Get(); }
 
     // Opens (with `create`, creates) a key; false when that fails. Never raises.
@@ -39,28 +38,34 @@ public:
     // (or no key is open). Never raises.
     bool ReadStored(const std::string& name, DWORD& type, std::vector<BYTE>& data) const;
     void WriteStored(const std::string& name, DWORD type, const std::vector<BYTE>& data);
-    // False for a missing value; never raises.
-    bool DeleteValue(const std::string& name);
+    // A missing value is no error; any other failure raises.
+    void DeleteValue(const std::string& name);
 
 private:
     HKEY root_ = HKEY_CURRENT_USER;
     REGSAM access_;
     TUniqueKey current_;
+    // Why the last OpenKey failed: the code that writes to no key report.
+    LONG openError_ = ERROR_SUCCESS;
 };
 
 // How WithUserKey opens its key.
 enum class TKeyOpening { OpenExisting, CreateIfMissing };
 
-// The one way the program reaches its settings: opens `path` under
+// The one way the program reaches the registry: opens `path` under
 // HKEY_CURRENT_USER, hands the registry with that key open to `use`, and
-// closes the key afterwards, also when `use` throws. Error policy: a key that
+// closes the key afterwards, also when `use` throws. A `use` that takes a
+// const registry only reads, and the key is opened for reading only; one that
+// takes it to change opens it to write as well. Error policy: a key that
 // can't be opened is not an error here; `use` then gets a registry with no key
 // open, whose reads give their empty results ("", no such value) and whose
-// writes raise "Failed to set data for '%s'". A value of the wrong type raises
-// as the reads say. Whatever `use` returns is returned.
+// writes raise "Failed to set data for '%s'" with the code of the failed
+// opening. A value of the wrong type raises as the reads say. Whatever `use`
+// returns is returned.
 template <class Use>
 decltype(auto) WithUserKey(const std::string& path, TKeyOpening opening, Use&& use) {
-    TRegistry registry;
+    constexpr bool onlyReads = std::is_invocable_v<Use, const TRegistry&>;
+    TRegistry registry(onlyReads ? KEY_READ : KEY_READ | KEY_WRITE);
     registry.OpenKey(path, opening == TKeyOpening::CreateIfMissing);
     return use(registry);
 }

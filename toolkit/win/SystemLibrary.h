@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "core/Exception.h"
 #include "win/Handles.h"
 
 // Loads `library` (UTF-8 file name) from the System32 folder only, never from
@@ -43,10 +44,29 @@ public:
         return function_;
     }
     bool Loaded() const { return function_ != nullptr; }
+    // The same for a function that older Windows lacks: none when the library
+    // or the function is missing, told to a debugger once.
+    Function* Find() {
+        if (!function_ && !missing_) {
+            TUniqueModule module(
+                LoadLibraryExW(WidenedName().c_str(), nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+            const FARPROC address = module ? GetProcAddress(module.Get(), name_.c_str()) : nullptr;
+            if (address) {
+                function_ = reinterpret_cast<Function*>(reinterpret_cast<void*>(address));
+                module_ = std::move(module);
+            } else {
+                missing_ = true;
+                ReportIgnoredFailure(name_.c_str(), GetLastError());
+            }
+        }
+        return function_;
+    }
 
 private:
     std::string library_;
     std::string name_;
     TUniqueModule module_;
     Function* function_ = nullptr;
+    bool missing_ = false;
+    std::wstring WidenedName() const { return std::wstring(library_.begin(), library_.end()); }
 };

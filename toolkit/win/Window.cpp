@@ -1,6 +1,7 @@
 #include "win/Window.h"
 
 #include <algorithm>
+#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,24 +11,15 @@
 #include "win/CarriedPointer.h"
 
 namespace {
-TMessageFilterFunction& MessageFilterFunction() {
-    static TMessageFilterFunction function;
-    return function;
-}
-}  // namespace
-
-void SetMessageFilterFunction(TMessageFilterFunction function) {
-    MessageFilterFunction() = std::move(function);
-}
-
-void AllowMessageFromLowerIntegrity(HWND window, UINT message) {
-    if (MessageFilterFunction()) {
-        MessageFilterFunction()(window, message);
-        return;
-    }
+void AllowMessage(HWND window, UINT message) {
     if (!ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr))
         ReportIgnoredFailure("ChangeWindowMessageFilterEx", GetLastError());
 }
+}  // namespace
+
+TSeam<void(HWND, UINT)> MessageFilterSeam(&AllowMessage);
+
+void AllowMessageFromLowerIntegrity(HWND window, UINT message) { MessageFilterSeam(window, message); }
 
 void GuardBoundary(const std::function<void()>& call) {
     try {
@@ -40,6 +32,26 @@ void GuardBoundary(const std::function<void()>& call) {
         }
     } catch (...) {
         if (Application) Application->HandleException(Exception("Unknown error"));
+    }
+}
+
+void RunEveryStep(std::initializer_list<std::function<void()>> steps) {
+    std::exception_ptr first;
+    for (const auto& step : steps) {
+        try {
+            step();
+        } catch (const std::exception&) {
+            if (!first) first = std::current_exception();
+        }
+    }
+    if (first) std::rethrow_exception(first);
+}
+
+void RunReportingToDebugger(const std::string& what, const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const std::exception& error) {
+        ReportToDebugger(what + ": " + error.what());
     }
 }
 

@@ -14,20 +14,32 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
-// Runs `call` at a Win32 boundary: an exception it throws goes to the
-// application's error box instead of unwinding into the system.
+#include "core/Seam.h"
+
+// The window side's error policy, in three functions; nothing else in the
+// program catches an exception.
+// Runs `call` at a Win32 boundary (a window procedure, a timer tick, a menu
+// command): an exception it throws goes to the application's error box
+// instead of unwinding into the system.
 void GuardBoundary(const std::function<void()>& call);
+// Runs every step, also those after one that throws, then rethrows the first
+// error for the boundary: for a sequence that must finish (the desktop comes
+// back whatever fails on the way).
+void RunEveryStep(std::initializer_list<std::function<void()>> steps);
+// Runs `call` where no box may open (on the way out): an error is told to a
+// debugger, "<what>: <message>", and the program goes on.
+void RunReportingToDebugger(const std::string& what, const std::function<void()>& call);
 
 // Lets one message through User Interface Privilege Isolation to a window of
 // a process that runs elevated: from processes of lower integrity it is
 // otherwise dropped (ChangeWindowMessageFilterEx, MSGFLT_ALLOW, for this
-// window only). Every call goes through the filter function; tests record
-// the calls with it, and an empty one restores the real call.
+// window only), through MessageFilterSeam.
 void AllowMessageFromLowerIntegrity(HWND window, UINT message);
-using TMessageFilterFunction = std::function<void(HWND window, UINT message)>;
-void SetMessageFilterFunction(TMessageFilterFunction function);
+extern TSeam<void(HWND window, UINT message)> MessageFilterSeam;
 
 class TWindowTarget;
 

@@ -4,12 +4,27 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "Capture.h"
 #include "MainWindow.h"
+#include "ShellDesktop.h"
+#include "WebLabel/WebLabel.h"
+#include "win/ExtCtrls.h"
+#include "win/StdCtrls.h"
+
+// A component of the main window's stored description, by its name; a test
+// that names one the window lacks fails there.
+template <class T>
+T* Named(TComponent* owner, std::string_view name) {
+    auto* component = dynamic_cast<T*>(owner->FindComponent(name));
+    if (!component) throw std::runtime_error("no component " + std::string(name) + " of that kind");
+    return component;
+}
 
 inline std::vector<uint32_t> ImageListPixels(TCustomImageList* list, int index) {
     TIcon icon;
@@ -21,10 +36,10 @@ inline std::vector<uint32_t> ImageListPixels(TCustomImageList* list, int index) 
 class TDesktopParameterRecorder {
 public:
     TDesktopParameterRecorder() {
-        TMainWindow::SetDesktopParameterFunction(
+        DesktopParameterSeam.Replace(
             [this](UINT action, const std::string& value) { calls.emplace_back(action, value); });
     }
-    ~TDesktopParameterRecorder() { TMainWindow::SetDesktopParameterFunction(nullptr); }
+    ~TDesktopParameterRecorder() { DesktopParameterSeam.Replace(nullptr); }
     std::vector<std::pair<UINT, std::string>> calls;
 };
 
@@ -33,13 +48,13 @@ public:
 // opening then do is checked by the tests that click and open it.)
 inline void ExpectInterfaceState(TMainWindow* form, bool hidden) {
     SCOPED_TRACE(hidden ? "desktop-hidden state" : "desktop-shown state");
-    EXPECT_EQ(form->TrayIcon->Hint(),
+    EXPECT_EQ(Named<TTrayIcon>(form, "TrayIcon")->Hint(),
               hidden ? "Click to show desktop. Right click For menu" : "Click to hide desktop");
-    EXPECT_EQ(capture::IconPixels(form->TrayIcon->Icon()->Handle()).data,
-              ImageListPixels(form->TrayImages, hidden ? 1 : 0));
-    EXPECT_EQ(form->HideDesktopItem->Visible(), !hidden);
-    EXPECT_EQ(form->ShowDesktopItem->Visible(), hidden);
-    EXPECT_EQ(form->ExitItem->Enabled(), !hidden);
+    EXPECT_EQ(capture::IconPixels(Named<TTrayIcon>(form, "TrayIcon")->Icon()->Handle()).data,
+              ImageListPixels(Named<TImageList>(form, "TrayImages"), hidden ? 1 : 0));
+    EXPECT_EQ(Named<TMenuItem>(form, "HideDesktopItem")->Visible(), !hidden);
+    EXPECT_EQ(Named<TMenuItem>(form, "ShowDesktopItem")->Visible(), hidden);
+    EXPECT_EQ(Named<TMenuItem>(form, "ExitItem")->Enabled(), !hidden);
 }
 
 // True while Ctrl+F12 is taken (by the main window).

@@ -94,6 +94,6 @@ inline std::vector<BYTE> RegistryBytes(const std::wstring& key, const std::wstri
     return data;
 }
 
-inline const wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
-inline const wchar_t kShellFoldersKey[] =
+inline const wchar_t kDesktopKeyW[] = L"Control Panel\\Desktop";
+inline const wchar_t kShellFoldersKeyW[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";

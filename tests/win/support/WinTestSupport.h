@@ -48,7 +48,7 @@ struct TNotifyCall {
 class TNotifyRecorder {
 public:
     explicit TNotifyRecorder(bool forward = false) {
-        TTrayIcon::SetNotifyFunction([this, forward](DWORD message, NOTIFYICONDATAW& data) -> BOOL {
+        NotifyIconSeam.Replace([this, forward](DWORD message, NOTIFYICONDATAW& data) -> BOOL {
             TNotifyCall call{message,    data.uID,   data.hWnd, data.uFlags,   data.uCallbackMessage,
                              data.hIcon, data.szTip, true,      data.uVersion, data.cbSize};
             for (wchar_t c : data.szTip) call.tipAllZero = call.tipAllZero && c == 0;
@@ -58,7 +58,7 @@ public:
             return message != NIM_SETVERSION || data.uVersion <= NOTIFYICON_VERSION_4;
         });
     }
-    ~TNotifyRecorder() { TTrayIcon::SetNotifyFunction(nullptr); }
+    ~TNotifyRecorder() { NotifyIconSeam.Replace(nullptr); }
     std::vector<DWORD> Messages() const {
         std::vector<DWORD> m;
         for (const auto& c : calls) m.push_back(c.message);

@@ -1,0 +1,142 @@
+#include "DesktopSwitch.h"
+
+#include "Settings.h"
+#include "ShellDesktop.h"
+#include "win/Application.h"
+
+TDesktopSwitch::TDesktopSwitch(TWinControl* window, TTrayState& tray, TCaptionColours& colours)
+    : window_(window), tray_(tray), colours_(colours) {}
+
+void TDesktopSwitch::HideDesktop(TObject*) { Perform(TAction::Hide); }
+
+void TDesktopSwitch::ShowDesktop(TObject*) { Perform(TAction::Show); }
+
+void TDesktopSwitch::Toggle() { Perform(PredictedHidden() ? TAction::Show : TAction::Hide); }
+
+void TDesktopSwitch::Exit() { Perform(TAction::Exit); }
+
+void TDesktopSwitch::ShellRestarted() { Perform(TAction::ShellRestarted); }
+
+bool TDesktopSwitch::PredictedHidden() const {
+    bool hidden = Hidden();
+    auto apply = [&hidden](TAction action) {
+        if (action == TAction::Hide) hidden = true;
+        if (action == TAction::Show || action == TAction::Exit) hidden = false;
+    };
+    if (underWay_) apply(*underWay_);
+    for (TAction action : waiting_) apply(action);
+    return hidden;
+}
+
+void TDesktopSwitch::TakeStartingState() {
+    HWND desktop = ShellDesktopWindow();
+    if (desktop && IsWindowVisible(desktop)) return;
+    tray_.Enter(true);
+    windowsTakenAway_ = desktop != nullptr;
+}
+
+void TDesktopSwitch::BecomeReady() {
+    ready_ = true;
+    if (!waiting_.empty()) PostMessageW(window_->Handle(), kRunWaitingActions, 0, 0);
+}
+
+void TDesktopSwitch::Ask(TAction action) {
+    waiting_.push_back(action);
+    PostMessageW(window_->Handle(), kRunWaitingActions, 0, 0);
+}
+
+void TDesktopSwitch::Perform(TAction action) {
+    waiting_.push_back(action);
+    RunWaitingActions();
+}
+
+void TDesktopSwitch::RunWaitingActions() {
+    // Messages sent to this thread are handled while it waits for the shell
+    // (a list-view message, Shell_NotifyIconW, ShowWindow on the shell's
+    // windows): an action asked for then only joins the queue.
+    if (underWay_ || !ready_) return;
+    while (!waiting_.empty()) {
+        underWay_ = waiting_.front();
+        waiting_.pop_front();
+        // An action that fails is reported, and the next one still runs.
+        GuardBoundary([this] { Do(*underWay_); });
+        underWay_.reset();
+    }
+}
+
+void TDesktopSwitch::Do(TAction action) {
+    switch (action) {
+        case TAction::Hide:
+            DoHide();
+            break;
+        case TAction::Show:
+            DoShow();
+            break;
+        case TAction::ShellRestarted:
+            DoShellRestarted();
+            break;
+        case TAction::Exit:
+            // Never leave with the desktop gone; nothing after this runs.
+            ShowBeforeLeaving();
+            waiting_.clear();
+            Application->Terminate();
+            break;
+    }
+}
+
+void TDesktopSwitch::DoHide() {
+    ClearShellDesktop();
+    windowsTakenAway_ = true;
+    tray_.Enter(true);
+}
+
+void TDesktopSwitch::DoShow() {
+    // The desktop comes back whatever else fails: a setting that can't be
+    // read (a value of the wrong type) is reported once the desktop is back
+    // and the tray says so, and the wallpaper or pattern it names stays
+    // cleared for this logon.
+    RunEveryStep({[] {
+                      const TWallpaperAndPattern stored = ReadWallpaperAndPattern();
+                      // The pattern before the wallpaper, as when hiding.
+                      DesktopParameterSeam(SPI_SETDESKPATTERN, stored.pattern);
+                      DesktopParameterSeam(SPI_SETDESKWALLPAPER, stored.wallpaper);
+                  },
+                  [this] {
+                      ShowDesktopWindows(true);
+                      windowsTakenAway_ = false;
+                  },
+                  [this] { colours_.Load(); }, [this] { tray_.Enter(false); }});
+}
+
+void TDesktopSwitch::ShowBeforeLeaving() {
+    if (!Hidden()) return;
+    RunReportingToDebugger("showing the desktop on the way out", [this] { DoShow(); });
+}
+
+void TDesktopSwitch::DoShellRestarted() {
+    // Explorer has made its desktop windows anew, shown and with its own
+    // caption colours: the list view is another window now. A desktop that
+    // was hidden is hidden again, so that the tray's state still holds. A
+    // shell that builds its desktop only after the broadcast is met by the
+    // heartbeat's next beats, which follow the desktop's windows and put the
+    // colours on a list view they find new.
+    colours_.FindListView();
+    FollowShellDesktop();
+    colours_.Load();
+}
+
+void TDesktopSwitch::FollowShellDesktop() {
+    if (!Hidden() || !ShellShowsDesktop()) return;
+    if (windowsTakenAway_) {
+        ClearShellDesktop();
+    } else {
+        // The program started before the shell had a desktop (none counts
+        // as hidden); now that there is one, the tray says it is shown,
+        // without touching it.
+        tray_.Enter(false);
+    }
+}
+
+void TDesktopSwitch::WallpaperChanged() {
+    if (windowsTakenAway_ && !underWay_) ClearShellDesktop();
+}
