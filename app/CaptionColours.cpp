@@ -12,7 +12,7 @@ UINT ShellAnswerLimit() { return 2000; }
 
 TSeam<UINT()> ShellAnswerLimitSeam(&ShellAnswerLimit);
 
-void ResetDesktopColours() {
+void ResetShellCaptionColours() {
     const int element = COLOR_BACKGROUND;
     const COLORREF colour = GetSysColor(COLOR_BACKGROUND);
     SetSysColors(1, &element, &colour);
@@ -95,7 +95,7 @@ void TCaptionColours::ToggleTransparent(TObject*) {
 }
 
 void TCaptionColours::RestoreDefaults(TObject*) {
-    ResetDesktopColours();
+    ResetShellCaptionColours();
     capturePending_ = true;
     // A value that is not there is no error: the captions are the shell's
     // already.

@@ -17,7 +17,7 @@ extern TSeam<UINT()> ShellAnswerLimitSeam;
 
 // Makes the shell put its own caption colours back: setting the desktop
 // colour to itself sends WM_SYSCOLORCHANGE to every top-level window.
-void ResetDesktopColours();
+void ResetShellCaptionColours();
 
 class TCaptionColours {
 public:

@@ -8,7 +8,9 @@
 #include <vector>
 
 // The caption of a desktop entry: the name less its extension when that is
-// exactly ".lnk", ".rnk" or ".url" (compared with case).
+// exactly ".lnk" (a shortcut), ".rnk" (a Dial-Up Networking connection's
+// shortcut, as Windows 95 and 98 put them on the desktop) or ".url" (an
+// Internet shortcut), compared with case.
 std::string EntryCaption(const std::string& name);
 
 // File attribute bits as the file system reports them.
@@ -23,9 +25,11 @@ bool SkipListedEntry(const std::string& name, uint32_t attributes, uint32_t mask
 std::vector<std::string> OpenCandidates(const std::string& folder, const std::string& caption);
 
 // Column breaks of the entry items: the running height starts at four item
-// heights (the fixed items); each entry adds one item height, and an entry
-// that takes it past the usable height starts a new column, with the running
-// height reset to 0.
+// heights, what the fixed items take in the hidden state (Show Desktop,
+// Custom Icons, About and Exit; the two separators are thin and Hide Desktop
+// is not shown); each entry adds one item height, and an entry that takes it
+// past the usable height starts a new column, with the running height reset
+// to 0.
 class TMenuColumns {
 public:
     explicit TMenuColumns(int itemHeight) : itemHeight_(itemHeight), running_(4 * itemHeight) {}

@@ -19,7 +19,6 @@ public:
     TIdleHiding(TDesktopSwitch& desktop, THeartbeat& heartbeat);
     // 0: off.
     void SetSeconds(uint32_t seconds) { seconds_ = seconds; }
-    uint32_t Seconds() const { return seconds_; }
 
 private:
     void Watch();

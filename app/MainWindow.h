@@ -52,8 +52,6 @@ public:
     THeartbeat& Heartbeat() { return *heartbeat_; }
     TDesktopEntriesMenu& DesktopEntries() { return *desktopEntries_; }
     TTrayPictures& TrayPictures() { return *trayPictures_; }
-    const THotKeyRegistration& HotKey() const { return *hotKey_; }
-    const TIdleHiding& IdleHiding() const { return *idleHiding_; }
 
 protected:
     bool Dispatch(TMessage& message) override;

@@ -61,7 +61,6 @@ public:
     // Reads the look and redraws what changed.
     void Follow();
     void FitMenuImages(HMONITOR monitor);
-    const TTaskbarLook& Look() const { return look_; }
     int IconSize() const { return trayImages_->Width(); }
 
 private:

@@ -46,12 +46,12 @@ int main() {
         application.SetTitle("Brivane");
         TDesktopFixture fixture;
         TMainWindow* form = application.CreateForm<TMainWindow>();
-        form->ColourWatchdog->Tick();  // the capture tick
+        form->Heartbeat().Tick();  // the capture tick
 
         std::vector<double> ticks;
         for (int i = 0; i < 200; ++i) {
             const auto start = std::chrono::steady_clock::now();
-            form->ColourWatchdog->Tick();
+            form->Heartbeat().Tick();
             ticks.push_back(
                 std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
         }

@@ -18,7 +18,6 @@
 #define IDI_TRAY_IMAGE_4 5
 #define IDI_TRAY_IMAGE_FIRST IDI_TRAY_IMAGE_0
 #define IDI_TRAY_IMAGE_COUNT 5
-#define IMAGELIST2_IMAGE_SIZE 16
 
 /* Images 0 and 1 for a dark taskbar, and for high contrast (black ink on white
    paper, drawn in the system's colours). */
@@ -32,10 +31,8 @@
 #define ABOUT_BITMAP_WIDTH 400
 #define ABOUT_BITMAP_HEIGHT 263
 
-/* The link cursor is a named resource (not a number): load it with
-   LoadCursorW(instance, IDC_HARROW_NAME_W). Its hot spot is (12, 1). */
-#define IDC_HARROW_NAME "HArrow"
-#define IDC_HARROW_NAME_W L"HArrow"
+/* The link cursor is the named resource "HArrow" (not a number); its hot
+   spot is (12, 1). */
 #define HARROW_HOTSPOT_X 12
 #define HARROW_HOTSPOT_Y 1
 

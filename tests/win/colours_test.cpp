@@ -65,12 +65,12 @@ protected:
 
 }  // namespace
 
-TEST_F(ColoursTest, ResettingTheDesktopColoursMakesTheShellPutItsCaptionColourBack) {
+TEST_F(ColoursTest, ResettingMakesTheShellPutItsCaptionColourBack) {
     SetRegistryDword(kDesktopKeyW, L"TessikIconColour", RGB(1, 2, 3));
     Start();
     ASSERT_EQ(TextColour(list), RGB(1, 2, 3));
     const int before = fixture->SysColorChanges();
-    ResetDesktopColours();
+    ResetShellCaptionColours();
     // SetSysColors tells every top-level window; the shell's answer may come
     // after the call returns.
     ASSERT_TRUE(PumpUntil([&] { return TextColour(list) == TDesktopFixture::kShellTextColour; }));

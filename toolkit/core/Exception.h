@@ -39,7 +39,9 @@ public:
     using Exception::Exception;
 };
 
-// Base of the support components' own errors.
+// Base of the errors of the components (the version reader's, say): an
+// error of a component's own rules, as opposed to a failed platform call
+// (EWin32Error) or registry access (ERegistryException).
 class ESupportError : public Exception {
 public:
     using Exception::Exception;

@@ -56,12 +56,12 @@ private:
 // a space bevel takes room but draws nothing.
 void DrawBevel(HDC dc, RECT& rect, TBevelCut cut, int width);
 
-// A picture drawn in its bounds. At more than 96 DPI the picture is scaled to
-// the DPI with a smoothing filter; the scaled copy is kept for the next paint.
 // Whether the data of a picture resource (`size` bytes) is a whole PNG file
 // whose chunks are in order and unchanged.
 bool IsPictureResource(const void* data, DWORD size);
 
+// A picture drawn in its bounds. At more than 96 DPI the picture is scaled to
+// the DPI with a smoothing filter; the scaled copy is kept for the next paint.
 class TImage : public TGraphicControl {
 public:
     explicit TImage(TComponent* owner);
