@@ -471,23 +471,17 @@ SectionEnd
 ; Last: a Brivane that setup ended runs again, as the user had it.
 Section "-Start again"
   ${If} $StartAgain == 1
-    Call IsElevated
-    Pop $0
-    ${If} $0 == 1
-      DetailPrint "Setup runs with administrator rights; start Brivane from the Start menu"
-    ${Else}
-      ; The copy that ran, from where it ran; the installed one when it ran
-      ; from the installation (whose earlier folder may be gone now).
-      StrCpy $0 "$INSTDIR\brivane.exe"
-      ${If} $RanFrom != ""
-      ${AndIf} ${FileExists} $RanFrom
-        StrCpy $0 $RanFrom
-      ${EndIf}
-      ${GetParent} $0 $1
-      SetOutPath $1
-      DetailPrint "Starting Brivane again"
-      Exec '"$0"'
-      StrCpy $Restarted 1
+    ; The copy that ran, from where it ran; the installed one when it ran
+    ; from the installation (whose earlier folder may be gone now).
+    StrCpy $0 "$INSTDIR\brivane.exe"
+    ${If} $RanFrom != ""
+    ${AndIf} ${FileExists} $RanFrom
+      StrCpy $0 $RanFrom
+    ${EndIf}
+    DetailPrint "Starting Brivane again"
+    Call StartAsDesktopUser
+    ${If} $Restarted != 1
+      DetailPrint "Brivane could not be started without administrator rights; start it from the Start menu"
     ${EndIf}
   ${EndIf}
 SectionEnd
@@ -549,8 +543,8 @@ Function FinishPagePre
   ${EndIf}
 FunctionEnd
 
-; Brivane is not offered to be started when setup runs elevated, when it
-; runs again already, or with /NOSTART.
+; Brivane is not offered to be started when setup runs elevated (the page
+; would start it elevated), when it runs again already, or with /NOSTART.
 Function FinishPageShow
   Call IsElevated
   Pop $0
@@ -560,6 +554,66 @@ Function FinishPageShow
     SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
     ShowWindow $mui.FinishPage.Run ${SW_HIDE}
   ${EndIf}
+FunctionEnd
+
+; Starts the program $0 in its folder as the user signed in to the desktop,
+; never elevated, and sets $Restarted to 1 when it did. A process starts its
+; children with its own token, so setup started elevated takes the token of
+; the shell's process (GetShellWindow; the user's own, not elevated, as
+; IsOtherAccount made sure) for CreateProcessWithTokenW, which needs the
+; SeImpersonatePrivilege that administrators hold. Without a shell or the
+; token it starts nothing rather than an elevated Brivane.
+Function StartAsDesktopUser
+  Push $0
+  Call IsElevated
+  Pop $2
+  Pop $0
+  ${GetParent} $0 $1
+  StrCpy $8 '"$0"'
+  ${If} $2 == 0
+    SetOutPath $1
+    Exec $8
+    StrCpy $Restarted 1
+    Return
+  ${EndIf}
+  System::Call 'user32::GetShellWindow() p .r2'
+  ${If} $2 P= 0
+    Return
+  ${EndIf}
+  System::Call 'user32::GetWindowThreadProcessId(p r2, *i .r3)'
+  System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r3) p .r2'
+  ${If} $2 P= 0
+    Return
+  ${EndIf}
+  ; TOKEN_DUPLICATE; then a primary token with TOKEN_ASSIGN_PRIMARY,
+  ; TOKEN_DUPLICATE, TOKEN_QUERY, TOKEN_ADJUST_DEFAULT and
+  ; TOKEN_ADJUST_SESSIONID, as CreateProcessWithTokenW wants it.
+  System::Call 'advapi32::OpenProcessToken(p r2, i 2, *p .r3) i .r4'
+  System::Call 'kernel32::CloseHandle(p r2)'
+  ${If} $4 = 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::DuplicateTokenEx(p r3, i 0x18B, p 0, i 2, i 1, *p .r5) i .r4'
+  System::Call 'kernel32::CloseHandle(p r3)'
+  ${If} $4 = 0
+    Return
+  ${EndIf}
+  ; STARTUPINFOW (104 bytes, cb first) and PROCESS_INFORMATION (24 bytes).
+  System::Alloc 104
+  Pop $6
+  System::Call '*$6(i 104)'
+  System::Alloc 24
+  Pop $7
+  System::Call 'advapi32::CreateProcessWithTokenW(p r5, i 0, w r0, w r8, i 0, p 0, w r1, p r6, p r7) i .r4'
+  ${If} $4 <> 0
+    System::Call '*$7(p .r2, p .r3)'
+    System::Call 'kernel32::CloseHandle(p r2)'
+    System::Call 'kernel32::CloseHandle(p r3)'
+    StrCpy $Restarted 1
+  ${EndIf}
+  System::Free $6
+  System::Free $7
+  System::Call 'kernel32::CloseHandle(p r5)'
 FunctionEnd
 
 ; Pushes 1 when this process runs elevated (TokenElevation), else 0.
