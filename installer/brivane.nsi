@@ -18,7 +18,7 @@
 ; user left it for an upgrade. An upgrade goes to the folder of the existing
 ; installation unless /D= names another. A Brivane that setup ended is started
 ; again at the end (the installed copy, or a copy that ran from elsewhere from
-; there), unless /NOSTART is given or setup runs elevated.
+; there), as the desktop's user and never elevated, unless /NOSTART is given.
 ; and of the uninstaller (uninstall.exe): /S, and _?=<folder> (last) to run it
 ; in place and wait for it, as the QuietUninstallString does:
 ;   "<folder>\uninstall.exe" /S _?=<folder>
@@ -247,8 +247,10 @@ Function IsOtherAccount
     System::Call 'kernel32::CloseHandle(p r0)'
     System::Call 'user32::GetShellWindow() p .r4'
     ${If} $4 P= 0
-      ; WinLocalSystemSid
-      System::Call 'advapi32::IsWellKnownSid(p r6, i 22) i .r9'
+      ${If} $6 P<> 0
+        ; WinLocalSystemSid
+        System::Call 'advapi32::IsWellKnownSid(p r6, i 22) i .r9'
+      ${EndIf}
     ${Else}
       System::Call 'user32::GetWindowThreadProcessId(p r4, *i .r5)'
       System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r5) p .r4'
