@@ -230,9 +230,10 @@ FunctionEnd
 
 ; Pushes 1 when setup runs as another account than the one signed in to this
 ; desktop: the owner of the shell's process (GetShellWindow) is another user,
-; or that process may not even be queried (a user's own processes always
-; may), or there is no shell and setup runs as SYSTEM. HKCU and
-; $LOCALAPPDATA would then be that other account's.
+; or that process may not even be queried (access denied; a user's own
+; processes always may), or there is no shell and setup runs as SYSTEM. HKCU
+; and $LOCALAPPDATA would then be that other account's. What can't be read
+; stops nothing.
 Function IsOtherAccount
   System::Alloc 256
   Pop $7
@@ -253,9 +254,15 @@ Function IsOtherAccount
       ${EndIf}
     ${Else}
       System::Call 'user32::GetWindowThreadProcessId(p r4, *i .r5)'
-      System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r5) p .r4'
-      StrCpy $9 1
-      ${If} $4 P<> 0
+      System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r5) p .r4 ?e'
+      Pop $3
+      ${If} $4 P= 0
+        ; ERROR_ACCESS_DENIED: another account's process. Any other
+        ; failure tells nothing, and setup goes on.
+        ${If} $3 = 5
+          StrCpy $9 1
+        ${EndIf}
+      ${Else}
         System::Call 'advapi32::OpenProcessToken(p r4, i 8, *p .r0) i .r3'
         ${If} $3 <> 0
           StrCpy $1 $8
@@ -265,8 +272,8 @@ Function IsOtherAccount
           ${If} $5 P<> 0
           ${AndIf} $6 P<> 0
             System::Call 'advapi32::EqualSid(p r5, p r6) i .r3'
-            ${If} $3 <> 0
-              StrCpy $9 0
+            ${If} $3 = 0
+              StrCpy $9 1
             ${EndIf}
           ${EndIf}
         ${EndIf}
