@@ -18,8 +18,10 @@ PACKAGES=(
     libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxxf86vm1 libxfixes3
     fontconfig fonts-dejavu-core fonts-dejavu-extra
     # packages: the installer (makensis with its amd64-unicode stubs),
-    # Authenticode signing, and the test's own certificate for it
-    nsis osslsigncode openssl
+    # Authenticode signing, and the test's own certificate for it; the
+    # test's checks: the winget manifests (YAML) against their JSON schemas,
+    # and the plugins inside the setup and the uninstaller, unpacked with 7-Zip
+    nsis osslsigncode openssl python3-yaml python3-jsonschema p7zip-full
 )
 
 # Installs those of PACKAGES (or of the packages named as arguments) that are

@@ -1,5 +1,6 @@
 # End-to-end tests of brivane.exe beside the desktop fixture, driven from
-# outside: Python drivers (standard library only) press keys and click through
+# outside: Python drivers (standard library only; package.cmake says what its
+# driver needs besides) press keys and click through
 # the X server with xdotool, and look at the session through probe.exe, a
 # small Win32 program of their own that runs in the same Wine session.
 add_executable(brivane_e2e_probe probe.cpp)

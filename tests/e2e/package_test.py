@@ -1,7 +1,9 @@
-"""The packages from scripts/package: the portable zip, manifests and
-signatures, and the installer's silent install, upgrades and uninstall in the
-session's prefix, built afresh into temporary folders. With --reproducible:
-two clean builds of brivane.exe, each packaged, compared byte for byte."""
+"""The packages from scripts/package: the portable zip, manifests (against
+winget's published schemas) and signatures (plugins included; the same bytes
+when signed twice), the release mode's refusal, and the installer's silent
+install, upgrades and uninstall in the session's prefix, built afresh into
+temporary folders. With --reproducible: two clean builds of brivane.exe, each
+packaged, compared byte for byte."""
 
 import glob
 import hashlib
@@ -14,6 +16,9 @@ import sys
 import tempfile
 import zipfile
 
+import jsonschema
+import yaml
+
 import harness
 from harness import wait_until
 
@@ -22,10 +27,8 @@ RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
 UNINSTALL_KEY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Brivane"
 REG_SZ, REG_DWORD = 1, 4
 KNOWN_DLLS = {"advapi32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "ole32.dll", "shell32.dll", "user32.dll"}
-# What the winget schemas (1.6.0) require besides identifier and versions, by file name.
-WINGET_REQUIRED = {"": ["DefaultLocale", "ManifestType: version"], ".installer": ["Installers", "ManifestType: installer"],
-                   ".locale.en-US": ["PackageLocale", "Publisher", "PackageName", "License", "ShortDescription",
-                                     "ManifestType: defaultLocale"]}
+# The winget manifests by file name, and the schema (1.6.0) each is written to.
+WINGET = {"": "version", ".installer": "installer", ".locale.en-US": "defaultLocale"}
 
 
 def read(path):
@@ -33,9 +36,14 @@ def read(path):
         return f.read()
 
 
-def package(build_tree, out, env=None):
-    subprocess.run([os.path.join(ROOT, "scripts", "package"), "--build", build_tree, "--no-build", "--out", out],
-                   check=True, stdin=subprocess.DEVNULL, timeout=300, env=env)
+def package(build_tree, out, env=None, *options, check=True):
+    return subprocess.run([os.path.join(ROOT, "scripts", "package"), *options, "--build", build_tree, "--no-build",
+                           "--out", out], check=check, stdin=subprocess.DEVNULL, timeout=300, env=env,
+                          capture_output=not check, text=True)
+
+
+def files(folder):
+    return {os.path.relpath(f, folder): read(f) for f in glob.glob(folder + "/**", recursive=True) if os.path.isfile(f)}
 
 
 def reproducible():
@@ -48,9 +56,7 @@ def reproducible():
                            check=True, stdout=subprocess.DEVNULL)
             subprocess.run(["cmake", "--build", tree, "--target", "brivane"], check=True, stdout=subprocess.DEVNULL)
             package(tree, os.path.join(tree, "dist"))
-            files = [os.path.join(tree, "app", "brivane.exe")] + list(filter(
-                os.path.isfile, glob.glob(tree + "/dist/**", recursive=True)))
-            results.append({os.path.relpath(f, tree): read(f) for f in files})
+            results.append(dict(files(os.path.join(tree, "dist")), exe=read(os.path.join(tree, "app", "brivane.exe"))))
     assert len(results[0]) == 8, sorted(results[0])
     assert results[0] == results[1], [n for n in results[0] if results[0][n] != results[1].get(n)]
     print("the same bytes in both builds: " + ", ".join(sorted(results[0])))
@@ -70,8 +76,9 @@ class Packages(harness.E2ETestCase):
                         "extendedKeyUsage=codeSigning"], check=True, capture_output=True)
         subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", cls.certificate, "-out", p12,
                         "-passout", "pass:test"], check=True)
-        package(cls.session.build_tree, cls.signed,
-                dict(os.environ, BRIVANE_SIGN_P12=p12, BRIVANE_SIGN_PASSWORD="test"))
+        cls.signing = dict(os.environ, BRIVANE_SIGN_P12=p12, BRIVANE_SIGN_PASSWORD="test")
+        for out in (cls.signed, cls.signed + "-again"):
+            package(cls.session.build_tree, out, cls.signing)
         cache = read(os.path.join(cls.session.build_tree, "CMakeCache.txt")).decode()
         cls.version = [line.split("=", 1)[1] for line in cache.splitlines()
                        if line.startswith("CMAKE_PROJECT_VERSION:")][0]
@@ -106,17 +113,33 @@ class Packages(harness.E2ETestCase):
         subprocess.run(["osslsigncode", "verify", "-CAfile", self.certificate, "-in", path], check=True,
                        stdout=subprocess.DEVNULL)
 
-    def uninstall(self):
-        """The silent uninstaller, waited for with the copy of itself that it
-        runs from %TEMP%. Windows deletes that copy at the next restart; the
-        test deletes it at once."""
-        temp = self.session.user_folder("Temp")[0]
-        before = set(glob.glob(os.path.join(temp, "~nsu*.tmp")))
-        pid, code = self.run_windows(self.windows_install_dir + r"\uninstall.exe", "/S")
-        self.assertEqual(code, 0)
+    def assert_plugins_signed(self, exe, plugins):
+        """The NSIS plugins that exe unpacks (to $PLUGINSDIR) are these, signed."""
+        with tempfile.TemporaryDirectory() as unpacked:
+            subprocess.run(["7z", "x", "-o" + unpacked, exe], check=True, stdout=subprocess.DEVNULL)
+            found = glob.glob(os.path.join(unpacked, "$PLUGINSDIR", "*.dll"))
+            self.assertEqual(sorted(map(os.path.basename, found)), plugins)
+            for path in found:
+                self.assert_signed(path)
+
+    def uninstall(self, expected=0):
+        """The QuietUninstallString, run as winget runs it: its exit code is
+        the uninstaller's, 0 only once brivane.exe is gone, else with the
+        files kept. The copy that it leaves in %TEMP% to delete uninstall.exe
+        and the folder is waited for, then deleted."""
+        exe, args = re.fullmatch(r'"([^"]+)" (.+)', self.probe.reg_string(UNINSTALL_KEY, "QuietUninstallString")).groups()
+        pid, code = self.run_windows(exe, args)
+        self.assertEqual((code, os.path.exists(self.installed("brivane.exe"))), (expected, expected != 0))
         self.assertNotEqual(self.probe.one("waitchildren", pid, 120000, timeout=150), "running")
-        for folder in set(glob.glob(os.path.join(temp, "~nsu*.tmp"))) - before:
-            shutil.rmtree(folder, ignore_errors=True)
+        self.assertEqual(os.path.exists(self.installed("uninstall.exe")), expected != 0)
+        for copy in glob.glob(os.path.join(self.session.user_folder("Temp")[0], "*", "Brivane-uninstall.exe")):
+            shutil.rmtree(os.path.dirname(copy), ignore_errors=True)
+
+    def end_started_again(self, setup_pid, exe):
+        """The Brivane that setup started again at its end runs: ended."""
+        self.assertEqual(self.probe.one("waitchildren", setup_pid, 0), "running")
+        wait_until(lambda: self.run_windows(exe, "/status")[1] == 0, what="the Brivane started again to answer")
+        self.assertEqual(self.run_windows(exe, "/exit")[1], 0)
 
     def uninstall_leftovers(self):
         if os.path.exists(self.installed("uninstall.exe")):
@@ -128,40 +151,61 @@ class Packages(harness.E2ETestCase):
             self.assertEqual(sorted(z.namelist()), ["README.txt", "brivane.exe"])
             self.assertEqual(z.read("brivane.exe"), self.built_exe)
             readme = z.read("README.txt").decode("utf-8")
-        self.assertIn("Brivane %s" % self.version, readme)
-        self.assertIn("/toggle", readme)
+        for text in ("Brivane %s" % self.version, "/toggle", "/hotkey", "/autohide", r"HKCU\Software\Brivane"):
+            self.assertIn(text, readme)
         sums = read(os.path.join(self.dist, "SHA256SUMS")).decode().splitlines()
         hashes = {os.path.basename(p): hashlib.sha256(read(p)).hexdigest() for p in (self.setup, self.portable)}
         self.assertEqual(sums, ["%s  %s" % (h, name) for name, h in hashes.items()])
         self.assertEqual(sorted(os.listdir(self.dist)), sorted(list(hashes) + [
-            "SHA256SUMS", "scoop", "winget", "signed", "key.pem", "cert.pem", "cert.p12"]))
+            "SHA256SUMS", "scoop", "winget", "signed", "signed-again", "key.pem", "cert.pem", "cert.p12"]))
 
         self.assertEqual(sorted(os.listdir(os.path.join(self.dist, "winget"))),
-                         sorted("Olmar.Brivane%s.yaml" % kind for kind in WINGET_REQUIRED))
-        for kind, required in WINGET_REQUIRED.items():
-            text = read(os.path.join(self.dist, "winget", "Olmar.Brivane%s.yaml" % kind)).decode("utf-8")
-            for key in ["PackageIdentifier: Olmar.Brivane", "PackageVersion: " + self.version,
-                        "ManifestVersion: 1.6.0"] + required:
-                self.assertRegex(text, re.compile("^" + re.escape(key), re.M))
-        installer = read(os.path.join(self.dist, "winget", "Olmar.Brivane.installer.yaml")).decode("utf-8")
-        for line in ("InstallerType: nullsoft", "Scope: user", "  Silent: /S", "  - Architecture: x64",
-                     "    InstallerSha256: " + hashes[os.path.basename(self.setup)].upper()):
-            self.assertIn("\n" + line + "\n", installer)
-        self.assertRegex(installer, r"\n    InstallerUrl: https://\S+/%s\n" % re.escape(os.path.basename(self.setup)))
+                         sorted("Olmar.Brivane%s.yaml" % kind for kind in WINGET))
+        manifests = {}
+        for kind, schema_name in WINGET.items():
+            with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "winget-1.6.0",
+                                   "manifest.%s.1.6.0.json" % schema_name), encoding="utf-8") as f:
+                schema = json.load(f)
+            manifest = manifests[kind] = yaml.safe_load(read(os.path.join(self.dist, "winget", "Olmar.Brivane%s.yaml" % kind)))
+            jsonschema.validators.validator_for(schema, jsonschema.Draft202012Validator)(schema).validate(manifest)
+            self.assertEqual((manifest["PackageIdentifier"], manifest["PackageVersion"]), ("Olmar.Brivane", self.version))
+        setup_url = "https://www.example.com/download/%s/%s" % (self.version, os.path.basename(self.setup))
+        manifest = manifests[".installer"]
+        self.assertEqual((manifest["InstallerType"], manifest["Scope"], manifest["InstallerSwitches"]["Silent"],
+                          manifest["ProductCode"], manifest["ElevationRequirement"], manifest["Installers"]),
+                         ("nullsoft", "user", "/S", UNINSTALL_KEY.rsplit("\\", 1)[1], "elevationProhibited", [{
+                             "Architecture": "x64", "InstallerUrl": setup_url,
+                             "InstallerSha256": hashes[os.path.basename(self.setup)].upper()}]))
         with open(os.path.join(self.dist, "scoop", "brivane.json"), encoding="utf-8") as f:
             scoop = json.load(f)
         self.assertEqual((scoop["version"], scoop["bin"], scoop["shortcuts"], scoop["architecture"]["64bit"]["hash"]),
                          (self.version, "brivane.exe", [["brivane.exe", "Brivane"]], hashes[os.path.basename(self.portable)]))
+        self.assertEqual(scoop["autoupdate"]["architecture"]["64bit"]["url"],
+                         scoop["architecture"]["64bit"]["url"].replace(self.version, "$version"))
+        self.assertIn("-ArgumentList '/exit'", "\n".join(scoop["pre_uninstall"]))
+        self.assertIn("portable", scoop["checkver"]["regex"])
 
-        # The signed packages: the setup and the brivane.exe in its zip (the
-        # uninstaller is checked once installed, below).
+        # A release is refused with the placeholder address, before anything is built or written.
+        release = os.path.join(self.dist, "release")
+        refused = package(self.session.build_tree, release, dict(
+            self.signing, BRIVANE_SIGN_TIMESTAMP_URL="http://tsa.olmar.dev", BRIVANE_HOME_URL="https://olmar.dev/",
+            BRIVANE_RELEASE_URL="https://www.example.com/download"), "--release", check=False)
+        self.assertEqual((refused.returncode, refused.stderr, os.path.exists(release)), (1, "package: not a release: no "
+                         "real download address (BRIVANE_RELEASE_URL: https://www.example.com/download)\n", False))
+
+        # The signed packages: signed twice without a time-stamp, the same
+        # bytes; the setup, the plugins it unpacks and the brivane.exe in its
+        # zip signed (the uninstaller is checked once installed, below).
+        self.assertEqual(files(self.signed), files(self.signed + "-again"))
         self.assert_signed(self.signed_setup)
+        self.assert_plugins_signed(self.signed_setup, ["System.dll", "nsDialogs.dll", "nsExec.dll"])
         with zipfile.ZipFile(os.path.join(self.signed, os.path.basename(self.portable))) as z:
             z.extract("brivane.exe", self.signed)
         self.assert_signed(os.path.join(self.signed, "brivane.exe"))
 
     def test_install_upgrade_and_uninstall(self):
         self.assertFalse(os.path.exists(self.install_dir), "Brivane is installed already")
+        self.probe.call("shellwindow", "%x" % self.fixture.progman)
         self.assertEqual(self.probe.one("regkey", UNINSTALL_KEY), "0")
         saved_run = self.probe.reg_get(RUN_KEY, "Brivane")
         self.addCleanup(self.probe.reg_set, RUN_KEY, "Brivane", saved_run)
@@ -185,6 +229,7 @@ class Packages(harness.E2ETestCase):
         self.assertTrue(os.path.isfile(self.shortcut))
         for name in ("brivane.exe", "uninstall.exe"):
             self.assert_signed(self.installed(name))
+        self.assert_plugins_signed(self.installed("uninstall.exe"), ["System.dll", "nsExec.dll"])
         strings = {
             "DisplayName": "Brivane",
             "DisplayVersion": self.version,
@@ -192,7 +237,7 @@ class Packages(harness.E2ETestCase):
             "DisplayIcon": windows_exe,
             "InstallLocation": self.windows_install_dir,
             "UninstallString": '"%s\\uninstall.exe"' % self.windows_install_dir,
-            "QuietUninstallString": '"%s\\uninstall.exe" /S' % self.windows_install_dir,
+            "QuietUninstallString": '"%s\\uninstall.exe" /S _?=%s' % (self.windows_install_dir, self.windows_install_dir),
         }
         for name, value in strings.items():
             with self.subTest(value=name):
@@ -224,29 +269,34 @@ class Packages(harness.E2ETestCase):
         self.assertEqual(self.run_windows(app.exe, "/hide")[1], 0)
         self.assert_hidden(app)
         # An upgrade without /D= goes to the installed folder, ends the
-        # portable copy with the desktop shown, and keeps the start off.
-        self.assertEqual(self.run_windows(setup, "/S")[1], 0)
-        self.assertEqual(app.exit_code(), 0)
+        # portable copy with the desktop shown, keeps the start off, and
+        # starts the portable copy again.
+        pid, code = self.run_windows(setup, "/S")
+        self.assertEqual((code, app.exit_code()), (0, 0))
         self.assert_desktop_back()
         self.assertEqual(read(self.installed("brivane.exe")), self.built_exe)
         self.assertFalse(os.path.exists(default_dir))
         self.assertIsNone(self.probe.reg_get(RUN_KEY, "Brivane"))
+        self.end_started_again(pid, app.exe)
 
         # An "older version" (the same program with bytes appended) runs from
         # the installation with the desktop hidden; the upgrade with
-        # /AUTOSTART ends it with the desktop shown and replaces it.
+        # /AUTOSTART ends it with the desktop shown, replaces it, and starts
+        # the new copy.
         self.make_older()
         app = self.start_installed(windows_exe)
         self.assertEqual(self.run_windows(windows_exe, "/hide")[1], 0)
         self.assert_hidden(app)
-        self.assertEqual(self.run_windows(setup, "/S", "/AUTOSTART")[1], 0)
-        self.assertEqual(app.exit_code(), 0)
+        pid, code = self.run_windows(setup, "/S", "/AUTOSTART")
+        self.assertEqual((code, app.exit_code()), (0, 0))
         self.assert_desktop_back()
         self.assertEqual(read(self.installed("brivane.exe")), self.built_exe)
         self.assertEqual(self.probe.reg_string(RUN_KEY, "Brivane").lower(), '"%s"' % windows_exe.lower())
+        self.end_started_again(pid, windows_exe)
 
-        # Turned off by the program's own command. Upgrades over a copy that does not answer and
-        # over a file in use fail with their exit codes and change nothing; the next keeps it off.
+        # Turned off by the program's own command. Upgrades over a copy that does not answer, over a
+        # file in use and over a file that can't be written fail with their exit codes and change
+        # nothing; the next, with /NOSTART, keeps it off and does not start the copy it ended.
         self.assertEqual(self.run_windows(windows_exe, "/autostart", "off")[1], 0)
         self.make_older()
         self.probe.reg_set(UNINSTALL_KEY, "DisplayVersion", (REG_SZ, "0.9\0".encode("utf-16-le")))
@@ -260,11 +310,18 @@ class Packages(harness.E2ETestCase):
         self.assertEqual((self.run_windows(setup, "/S")[1], state()), (3, before))
         self.probe.call("resume", app.pid)
         self.assertEqual((self.run_windows(windows_exe, "/exit")[1], app.exit_code()), (0, 0))
-        self.probe.call("hold", windows_exe)
-        self.addCleanup(self.probe.call, "release", windows_exe)
-        self.assertEqual((self.run_windows(setup, "/S")[1], state()), (4, before))
-        self.probe.call("release", windows_exe)
-        self.assertEqual(self.run_windows(setup, "/S")[1], 0)
+        for held in (windows_exe, windows_exe + ".new"):
+            open(self.installed(held.rsplit("\\", 1)[1]), "ab").close()
+            before = state()
+            self.probe.call("hold", held)
+            self.addCleanup(self.probe.call, "release", held)
+            self.assertEqual((self.run_windows(setup, "/S")[1], state()), (4, before))
+            self.probe.call("release", held)
+        os.remove(self.installed("brivane.exe.new"))
+        app = self.start_installed(windows_exe)
+        pid, code = self.run_windows(setup, "/S", "/NOSTART")
+        self.assertEqual((code, app.exit_code(), self.probe.one("waitchildren", pid, 0)), (0, 0, "0"))
+        self.assertEqual(self.run_windows(windows_exe, "/status")[1], 2)
         self.assertEqual(read(self.installed("brivane.exe")), self.built_exe)
         self.assertEqual(self.probe.reg_string(UNINSTALL_KEY, "DisplayVersion"), self.version)
         self.assertIsNone(self.probe.reg_get(RUN_KEY, "Brivane"))
@@ -275,6 +332,9 @@ class Packages(harness.E2ETestCase):
         app = self.start_installed(windows_exe)
         self.assertEqual(self.run_windows(windows_exe, "/hide")[1], 0)
         self.assert_hidden(app)
+        self.probe.call("suspend", app.pid)
+        self.uninstall(expected=3)
+        self.probe.call("resume", app.pid)
         saved_colour = self.probe.reg_get(harness.DESKTOP_KEY, "TessikIconColour")
         self.addCleanup(self.probe.reg_set, harness.DESKTOP_KEY, "TessikIconColour", saved_colour)
         colour = (REG_DWORD, bytes((0x12, 0x34, 0x56, 0)))

@@ -963,6 +963,16 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         }
         Out(std::to_string(children.size()));
     };
+    // shellwindow <hwnd>: makes the window the shell's, as Explorer does with
+    // its "Progman" (SetShellWindow; Wine's desktop sets none), so that
+    // GetShellWindow returns it.
+    c["shellwindow"] = [](const Args& a) {
+        using SetShell = BOOL(WINAPI*)(HWND);
+        const auto set = reinterpret_cast<SetShell>(
+            reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+        if (set) set(HwndArg(a.at(1)));
+        if (GetShellWindow() != HwndArg(a.at(1))) throw ProbeError("SetShellWindow failed");
+    };
     // mutex <name>: whether a named mutex exists.
     c["mutex"] = [this](const Args& a) {
         Need(a, 2, "mutex <name>");
