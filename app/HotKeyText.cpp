@@ -20,7 +20,7 @@ constexpr std::array<TNamedKey, 22> kNamedKeys{
      {"PageDown", 0x22}, {"PgDn", 0x22},      {"Left", 0x25},   {"Up", 0x26},     {"Right", 0x27},
      {"Down", 0x28},     {"Pause", 0x13}}};
 
-constexpr uint32_t kF1 = 0x70, kF24 = 0x87, kNumPad0 = 0x60, kPause = 0x13;
+constexpr uint32_t kF1 = 0x70, kF12 = 0x7B, kF24 = 0x87, kNumPad0 = 0x60, kPause = 0x13;
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -113,4 +113,8 @@ std::string HotKeyText(THotKey hotKey) {
         text += "#" + std::to_string(key);  // a code this program never parses into a hot key
     }
     return text;
+}
+
+bool ReservedByWindows(THotKey hotKey) {
+    return (hotKey.modifiers & kHotKeyWin) != 0 || (hotKey.modifiers == 0 && hotKey.key == kF12);
 }

@@ -36,6 +36,12 @@ inline constexpr THotKey kDefaultHotKey{kHotKeyControl, 0x7B};
 // modifier twice, or a typing key without Ctrl, Alt or Win.
 std::optional<THotKey> ParseHotKey(std::string_view text);
 
+// Whether Windows keeps the key for itself, so that it may act on it even
+// while a program has registered it: every key with the Windows key
+// ("reserved for use by the operating system"), and F12 alone (reserved for
+// the debugger at all times).
+bool ReservedByWindows(THotKey hotKey);
+
 // The hot key in its one written form: "Win+Ctrl+Alt+Shift+<key>" with the
 // modifiers it has, the key as listed above. ParseHotKey reads it back.
 std::string HotKeyText(THotKey hotKey);
