@@ -47,13 +47,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     application.SetTitle("Brivane");
     // An error while the main window is made (a resource missing from a
     // damaged copy, a window that can't be created) gets the error box, and
-    // the program ends: without a main window there is nothing to run.
+    // the program ends with kExitFailure: without a main window there is
+    // nothing to run. (1 would read as /status "hidden" to a caller.)
     TMainWindow* form = nullptr;
     try {
         form = application.CreateForm<TMainWindow>();
     } catch (const std::exception& error) {
         application.HandleException(error);
-        return 1;
+        return kExitFailure;
     }
     // A copy started for a command does it once its main window exists.
     if (command != TCommand::Run) form->QueueCommand(command);
