@@ -66,7 +66,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     application.SetTitle("Brivane");
     // An error while the main window is made (a resource missing from a
     // damaged copy, a window that can't be created) gets the error box, and
-    // the program ends: without a main window there is nothing to run.
+    // the program ends with kExitFailure: without a main window there is
+    // nothing to run. (1 would read as /status "hidden" to a caller.)
     TMainWindow* form = nullptr;
     GuardBoundary([&] { form = application.CreateForm<TMainWindow>(); });
     if (!form) return kExitFailure;

@@ -44,6 +44,12 @@ if(NOT result EQUAL 0)
 endif()
 string(REGEX MATCH "stat::number_of_executed_units: *([0-9]+)" executed "${log}")
 set(executed ${CMAKE_MATCH_1})
+# A run that executed nothing (a program that is no fuzzer, or one that stops
+# before its first input) tested nothing.
+if(NOT executed GREATER 0)
+  message("${log}")
+  message(FATAL_ERROR "${FUZZER} ran no input: its log gives no executions")
+endif()
 file(GLOB kept_after ${KEPT}/*)
 list(LENGTH kept_after kept_after)
 math(EXPR found "${kept_after} - ${kept_before}")

@@ -6,7 +6,8 @@
 PACKAGES=(
     # build
     cmake ninja-build git procps python3 ccache
-    g++-mingw-w64-x86-64-posix mingw-w64-tools
+    # MinGW-w64 with the win32 thread model (cmake/mingw-w64.cmake says why)
+    g++-mingw-w64-x86-64-win32 mingw-w64-tools
     # the linker of the MinGW build: it drops unused functions with their unwind data
     lld-14
     clang-14 libclang-rt-14-dev googletest libgtest-dev

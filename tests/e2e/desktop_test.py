@@ -54,9 +54,15 @@ class DesktopLayouts(harness.E2ETestCase):
         app = self.start_brivane()
         app.wait_tip(HIDE_TIP)
         self.wait_colour("the stored caption colour")
-        # The shell puts its own colour back; the watchdog puts ours back.
+        # The shell puts its own colour back (seen while the program is held,
+        # so that the watchdog can't act first); the watchdog puts ours back.
         self.wait_for_capture(app)
-        self.probe.call("syscolours")
+        self.probe.call("suspend", app.pid)
+        try:
+            self.probe.call("syscolours")
+            self.assertNotEqual(self.fixture.text_colour(), COLOUR, "the shell reset the colour")
+        finally:
+            self.probe.call("resume", app.pid)
         self.wait_colour("the watchdog to re-apply the colour")
 
     def test_a_shell_restart_with_the_desktop_shown_and_hidden(self):

@@ -151,7 +151,7 @@ class StartUpFailure(harness.E2ETestCase):
         texts = [line.split("\t")[4] for line in self.probe.call("children", "%x" % box)]
         self.assertIn("Resource IDI_TRAY_CONTRAST_1 not found.", texts)
         self.probe.post(box, WM_COMMAND, IDOK, 0)
-        self.assertEqual(app.exit_code(), 3)
+        self.assertEqual(app.exit_code(), 3)  # a failed start; 1 is /status "hidden"
         self.assertEqual(self.probe.tray(), icons_before, "no icon left in the tray")
         self.assertEqual(self.probe.hotkey("test"), "free")
         self.assertTrue(self.fixture.visible())

@@ -73,11 +73,14 @@ if(PRESET STREQUAL "windows")
     "links \"brivane_app\", which is neither a target")
   expect_failure(app/CMakeLists.txt "\\(brivane([ )])" "(brivane_main\\1"
     "need the target brivane, which this build does not define")
-  # A Windows test source gone.
+  # A Windows test source gone, a fragment gone, a name dropped from a fragment's list.
   expect_failure(tests/win/smoke_test.cpp "" "" "Cannot find source file")
+  expect_failure(tests/win/smoke.cmake "" "" "no fragment defines smoke_test")
+  expect_failure(tests/e2e/brivane.cmake " toggle:11" "" "no fragment defines e2e_toggle")
 else()
-  # A test source gone, and a library that a test program links renamed.
+  # A test source gone, a fragment gone, and a library that a test program links renamed.
   expect_failure(tests/host/sysimg_names_test.cpp "" "" "Cannot find source file")
+  expect_failure(tests/host/core.cmake "" "" "no fragment defines core_host_test")
   expect_failure(components/TrayIcon/CMakeLists.txt "add_library\\(traymessage " "add_library(tray_message "
     "links \"traymessage\", which is neither a target")
   # A component folder gone.

@@ -137,8 +137,9 @@ TEST_F(AppTest, HideAndShowSwitchTheDesktopAndRestoreTheStoredSettingsPatternFir
                                                          {SPI_SETDESKWALLPAPER, Narrow(storedWallpaper)}}));
     ExpectInterfaceState(form, false);
 
-    // Show while shown: nothing visible changes.
+    // Show while shown: nothing visible changes, also once what it posted is handled.
     form->Desktop().ShowDesktop(form);
+    PumpPosted();
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
     // The user's stored settings were only read.
@@ -163,8 +164,10 @@ TEST_F(AppTest, TheHotKeyTogglesLikeAClickAndTheEndOfTheLogonShowsTheDesktop) {
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
     EXPECT_EQ(parameters.calls.size(), 2u);
-    // While shown the same handler changes nothing visible.
+    // While shown the same handler changes nothing visible, also once what it posted is handled.
     SendMessageW(form->Handle(), WM_ENDSESSION, FALSE, 0);
+    PumpPosted();
+    EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
@@ -418,9 +421,9 @@ TEST_P(LayoutTest, HideShowColoursAndTheWatchdogReachTheFolderView) {
     EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
     form->Desktop().ShowDesktop(form);
     EXPECT_TRUE(IconsVisible());
-    if (fixture->WallpaperWorkerW()) {
-        EXPECT_TRUE(IsWindowVisible(fixture->WallpaperWorkerW()));
-    }
+    // So is the wallpaper's own WorkerW, which one layout has.
+    EXPECT_EQ(IsWindowVisible(fixture->WallpaperWorkerW()) != FALSE,
+              GetParam() == TDesktopFixture::Layout::WorkerW);
     // The shell puts its colours back on a settings change; the watchdog's
     // next compare puts ours back.
     form->Heartbeat().Tick();

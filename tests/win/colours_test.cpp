@@ -9,7 +9,6 @@
 #include <atomic>
 #include <memory>
 #include <optional>
-#include <thread>
 
 #include "DesktopFixture.h"
 #include "core/Exception.h"
@@ -257,11 +256,13 @@ namespace {
 // hung shell does. It counts the LVM_SETTEXTCOLOR messages its list view gets.
 class THangingDesktop {
 public:
-    THangingDesktop() : thread_([this] { Run(); }) { WaitForSingleObject(ready_.Get(), INFINITE); }
+    THangingDesktop() : thread_(CreateThread(nullptr, 0, &THangingDesktop::Start, this, 0, nullptr)) {
+        WaitForSingleObject(ready_.Get(), INFINITE);
+    }
     ~THangingDesktop() {
         SetEvent(resume_.Get());
         PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
-        thread_.join();
+        WaitForSingleObject(thread_.Get(), INFINITE);
     }
     HWND ListView() const { return listView_; }
     int TextColourSets() const { return textColourSets_; }
@@ -282,6 +283,10 @@ private:
                                     DWORD_PTR self) {
         if (message == LVM_SETTEXTCOLOR) ++reinterpret_cast<THangingDesktop*>(self)->textColourSets_;
         return DefSubclassProc(window, message, wParam, lParam);
+    }
+    static DWORD WINAPI Start(void* self) {
+        static_cast<THangingDesktop*>(self)->Run();
+        return 0;
     }
     void Run() {
         threadId_ = GetCurrentThreadId();
@@ -308,7 +313,7 @@ private:
     DWORD threadId_ = 0;
     HWND listView_ = nullptr;
     std::atomic<int> textColourSets_{0};
-    std::thread thread_;
+    TUniqueKernelHandle thread_;  // declared last: the thread starts once the rest is made
 };
 
 }  // namespace

@@ -126,10 +126,8 @@ TEST_F(Controls, ListBoxLineHeightIsScaledAndIntegralHeightShowsWholeLines) {
     RECT client;
     GetClientRect(list, &client);
     EXPECT_EQ(client.bottom % line, 0) << "client height " << client.bottom;
-    if (form->Dpi() == 96) {
-        // 108 pixels less the 2-pixel sunken edge on either side: 8 lines.
-        EXPECT_EQ(client.bottom, 8 * 13);
-    }
+    // 108 pixels less the 2-pixel sunken edge on either side, in whole lines: 8 at 96 DPI.
+    EXPECT_EQ(client.bottom, (form->Scale(108) - 4) / line * line);
 
     // A height between whole lines is cut down to the lines that fit.
     box->SetBounds(10, 10, 245, 100);
