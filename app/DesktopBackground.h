@@ -44,6 +44,9 @@ public:
     // ended with the background off (a crash, a kill, a lost logon) turns the
     // background on and is deleted. A record of another type or value is
     // left as it is, and nothing is done. Without a record nothing is loaded.
+    // Also worth calling after GiveBack on the ordinary way back (not from
+    // the crash filter): a record still there means the kept object failed
+    // (an Explorer restarted while hidden), and a fresh one tries again.
     static void RepairLeftOver();
 
 private:
