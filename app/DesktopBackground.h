@@ -11,13 +11,10 @@
 
 #include "win/ComHandles.h"
 
-// Under HKEY_CURRENT_USER\Software\Brivane, a REG_DWORD 1 while Brivane has
-// the background turned off. Turning it off may outlive the logon, so the
-// value is written before, and deleted once the background is on again; a
-// start that finds it turns the background on (RepairLeftOver). Wide, because
-// giving back also runs from the crash filter, which converts nothing.
-inline constexpr wchar_t kBackgroundOffValue[] = L"BackgroundOff";
-
+// Turning the background off may outlive the logon, so it is recorded
+// before ("BackgroundOff", Settings.h), and the record deleted once the
+// background is on again; a start that finds it turns the background on
+// (RepairLeftOver).
 class TDesktopBackground {
 public:
     TDesktopBackground() = default;
@@ -35,9 +32,12 @@ public:
     bool TakeAway();
     // Turns the background on again if TakeAway turned it off, then deletes
     // the record; a failure is reported and leaves the record for the next
-    // start. Loads nothing and converts nothing: the crash filter calls it, on
-    // the thread that called TakeAway (the object lives in its apartment).
+    // start.
     void GiveBack();
+    // The same from the filter of a fault: only the one COM call, on the
+    // thread that called TakeAway (the object lives in its apartment); the
+    // record is left for the next start.
+    void GiveBackAfterFault();
     bool TakenAway() const { return static_cast<bool>(wallpaper_); }
 
     // For a new start, before anything hides: a record left by a copy that

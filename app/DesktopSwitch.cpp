@@ -84,22 +84,52 @@ void TDesktopSwitch::Do(TAction action) {
     }
 }
 
+void TDesktopSwitch::ClearWallpaperForTheLogon() {
+    DesktopParameterSeam(SPI_SETDESKPATTERN, "");
+    DesktopParameterSeam(SPI_SETDESKWALLPAPER, "");
+}
+
+void TDesktopSwitch::TakeBackgroundAway() {
+    if (keepWallpaper_ || backgroundTaken_ != TBackgroundTaken::Nothing) return;
+    // Each monitor's own picture, fit and slideshow are turned off as a whole
+    // where the system can; one wallpaper path set for the logon would replace
+    // them all when it comes back. The pattern has no such setting.
+    if (background_.TakeAway()) {
+        DesktopParameterSeam(SPI_SETDESKPATTERN, "");
+        backgroundTaken_ = TBackgroundTaken::EveryMonitor;
+    } else {
+        ClearWallpaperForTheLogon();
+        backgroundTaken_ = TBackgroundTaken::ForTheLogon;
+    }
+}
+
 void TDesktopSwitch::DoHide() {
-    ClearShellDesktop();
+    ShowDesktopWindows(false);
+    TakeBackgroundAway();
     windowsTakenAway_ = true;
     tray_.Enter(true);
 }
 
 void TDesktopSwitch::DoShow() {
+    // Icons only: what the user has in force stays. A desktop found hidden at
+    // start-up gets the stored settings back as one that was hidden here.
+    const bool restore = backgroundTaken_ != TBackgroundTaken::Nothing || !keepWallpaper_;
+    const bool everyMonitor = backgroundTaken_ == TBackgroundTaken::EveryMonitor;
+    backgroundTaken_ = TBackgroundTaken::Nothing;
     // The desktop comes back whatever else fails: a setting that can't be
     // read (a value of the wrong type) is reported once the desktop is back
     // and the tray says so, and the wallpaper or pattern it names stays
     // cleared for this logon.
-    RunEveryStep({[] {
+    RunEveryStep({[&] {
+                      if (!restore) return;
+                      if (everyMonitor) {
+                          background_.GiveBack();
+                          TDesktopBackground::RepairLeftOver();
+                      }
                       const TWallpaperAndPattern stored = ReadWallpaperAndPattern();
                       // The pattern before the wallpaper, as when hiding.
                       DesktopParameterSeam(SPI_SETDESKPATTERN, stored.pattern);
-                      DesktopParameterSeam(SPI_SETDESKWALLPAPER, stored.wallpaper);
+                      if (!everyMonitor) DesktopParameterSeam(SPI_SETDESKWALLPAPER, stored.wallpaper);
                   },
                   [this] {
                       ShowDesktopWindows(true);
@@ -111,6 +141,13 @@ void TDesktopSwitch::DoShow() {
 void TDesktopSwitch::ShowBeforeLeaving() {
     if (!Hidden()) return;
     RunReportingToDebugger("showing the desktop on the way out", [this] { DoShow(); });
+}
+
+void TDesktopSwitch::ShowAfterFault() {
+    if (!windowsTakenAway_) return;
+    ShowDesktopWindows(true);
+    if (backgroundTaken_ == TBackgroundTaken::EveryMonitor) background_.GiveBackAfterFault();
+    if (backgroundTaken_ == TBackgroundTaken::ForTheLogon) PutStoredWallpaperBackAfterFault();
 }
 
 void TDesktopSwitch::DoShellRestarted() {
@@ -128,7 +165,8 @@ void TDesktopSwitch::DoShellRestarted() {
 void TDesktopSwitch::FollowShellDesktop() {
     if (!Hidden() || !ShellShowsDesktop()) return;
     if (windowsTakenAway_) {
-        ClearShellDesktop();
+        ShowDesktopWindows(false);
+        if (backgroundTaken_ == TBackgroundTaken::ForTheLogon) ClearWallpaperForTheLogon();
     } else {
         // The program started before the shell had a desktop (none counts
         // as hidden); now that there is one, the tray says it is shown,
@@ -138,5 +176,8 @@ void TDesktopSwitch::FollowShellDesktop() {
 }
 
 void TDesktopSwitch::WallpaperChanged() {
-    if (windowsTakenAway_ && !underWay_) ClearShellDesktop();
+    if (windowsTakenAway_ && !underWay_ && backgroundTaken_ == TBackgroundTaken::ForTheLogon) {
+        ShowDesktopWindows(false);
+        ClearWallpaperForTheLogon();
+    }
 }

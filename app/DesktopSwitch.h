@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "CaptionColours.h"
+#include "DesktopBackground.h"
 #include "TrayState.h"
 #include "win/Forms.h"
 
@@ -66,6 +67,14 @@ public:
     // Every way out: a hidden desktop is shown first; what fails is told to a
     // debugger, never in a box, so that leaving never waits on one.
     void ShowBeforeLeaving();
+    // After a fault in the program, from its exception filter: what Hide took
+    // away comes back with calls that load nothing new and wait for no one.
+    void ShowAfterFault();
+
+    // Whether Hide leaves the wallpaper and the pattern as they are (the
+    // desktop's icons and windows go, the picture stays); Show then puts
+    // back only what Hide took.
+    void KeepWallpaper(bool keep) { keepWallpaper_ = keep; }
 
 private:
     void Perform(TAction action);
@@ -80,6 +89,15 @@ private:
     std::deque<TAction> waiting_;
     std::optional<TAction> underWay_;
     bool ready_ = false;
+    void TakeBackgroundAway();
+    void ClearWallpaperForTheLogon();
+
     // The program hid the desktop's windows, or found them hidden at start-up.
     bool windowsTakenAway_ = false;
+    bool keepWallpaper_ = false;
+    // What Hide took of the background: nothing (icons only), the background
+    // of every monitor, or the wallpaper and pattern of the running logon.
+    enum class TBackgroundTaken { Nothing, EveryMonitor, ForTheLogon };
+    TBackgroundTaken backgroundTaken_ = TBackgroundTaken::Nothing;
+    TDesktopBackground background_;
 };

@@ -4,6 +4,7 @@
 
 #include "CommandLine.h"
 #include "core/AsciiCase.h"
+#include "core/Exception.h"
 #include "core/Utf.h"
 #include "win/Registry.h"
 
@@ -114,6 +115,26 @@ void RestoreStoredSetting(const char* name, const TStoredSetting& stored) {
     });
 }
 
+bool RecordBackgroundOff() {
+    return WithUserKey(kBrivaneKey, TKeyOpening::CreateIfMissing, [](TRegistry& settings) {
+        settings.WriteInteger(kBackgroundOffValue, 1);
+        return true;
+    });
+}
+
+void ForgetBackgroundOff() {
+    WithUserKey(kBrivaneKey, TKeyOpening::OpenExisting, [](TRegistry& settings) {
+        if (settings.CurrentKey()) settings.DeleteValue(kBackgroundOffValue);
+    });
+}
+
+bool BackgroundOffRecorded() {
+    const TStoredDword stored = ReadStoredDword(kBrivaneKey, kBackgroundOffValue);
+    if (stored.present && stored.value != 1u)
+        ReportToDebugger(NotUsable(kBackgroundOffValue, "a DWORD 1; left as it is"));
+    return stored.value == 1u;
+}
+
 void WriteAutostart(bool on, const std::string& programPath) {
     WithUserKey(kRunKey, TKeyOpening::CreateIfMissing, [&](TRegistry& run) {
         if (on) {
@@ -159,6 +180,17 @@ TWallpaperAndPattern ReadWallpaperAndPattern() {
     return WithUserKey(kDesktopKey, TKeyOpening::OpenExisting, [](const TRegistry& desktop) {
         return TWallpaperAndPattern{desktop.ReadString(kWallpaperValue), desktop.ReadString(kPatternValue)};
     });
+}
+
+bool ReadWallpaperOrPatternAfterFault(bool pattern, wchar_t (&value)[MAX_PATH]) {
+    // The names are ASCII: widened on the stack.
+    wchar_t key[sizeof kDesktopKey] = {}, name[sizeof kWallpaperValue + sizeof kPatternValue] = {};
+    const char* narrowName = pattern ? kPatternValue : kWallpaperValue;
+    for (size_t i = 0; kDesktopKey[i]; ++i) key[i] = static_cast<wchar_t>(kDesktopKey[i]);
+    for (size_t i = 0; narrowName[i]; ++i) name[i] = static_cast<wchar_t>(narrowName[i]);
+    DWORD size = sizeof value;
+    return RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
+                        nullptr, value, &size) == ERROR_SUCCESS;
 }
 
 std::string ReadDesktopFolderValue() {

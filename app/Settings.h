@@ -27,6 +27,9 @@
 inline constexpr char kBrivaneKey[] = "Software\\Brivane";
 inline constexpr char kHotKeyValue[] = "HotKey";      // REG_SZ: "Ctrl+F12", "off"
 inline constexpr char kAutoHideValue[] = "AutoHide";  // REG_DWORD: seconds, 0 off
+// REG_DWORD 1 while Brivane has the desktop background turned off on every
+// monitor (DesktopBackground.h); only that value counts as a record.
+inline constexpr char kBackgroundOffValue[] = "BackgroundOff";
 
 // The desktop's settings, which Brivane shares with the shell.
 inline constexpr char kDesktopKey[] = "Control Panel\\Desktop";
@@ -80,6 +83,12 @@ TStoredSetting ReadStoredSetting(const char* name);
 // Writes the value back, or deletes it when it was not there.
 void RestoreStoredSetting(const char* name, const TStoredSetting& stored);
 
+// The background-off record: false when it could not be written.
+bool RecordBackgroundOff();
+void ForgetBackgroundOff();
+// A record of another type or value is no record, and is left as it is.
+bool BackgroundOffRecorded();
+
 // Writes the Run value naming `programPath` (quoted), or removes it.
 void WriteAutostart(bool on, const std::string& programPath);
 
@@ -100,6 +109,9 @@ struct TWallpaperAndPattern {
     std::string wallpaper, pattern;
 };
 TWallpaperAndPattern ReadWallpaperAndPattern();
+// The same value for the filter of a fault: read into `value` without
+// allocating; false when it is missing, too long or not a string.
+bool ReadWallpaperOrPatternAfterFault(bool pattern, wchar_t (&value)[MAX_PATH]);
 
 // The legacy "Shell Folders" value; "" when missing.
 std::string ReadDesktopFolderValue();

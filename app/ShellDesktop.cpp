@@ -1,5 +1,6 @@
 #include "ShellDesktop.h"
 
+#include "Settings.h"
 #include "core/Utf.h"
 
 namespace {
@@ -44,8 +45,9 @@ HWND FindDesktopListView() {
 void ShowDesktopWindows(bool show) {
     HWND progman = ShellDesktopWindow();
     HWND host = DesktopIconHost();
-    ShowWindow(progman, show ? SW_RESTORE : SW_HIDE);
-    if (host && host != progman) ShowWindow(host, show ? SW_SHOWNA : SW_HIDE);
+    const int command = show ? SW_SHOWNA : SW_HIDE;
+    if (progman) ShowWindowAsync(progman, command);
+    if (host && host != progman) ShowWindowAsync(host, command);
 }
 
 bool ShellShowsDesktop() {
@@ -54,8 +56,10 @@ bool ShellShowsDesktop() {
     return (progman && IsWindowVisible(progman)) || (host && IsWindowVisible(host));
 }
 
-void ClearShellDesktop() {
-    ShowDesktopWindows(false);
-    DesktopParameterSeam(SPI_SETDESKPATTERN, "");
-    DesktopParameterSeam(SPI_SETDESKWALLPAPER, "");
+void PutStoredWallpaperBackAfterFault() {
+    for (const UINT action : {UINT{SPI_SETDESKPATTERN}, UINT{SPI_SETDESKWALLPAPER}}) {
+        wchar_t value[MAX_PATH] = {};
+        if (ReadWallpaperOrPatternAfterFault(action == SPI_SETDESKPATTERN, value))
+            SystemParametersInfoW(action, 0, value, 0);
+    }
 }

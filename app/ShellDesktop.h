@@ -20,7 +20,10 @@ HWND DesktopIconHost();
 HWND FindDesktopListView();
 
 // Hides or shows the shell's desktop window and, where it is another one,
-// the window that holds the icons.
+// the window that holds the icons. The shell's thread does it when it next
+// reads its messages: a shell that hangs does not hang the caller, and
+// showing activates nothing, so the window the user works in keeps the
+// keyboard.
 void ShowDesktopWindows(bool show);
 // Whether the shell shows a desktop window now.
 bool ShellShowsDesktop();
@@ -29,6 +32,6 @@ bool ShellShowsDesktop();
 // for the running logon only: nothing is stored and nothing broadcast.
 extern TSeam<void(UINT action, const std::string& value)> DesktopParameterSeam;
 
-// The hiding sequence: the desktop windows go, then the pattern and the
-// wallpaper are cleared for the running logon.
-void ClearShellDesktop();
+// The stored "Pattern" and "Wallpaper" put in force for the logon again, from
+// the filter of a fault: nothing converted, nothing allocated.
+void PutStoredWallpaperBackAfterFault();

@@ -18,6 +18,7 @@
 namespace {
 
 const wchar_t kBrivaneKey[] = L"Software\\Brivane";
+const wchar_t kBackgroundOffValueW[] = L"BackgroundOff";
 const wchar_t kStandInKey[] = L"Software\\BrivaneFixture\\DesktopWallpaper";
 
 // A value of the stand-in's state as text, e.g. "Monitor1\\Wallpaper".
@@ -70,8 +71,8 @@ private:
 
 TEST(DesktopBackground, TakenAwayOnEveryMonitorGivenBackAsItWasAndRepairedAfterACrash) {
     TTestApplication app;
-    TRegistryValueBackup record{kBrivaneKey, kBackgroundOffValue};
-    DeleteRegistryValue(kBrivaneKey, kBackgroundOffValue);
+    TRegistryValueBackup record{kBrivaneKey, kBackgroundOffValueW};
+    DeleteRegistryValue(kBrivaneKey, kBackgroundOffValueW);
     TStandIn standIn;
     ASSERT_EQ(standIn.Call("DllUnregisterServer"), S_OK);
 
@@ -82,7 +83,7 @@ TEST(DesktopBackground, TakenAwayOnEveryMonitorGivenBackAsItWasAndRepairedAfterA
                                         reinterpret_cast<void**>(direct.Receive()))));
     TDesktopBackground background;
     EXPECT_FALSE(background.TakeAway());
-    EXPECT_FALSE(RegistryValueExists(kBrivaneKey, kBackgroundOffValue));
+    EXPECT_FALSE(RegistryValueExists(kBrivaneKey, kBackgroundOffValueW));
 
     // Two monitors with their own pictures, a fit, a colour, a slideshow running.
     ASSERT_EQ(standIn.Call("DllRegisterServer"), S_OK);
@@ -94,10 +95,10 @@ TEST(DesktopBackground, TakenAwayOnEveryMonitorGivenBackAsItWasAndRepairedAfterA
     ASSERT_TRUE(background.TakeAway());
     EXPECT_TRUE(background.TakenAway());
     EXPECT_EQ(StandIn(L"Enabled"), L"0");
-    EXPECT_EQ(RegistryBytes(kBrivaneKey, kBackgroundOffValue), std::vector<BYTE>({1, 0, 0, 0}));
+    EXPECT_EQ(RegistryBytes(kBrivaneKey, kBackgroundOffValueW), std::vector<BYTE>({1, 0, 0, 0}));
     background.GiveBack();
     EXPECT_EQ(World(), before);
-    EXPECT_FALSE(RegistryValueExists(kBrivaneKey, kBackgroundOffValue));
+    EXPECT_FALSE(RegistryValueExists(kBrivaneKey, kBackgroundOffValueW));
     // Turned off only once recorded; nothing else of the user's choice touched.
     EXPECT_EQ(TakeCalls(), L"Enable(0)[recorded];Enable(1)[recorded];");
 
@@ -106,7 +107,7 @@ TEST(DesktopBackground, TakenAwayOnEveryMonitorGivenBackAsItWasAndRepairedAfterA
     EXPECT_TRUE(background.TakeAway());
     background.GiveBack();
     EXPECT_EQ(StandIn(L"Enabled"), L"0");
-    EXPECT_FALSE(RegistryValueExists(kBrivaneKey, kBackgroundOffValue));
+    EXPECT_FALSE(RegistryValueExists(kBrivaneKey, kBackgroundOffValueW));
     EXPECT_EQ(TakeCalls(), L"Enable(0)[recorded];");
     SetRegistryDword(kStandInKey, L"Enabled", 1);
 
@@ -118,18 +119,18 @@ TEST(DesktopBackground, TakenAwayOnEveryMonitorGivenBackAsItWasAndRepairedAfterA
     EXPECT_EQ(StandIn(L"Enabled"), L"0");
     TDesktopBackground::RepairLeftOver();
     EXPECT_EQ(World(), before);
-    EXPECT_FALSE(RegistryValueExists(kBrivaneKey, kBackgroundOffValue));
+    EXPECT_FALSE(RegistryValueExists(kBrivaneKey, kBackgroundOffValueW));
     EXPECT_EQ(TakeCalls(), L"Enable(0)[recorded];Enable(1)[recorded];");
 
     // A record of another type is not Brivane's: left as it is, nothing touched.
-    SetRegistryString(kBrivaneKey, kBackgroundOffValue, L"1");
+    SetRegistryString(kBrivaneKey, kBackgroundOffValueW, L"1");
     SetRegistryDword(kStandInKey, L"Enabled", 0);
     TDesktopBackground::RepairLeftOver();
     EXPECT_EQ(StandIn(L"Enabled"), L"0");
     DWORD type = 0;
-    EXPECT_EQ(RegistryBytes(kBrivaneKey, kBackgroundOffValue, &type).size(), 2 * sizeof(wchar_t));
+    EXPECT_EQ(RegistryBytes(kBrivaneKey, kBackgroundOffValueW, &type).size(), 2 * sizeof(wchar_t));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-    DeleteRegistryValue(kBrivaneKey, kBackgroundOffValue);
+    DeleteRegistryValue(kBrivaneKey, kBackgroundOffValueW);
     TDesktopBackground::RepairLeftOver();  // no record: nothing happens either
     EXPECT_EQ(TakeCalls(), L"");
 }
