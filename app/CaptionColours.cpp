@@ -60,11 +60,11 @@ void TCaptionColours::Apply(COLORREF text, COLORREF back, bool transparent) {
     Send(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(transparent ? CLR_NONE : back));
     Send(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(text));
     LRESULT count = 0;
-    // UpdateWindow waits for the shell's paint without a time limit: only
-    // for a shell that has just answered.
     if (!Send(LVM_GETITEMCOUNT, 0, 0, &count)) return;
     Send(LVM_REDRAWITEMS, 0, count - 1);
-    UpdateWindow(CurrentListView());
+    // Painted when the shell's thread next reads its messages; UpdateWindow
+    // would wait for that paint without a time limit.
+    InvalidateRect(CurrentListView(), nullptr, TRUE);
 }
 
 void TCaptionColours::Load() {

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "DesktopEntryRules.h"
-#include "Settings.h"
 #include "core/Utf.h"
 #include "win/Application.h"
 #include "win/Forms.h"
 #include "win/Handles.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -28,12 +28,16 @@ constexpr unsigned kListEverything = 0x3F;
 // very entry even where captions repeat (a folder "Report" beside "Report.lnk").
 class TDesktopEntryItem : public TMenuItem {
 public:
-    TDesktopEntryItem(TComponent* owner, std::string entryName)
-        : TMenuItem(owner), entryName_(std::move(entryName)) {}
-    const std::string& EntryName() const { return entryName_; }
+    TDesktopEntryItem(TComponent* owner, std::string path) : TMenuItem(owner), path_(std::move(path)) {}
+    // The entry's own path, in the folder it was listed from.
+    const std::string& Path() const { return path_; }
 
 private:
-    std::string entryName_;
+    std::string path_;
+};
+
+struct TEntry {
+    std::string name, folder;
 };
 
 // The height a full-screen window's client area has on that monitor:
@@ -51,29 +55,33 @@ int FullScreenHeightAt(HMONITOR monitor) {
     return height;
 }
 
-// The names in a folder that a listing with the attribute mask keeps. A
-// folder that can't be read lists what was read before the failure.
-std::vector<std::string> ListDirectoryEntries(const std::string& pattern, unsigned attributeMask) {
-    std::vector<std::string> names;
+// The entries of a folder that a listing with the attribute mask keeps. A
+// folder that can't be read lists what was read before the failure; an empty
+// path lists nothing (not the root of the current drive).
+void ListDirectoryEntries(const std::string& folder, unsigned attributeMask, std::vector<TEntry>& entries) {
+    if (folder.empty()) return;
     WIN32_FIND_DATAW data;
-    TUniqueFind find(FindFirstFileW(Widen(pattern).c_str(), &data));
-    if (!find) return names;
+    TUniqueFind find(FindFirstFileW(Widen(folder + "\\*.*").c_str(), &data));
+    if (!find) return;
     do {
         const std::string name = Narrow(data.cFileName);
-        if (!SkipListedEntry(name, data.dwFileAttributes, attributeMask)) names.push_back(name);
+        if (!SkipListedEntry(name, data.dwFileAttributes, attributeMask)) entries.push_back({name, folder});
     } while (FindNextFileW(find.Get(), &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) ReportIgnoredFailure("FindNextFileW", GetLastError());
-    return names;
 }
 
-std::string ShellDesktopDirectory() {
-    Application->EnterComApartment();
-    wchar_t path[MAX_PATH] = {};
-    const HRESULT result =
-        SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path);
-    if (SUCCEEDED(result)) return Narrow(path);
-    ReportIgnoredFailure("SHGetFolderPathW", static_cast<unsigned long>(result));
-    return {};
+// The path is freed with the COM task allocator, from ole32, which the
+// program loads with its COM apartment rather than at start.
+TSystemFunction<decltype(CoTaskMemFree)> gCoTaskMemFree("ole32.dll", "CoTaskMemFree");
+
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    const HRESULT result = SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path);
+    std::string folder = SUCCEEDED(result) ? Narrow(path) : std::string();
+    // Freed whether or not the call succeeded, as the shell asks.
+    if (gCoTaskMemFree.Find()) gCoTaskMemFree.Find()(path);
+    if (FAILED(result)) ReportIgnoredFailure("SHGetKnownFolderPath", static_cast<unsigned long>(result));
+    return folder;
 }
 
 }  // namespace
@@ -81,9 +89,9 @@ std::string ShellDesktopDirectory() {
 TDesktopEntriesMenu::TDesktopEntriesMenu(TWinControl* owner, TPopupMenu* menu, TSysImageList* shellIcons)
     : owner_(owner), menu_(menu), shellIcons_(shellIcons) {}
 
-void TDesktopEntriesMenu::ReadFolder() {
-    folder_ = ReadDesktopFolderValue();
-    if (folder_.empty()) folder_ = ShellDesktopDirectory();
+void TDesktopEntriesMenu::ReadFolders() {
+    Application->EnterComApartment();
+    folders_ = {KnownFolder(FOLDERID_Desktop), KnownFolder(FOLDERID_PublicDesktop)};
 }
 
 void TDesktopEntriesMenu::Clear(TObject*) {
@@ -98,19 +106,33 @@ void TDesktopEntriesMenu::List(TObject*) {
     HMONITOR monitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
     TMenuColumns columns(SystemMetricAtDpi(SM_CYMENU, MonitorDpi(monitor)));
     Clear(menu_);
-    // An empty path lists nothing (not the root of the current drive).
-    const std::vector<std::string> names = folder_.empty()
-                                               ? std::vector<std::string>()
-                                               : ListDirectoryEntries(folder_ + "\\*.*", kListEverything);
+    // Both folders in one list: each in the order the file system lists it
+    // (by name, case folded, on NTFS), merged by the same rule.
+    std::vector<TEntry> entries;
+    for (const std::string& folder : folders_) {
+        std::vector<TEntry> listed;
+        ListDirectoryEntries(folder, kListEverything, listed);
+        std::vector<TEntry> merged;
+        size_t a = 0, b = 0;
+        while (a < entries.size() || b < listed.size()) {
+            const bool fromListed =
+                a == entries.size() ||
+                (b < listed.size() &&
+                 CompareStringOrdinal(Widen(listed[b].name).c_str(), -1, Widen(entries[a].name).c_str(), -1,
+                                      TRUE) == CSTR_LESS_THAN);
+            merged.push_back(std::move(fromListed ? listed[b++] : entries[a++]));
+        }
+        entries = std::move(merged);
+    }
     auto* separator = new TMenuItem(menu_);
     separator->SetCaption("-");
     menu_->Items()->Insert(kFixedItemCount, separator);
-    for (const std::string& name : names) {
-        auto* entry = new TDesktopEntryItem(menu_, name);
-        entry->SetCaption(EntryCaption(name));
+    for (const TEntry& listed : entries) {
+        auto* entry = new TDesktopEntryItem(menu_, listed.folder + "\\" + listed.name);
+        entry->SetCaption(EntryCaption(listed.name));
         entry->OnClick = TNotifyEvent(this, &TDesktopEntriesMenu::Open);
         if (columns.NextStartsColumn(FullScreenHeightAt(monitor))) entry->SetBreak(TMenuBreak::mbBarBreak);
-        entry->SetImageIndex(shellIcons_->FileIconIndex(name, false));
+        entry->SetImageIndex(shellIcons_->FileIconIndex(listed.name, false));
         menu_->Items()->Insert(insertAt++, entry);
     }
 }
@@ -123,9 +145,9 @@ void TDesktopEntriesMenu::Open(TObject* sender) {
     if (!item || item->Caption() == "Brivane") return;
     std::vector<std::string> candidates;
     if (auto* entry = dynamic_cast<TDesktopEntryItem*>(item)) {
-        candidates.push_back(folder_ + "\\" + entry->EntryName());
-    } else {
-        candidates = OpenCandidates(folder_, item->Caption());
+        candidates.push_back(entry->Path());
+    } else if (!folders_.empty()) {
+        candidates = OpenCandidates(folders_.front(), item->Caption());
     }
     Application->EnterComApartment();
     for (const std::string& path : candidates) {

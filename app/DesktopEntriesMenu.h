@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "SysImg/SysImg.h"
 #include "win/Forms.h"
@@ -18,12 +19,13 @@ public:
     // `owner` is the window that opens what the user chooses.
     TDesktopEntriesMenu(TWinControl* owner, TPopupMenu* menu, TSysImageList* shellIcons);
 
-    // Start-up: the desktop folder from the legacy "Shell Folders" value, or
-    // the shell's answer where a profile lacks it.
-    void ReadFolder();
-    const std::string& Folder() const { return folder_; }
-    // Lists another folder from the next opening on ("" lists nothing).
-    void UseFolder(std::string folder) { folder_ = std::move(folder); }
+    // Start-up: the user's desktop folder and the Public Desktop, where the
+    // shell keeps them (folder redirection and OneDrive included); the shell's
+    // desktop shows both.
+    void ReadFolders();
+    const std::vector<std::string>& Folders() const { return folders_; }
+    // Lists other folders from the next opening on ("" lists nothing).
+    void UseFolders(std::vector<std::string> folders) { folders_ = std::move(folders); }
 
     // The menu's popup slot in each desktop state.
     TNotifyEvent ListSlot() { return TNotifyEvent(this, &TDesktopEntriesMenu::List); }
@@ -37,5 +39,5 @@ private:
     TWinControl* owner_;
     TPopupMenu* menu_;
     TSysImageList* shellIcons_;
-    std::string folder_;
+    std::vector<std::string> folders_;
 };

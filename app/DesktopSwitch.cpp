@@ -1,11 +1,37 @@
 #include "DesktopSwitch.h"
 
+#include <utility>
+
 #include "Settings.h"
 #include "ShellDesktop.h"
 #include "win/Application.h"
 
+namespace {
+
+// A fault in the program (in a shell extension that the menu's icons or an
+// opened entry loaded, say) ends it with no chance to run its ways out: the
+// filter gives the desktop back first, then lets the fault go on as before.
+TDesktopSwitch* gDesktopShownAfterFault = nullptr;
+LPTOP_LEVEL_EXCEPTION_FILTER gPreviousFilter = nullptr;
+
+LONG WINAPI ShowDesktopAfterFault(EXCEPTION_POINTERS* fault) {
+    // Once, also when giving back faults in turn.
+    if (TDesktopSwitch* desktop = std::exchange(gDesktopShownAfterFault, nullptr)) desktop->ShowAfterFault();
+    return gPreviousFilter ? gPreviousFilter(fault) : EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace
+
 TDesktopSwitch::TDesktopSwitch(TWinControl* window, TTrayState& tray, TCaptionColours& colours)
-    : window_(window), tray_(tray), colours_(colours) {}
+    : window_(window), tray_(tray), colours_(colours) {
+    gDesktopShownAfterFault = this;
+    gPreviousFilter = SetUnhandledExceptionFilter(&ShowDesktopAfterFault);
+}
+
+TDesktopSwitch::~TDesktopSwitch() {
+    SetUnhandledExceptionFilter(gPreviousFilter);
+    gDesktopShownAfterFault = nullptr;
+}
 
 void TDesktopSwitch::HideDesktop(TObject*) { Perform(TAction::Hide); }
 
@@ -146,7 +172,10 @@ void TDesktopSwitch::ShowBeforeLeaving() {
 void TDesktopSwitch::ShowAfterFault() {
     if (!windowsTakenAway_) return;
     ShowDesktopWindows(true);
-    if (backgroundTaken_ == TBackgroundTaken::EveryMonitor) background_.GiveBackAfterFault();
+    // The background's object answers on its own thread only; from another
+    // the next start turns the background on again (its record stays).
+    if (backgroundTaken_ == TBackgroundTaken::EveryMonitor && GetCurrentThreadId() == thread_)
+        background_.GiveBackAfterFault();
     if (backgroundTaken_ == TBackgroundTaken::ForTheLogon) PutStoredWallpaperBackAfterFault();
 }
 

@@ -25,7 +25,12 @@ public:
     // Posted to `window`: run the actions waiting.
     static constexpr UINT kRunWaitingActions = WM_APP + 1;
 
+    // While it lives it is the desktop that a fault in the program shows
+    // before the process ends (an unhandled-exception filter).
     TDesktopSwitch(TWinControl* window, TTrayState& tray, TCaptionColours& colours);
+    TDesktopSwitch(const TDesktopSwitch&) = delete;
+    TDesktopSwitch& operator=(const TDesktopSwitch&) = delete;
+    ~TDesktopSwitch();
 
     // What the tray icon's click slot and the Hide and Show items hold.
     void HideDesktop(TObject* sender);
@@ -100,4 +105,6 @@ private:
     enum class TBackgroundTaken { Nothing, EveryMonitor, ForTheLogon };
     TBackgroundTaken backgroundTaken_ = TBackgroundTaken::Nothing;
     TDesktopBackground background_;
+    // The thread whose apartment holds the background's object.
+    DWORD thread_ = GetCurrentThreadId();
 };

@@ -2,16 +2,21 @@
 
 #include "core/Exception.h"
 
+bool THotKeyRegistration::Register(THotKey hotKey) {
+    // MOD_NOREPEAT: a key held down toggles once, not once for each of the
+    // keyboard's repeats.
+    return RegisterHotKey(window_->Handle(), kHotKeyId, hotKey.modifiers | MOD_NOREPEAT, hotKey.key) != FALSE;
+}
+
 bool THotKeyRegistration::Take(std::optional<THotKey> wanted) {
     if (wanted == registered_) return wanted.has_value();
     const std::optional<THotKey> previous = registered_;
     Release();
-    if (wanted && RegisterHotKey(window_->Handle(), kHotKeyId, wanted->modifiers, wanted->key)) {
+    if (wanted && Register(*wanted)) {
         registered_ = wanted;
     } else if (wanted) {
         ReportIgnoredFailure("RegisterHotKey", GetLastError());
-        if (previous && RegisterHotKey(window_->Handle(), kHotKeyId, previous->modifiers, previous->key))
-            registered_ = previous;
+        if (previous && Register(*previous)) registered_ = previous;
     }
     return wanted && registered_ == wanted;
 }

@@ -25,6 +25,7 @@ public:
     void Release();
 
 private:
+    bool Register(THotKey hotKey);
     TWinControl* window_;  // registered for its window
     std::optional<THotKey> registered_;
 };

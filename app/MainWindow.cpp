@@ -124,7 +124,7 @@ void TMainWindow::ReadStoredDescription() {
         TCaptionColours::TParts{captionColours, chooseColour, transparent, defaultColours, colourChooser},
         *heartbeat_);
     desktop_ = std::make_unique<TDesktopSwitch>(this, *trayState_, *colours);
-    idleHiding_ = std::make_unique<TIdleHiding>(*desktop_, *heartbeat_);
+    idleHiding_ = std::make_unique<TIdleHiding>(this, *desktop_, *heartbeat_);
     heartbeat_->Subscribe([this] {
         if (desktop_->Settled()) desktop_->FollowShellDesktop();
     });
@@ -159,9 +159,11 @@ void TMainWindow::ReadStoredDescription() {
 // --- life cycle ---------------------------------------------------------------------
 
 void TMainWindow::AfterCreate(TObject*) {
+    // A background that a copy which ended unexpectedly left off comes back.
+    TDesktopBackground::RepairLeftOver();
     // Each step may raise for a value of the wrong type; the steps after it
     // are then skipped, and the stored description's state stands.
-    desktopEntries_->ReadFolder();
+    desktopEntries_->ReadFolders();
     captionColours_->ReadTransparency();
     captionColours_->FindListView();
     trayState_->ShowStartingLook();
@@ -173,6 +175,7 @@ void TMainWindow::AfterCreate(TObject*) {
 
 void TMainWindow::BeforeDestroy(TObject*) {
     hotKey_->Release();
+    idleHiding_->Release();
     // Whichever way the program ends (a quit message from anyone, the end of
     // the logon), it does not leave the user without a desktop.
     desktop_->ShowBeforeLeaving();
@@ -211,12 +214,17 @@ bool TMainWindow::Dispatch(TMessage& message) {
             message.Result = 0;
             return true;
         case WM_ENDSESSION:
-            desktop_->ShowDesktop(this);
+            // wParam FALSE: the shutdown was cancelled, and the session goes on
+            // as it was.
+            if (message.WParam) desktop_->ShowDesktop(this);
             DefaultHandler(message);
             return true;
         case WM_COPYDATA:
             AnswerCommand(message);
             return true;
+        case WM_WTSSESSION_CHANGE:
+            idleHiding_->SessionChanged(message.WParam);
+            return false;
         case WM_CLOSE:
             // From the taskbar, from taskkill, from any program: the program
             // ends as Exit ends it, with the desktop shown first.

@@ -193,11 +193,6 @@ bool ReadWallpaperOrPatternAfterFault(bool pattern, wchar_t (&value)[MAX_PATH]) 
                         nullptr, value, &size) == ERROR_SUCCESS;
 }
 
-std::string ReadDesktopFolderValue() {
-    return WithUserKey(kShellFoldersKey, TKeyOpening::OpenExisting,
-                       [](const TRegistry& folders) { return folders.ReadString(kDesktopFolderValue); });
-}
-
 bool ReadLightTaskbar() {
     return ReadStoredDword(kPersonalizeKey, kLightTaskbarValue).value.value_or(0) != 0;
 }

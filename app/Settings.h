@@ -7,8 +7,8 @@
 // - Brivane's own settings under "Software\Brivane" ("HotKey", "AutoHide"):
 //   a value of the wrong type or out of range reads as the default, is left
 //   as stored, and the reader gets a line saying what was wrong (`problem`);
-// - the desktop's values (the caption colours, the desktop folder, the
-//   wallpaper and the pattern): a value of the wrong type raises the
+// - the desktop's values (the caption colours, the wallpaper and the
+//   pattern): a value of the wrong type raises the
 //   registry's own error ("Invalid data type for '<name>'", or "Failed to get
 //   data for '<name>'" for data too long), which the error box shows: a value
 //   the shell or the user keeps is never taken for something it is not.
@@ -44,11 +44,6 @@ inline constexpr char kPatternValue[] = "Pattern";
 // The per-user sign-in start: the value "Brivane" names the program.
 inline constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr char kRunValue[] = "Brivane";
-
-// The legacy copy of the desktop folder's path.
-inline constexpr char kShellFoldersKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-inline constexpr char kDesktopFolderValue[] = "Desktop";
 
 // The taskbar's colour mode.
 inline constexpr char kPersonalizeKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize";
@@ -112,9 +107,6 @@ TWallpaperAndPattern ReadWallpaperAndPattern();
 // The same value for the filter of a fault: read into `value` without
 // allocating; false when it is missing, too long or not a string.
 bool ReadWallpaperOrPatternAfterFault(bool pattern, wchar_t (&value)[MAX_PATH]);
-
-// The legacy "Shell Folders" value; "" when missing.
-std::string ReadDesktopFolderValue();
 
 // Whether the taskbar is light; dark when the value is missing or no DWORD.
 bool ReadLightTaskbar();

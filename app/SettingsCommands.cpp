@@ -79,6 +79,10 @@ int RunHotKeyCommand(const TCommandRequest& request) {
                  HotKeySettingText(ReadHotKeySetting().hotKey) + ".");
         return kExitKeyTaken;
     }
+    // Accepted, as RegisterHotKey accepts it, but the user is told that the
+    // shell may answer the key too.
+    if (wanted && ReservedByWindows(*wanted))
+        TellUser("Windows keeps " + HotKeyText(*wanted) + " for itself and may act on it too.");
     Print(HotKeyStatus(wanted, copy));
     return kExitOk;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <memory>
 #include <string>
@@ -17,6 +18,13 @@
 #include "support/WinTestSupport.h"
 
 namespace {
+
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR path = nullptr;
+    const std::string folder = SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)) ? Narrow(path) : "";
+    CoTaskMemFree(path);
+    return folder;
+}
 
 class AppTest : public ::testing::Test {
 protected:
@@ -46,11 +54,12 @@ protected:
 TEST_F(AppTest, StartsInTheShownStateWithTheDesktopVisible) {
     TMainWindow* form = Start();
     ExpectInterfaceState(form, false);
-    // Wine's shell32 keeps the legacy "Shell Folders" value in step with the
-    // user's folders whenever one is asked for; the program reads it as stored.
-    const auto stored = RegistryBytes(kShellFoldersKeyW, L"Desktop");
-    ASSERT_GE(stored.size(), 2u);
-    EXPECT_EQ(form->DesktopEntries().Folder(), Narrow(reinterpret_cast<const wchar_t*>(stored.data())));
+    // The user's desktop and the Public Desktop, where the shell keeps them:
+    // a stale legacy "Shell Folders" value is not read.
+    SetRegistryString(kShellFoldersKeyW, L"Desktop", L"C:\\Stale");
+    EXPECT_EQ(form->DesktopEntries().Folders(),
+              (std::vector<std::string>{KnownFolder(FOLDERID_Desktop), KnownFolder(FOLDERID_PublicDesktop)}));
+    EXPECT_FALSE(form->DesktopEntries().Folders()[1].empty());
     EXPECT_EQ(form->CaptionColours().ListView(), fixture->ListView());
     EXPECT_TRUE(form->CaptionColours().CapturePending());
     EXPECT_TRUE(HotKeyTaken());
@@ -182,7 +191,6 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
         bool listViewFound;  // steps up to the desktop list view ran
     };
     const std::vector<Case> cases = {
-        {kShellFoldersKeyW, L"Desktop", REG_DWORD, {1, 0, 0, 0}, "Invalid data type for 'Desktop'", false},
         {kDesktopKeyW,
          L"TransparentIcon",
          REG_SZ,
@@ -248,12 +256,6 @@ TEST_F(AppTest, WrongTypedStartUpValuesShowTheirMessageAndSkipTheRestOfStartUp) 
         DeleteRegistryValue(c.key, c.value);
         ShowWindow(fixture->Progman(), SW_SHOW);
     }
-    // "Desktop" is read before "TransparentIcon": with both wrong, only the first is reported.
-    SetRegistryDword(kShellFoldersKeyW, L"Desktop", 7);
-    SetRegistryString(kDesktopKeyW, L"TransparentIcon", L"1");
-    app.errorBoxes.clear();
-    Start();
-    EXPECT_EQ(app.errorBoxes, std::vector<std::string>{"Invalid data type for 'Desktop'"});
 }
 
 TEST_F(AppTest, TransparentIconSetsTheCheckMarkWhenPresent) {
@@ -363,7 +365,6 @@ TEST_F(AppTest, DesktopActionsRunOneAtATimeInOrderOnceTheStartUpStateIsKnown) {
 }
 
 TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
-    DeleteRegistryValue(kShellFoldersKeyW, L"Desktop");
     // Keep a copy of "Control Panel\Desktop" and start without it.
     HKEY saved = nullptr;
     RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\BrivaneTestSaved", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
@@ -374,8 +375,7 @@ TEST_F(AppTest, MissingValuesKeysAndWindowsAreSurvived) {
 
     TMainWindow* form = Start();
     EXPECT_TRUE(app.errorBoxes.empty());
-    // Without the legacy "Shell Folders" value the shell's own answer is used.
-    EXPECT_FALSE(form->DesktopEntries().Folder().empty());
+    EXPECT_FALSE(form->DesktopEntries().Folders().front().empty());
     HKEY created = nullptr;
     EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kDesktopKeyW, 0, KEY_READ, &created), ERROR_SUCCESS);
     if (created) RegCloseKey(created);

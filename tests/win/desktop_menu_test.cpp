@@ -145,7 +145,7 @@ protected:
     }
     TMainWindow* StartHidden() {
         TMainWindow* form = app.app.CreateForm<TMainWindow>();
-        form->DesktopEntries().UseFolder(Narrow(folder.wstring()));
+        form->DesktopEntries().UseFolders({Narrow(folder.wstring())});
         form->Desktop().HideDesktop(form);
         return form;
     }
@@ -176,12 +176,12 @@ TEST_F(DesktopMenuTest, AnEmptyOrMissingFolderGivesTheFixedItemsAndTheSeparatorO
     EXPECT_EQ(live[0].text, L"Show Desktop\tCtrl+F12");
     EXPECT_EQ(live[5].text, L"Exit");
 
-    form->DesktopEntries().UseFolder(Narrow((desktop / L"NoSuchFolder").wstring()));
+    form->DesktopEntries().UseFolders({Narrow((desktop / L"NoSuchFolder").wstring())});
     live = OpenAndRead(form);
     EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
     EXPECT_EQ(live.size(), 6u);
     // An empty path lists nothing, not the root of the current drive.
-    form->DesktopEntries().UseFolder("");
+    form->DesktopEntries().UseFolders({""});
     OpenAndRead(form);
     EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
     EXPECT_TRUE(app.errorBoxes.empty());
@@ -291,8 +291,12 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
     fs::create_directories(desktop / L"Report");
     WriteMarkerShortcut(desktop / L"Report.lnk", reportMarker);
     WriteMarkerShortcut(desktop / L"Brivane.lnk", brivaneMarker);
-    WriteMarkerShortcut(desktop / L"Почта.lnk", elsewhere / L"mail-link-opened.txt");
+    // A shortcut on the Public Desktop is listed among the user's and opens
+    // from where it lives.
+    const TScratchFolder publicDesktop{L"BrivanePublicDesktop"};
+    WriteMarkerShortcut(publicDesktop.Path() / L"Почта.lnk", elsewhere / L"mail-link-opened.txt");
     TMainWindow* form = StartHidden();
+    form->DesktopEntries().UseFolders({Narrow(desktop.wstring()), Narrow(publicDesktop.Path().wstring())});
     OpenAndRead(form);
     TMenuItem* items = Named<TPopupMenu>(form, "TrayMenu")->Items();
     std::vector<TMenuItem*> reports;
@@ -307,6 +311,7 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
     ASSERT_EQ(reports.size(), 2u);
     ASSERT_NE(brivane, nullptr);
     ASSERT_NE(mail, nullptr);
+    EXPECT_GT(items->IndexOf(mail), items->IndexOf(reports.back())) << "merged by name";
     const StartedProcesses started;
 
     // A shortcut whose caption lost its extension opens through the shell.

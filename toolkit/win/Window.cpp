@@ -9,17 +9,38 @@
 #include "core/Exception.h"
 #include "win/Application.h"
 #include "win/CarriedPointer.h"
+#include "win/Handles.h"
 
 namespace {
 void AllowMessage(HWND window, UINT message) {
     if (!ChangeWindowMessageFilterEx(window, message, MSGFLT_ALLOW, nullptr))
         ReportIgnoredFailure("ChangeWindowMessageFilterEx", GetLastError());
 }
+bool ProcessRunsElevated() {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) {
+        ReportIgnoredFailure("OpenProcessToken", GetLastError());
+        return false;
+    }
+    const TUniqueKernelHandle token(raw);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    if (!GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size)) {
+        ReportIgnoredFailure("GetTokenInformation", GetLastError());
+        return false;
+    }
+    return elevation.TokenIsElevated != 0;
+}
 }  // namespace
 
 TSeam<void(HWND, UINT)> MessageFilterSeam(&AllowMessage);
+TSeam<bool()> RunsElevatedSeam(&ProcessRunsElevated);
 
-void AllowMessageFromLowerIntegrity(HWND window, UINT message) { MessageFilterSeam(window, message); }
+void AllowMessageFromLowerIntegrity(HWND window, UINT message) {
+    // A process at normal integrity keeps Windows' own rule: messages from
+    // processes of lower integrity (a sandboxed browser, say) are dropped.
+    if (RunsElevatedSeam()) MessageFilterSeam(window, message);
+}
 
 void GuardBoundary(const std::function<void()>& call) {
     try {

@@ -37,9 +37,11 @@ void RunReportingToDebugger(const std::string& what, const std::function<void()>
 // Lets one message through User Interface Privilege Isolation to a window of
 // a process that runs elevated: from processes of lower integrity it is
 // otherwise dropped (ChangeWindowMessageFilterEx, MSGFLT_ALLOW, for this
-// window only), through MessageFilterSeam.
+// window only), through MessageFilterSeam. Only a process that runs elevated
+// lets anything through (RunsElevatedSeam: the token's TokenElevation).
 void AllowMessageFromLowerIntegrity(HWND window, UINT message);
 extern TSeam<void(HWND window, UINT message)> MessageFilterSeam;
+extern TSeam<bool()> RunsElevatedSeam;
 
 class TWindowTarget;
 
