@@ -7,7 +7,7 @@
 #include "win/Application.h"
 
 namespace {
-UINT ShellAnswerLimit() { return 2000; }
+UINT ShellAnswerLimit() { return 500; }
 }  // namespace
 
 TSeam<UINT()> ShellAnswerLimitSeam(&ShellAnswerLimit);
@@ -45,13 +45,16 @@ HWND TCaptionColours::CurrentListView() {
 
 bool TCaptionColours::Send(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     HWND list = CurrentListView();
-    if (!list) return false;
+    if (!list || shellSilent_) return false;
     // The list view belongs to the shell's process: a hung shell must not
-    // hang the tray icon with it.
+    // hang the tray icon with it. One message it leaves unanswered is enough
+    // to wait for until the next beat or the next load.
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutW(list, message, wParam, lParam, SMTO_ABORTIFHUNG, ShellAnswerLimitSeam(),
-                             &answer))
+                             &answer)) {
+        shellSilent_ = true;
         return false;
+    }
     if (result) *result = static_cast<LRESULT>(answer);
     return true;
 }
@@ -68,6 +71,7 @@ void TCaptionColours::Apply(COLORREF text, COLORREF back, bool transparent) {
 }
 
 void TCaptionColours::Load() {
+    shellSilent_ = false;
     const std::optional<COLORREF> colour = ReadCaptionColour();
     if (!colour) return;
     Apply(*colour, GetSysColor(COLOR_BACKGROUND), parts_.transparentItem->Checked());
@@ -104,6 +108,7 @@ void TCaptionColours::RestoreDefaults(TObject*) {
 }
 
 void TCaptionColours::Watch() {
+    shellSilent_ = false;
     // A list view made anew (the shell restarted, or built its desktop only
     // after telling so) gets the stored colours before its colour is taken as
     // the one to keep.

@@ -12,7 +12,8 @@
 #include "win/Menus.h"
 
 // How long a list-view message to the shell may wait for its answer, in
-// milliseconds (2000); tests shorten it.
+// milliseconds (500: the tray and the commands wait as long); tests shorten
+// it.
 extern TSeam<UINT()> ShellAnswerLimitSeam;
 
 // Makes the shell put its own caption colours back: setting the desktop
@@ -71,4 +72,6 @@ private:
     // The capture minimises the application once, however many beats it
     // takes to read the colour.
     bool captureMinimised_ = false;
+    // The shell left a message unanswered since the last beat or load.
+    bool shellSilent_ = false;
 };

@@ -56,8 +56,9 @@ bool ShellShowsDesktop() {
     return (progman && IsWindowVisible(progman)) || (host && IsWindowVisible(host));
 }
 
-void PutStoredWallpaperBackAfterFault() {
+void PutStoredWallpaperBackAfterFault(bool patternOnly) {
     for (const UINT action : {UINT{SPI_SETDESKPATTERN}, UINT{SPI_SETDESKWALLPAPER}}) {
+        if (patternOnly && action == SPI_SETDESKWALLPAPER) break;
         wchar_t value[MAX_PATH] = {};
         if (ReadWallpaperOrPatternAfterFault(action == SPI_SETDESKPATTERN, value))
             SystemParametersInfoW(action, 0, value, 0);

@@ -32,6 +32,7 @@ bool ShellShowsDesktop();
 // for the running logon only: nothing is stored and nothing broadcast.
 extern TSeam<void(UINT action, const std::string& value)> DesktopParameterSeam;
 
-// The stored "Pattern" and "Wallpaper" put in force for the logon again, from
-// the filter of a fault: nothing converted, nothing allocated.
-void PutStoredWallpaperBackAfterFault();
+// The stored "Pattern" and, unless `patternOnly`, "Wallpaper" put in force for
+// the logon again, from the filter of a fault: nothing converted, nothing
+// allocated.
+void PutStoredWallpaperBackAfterFault(bool patternOnly);

@@ -24,10 +24,14 @@ TTrayIconHandler& Shared() {
 }
 
 BOOL NotifyIcon(DWORD message, NOTIFYICONDATAW& data) { return Shell_NotifyIconW(message, &data); }
+HRESULT NotifyIconRect(const NOTIFYICONIDENTIFIER& icon, RECT& where) {
+    return Shell_NotifyIconGetRect(&icon, &where);
+}
 
 }  // namespace
 
 TSeam<BOOL(DWORD, NOTIFYICONDATAW&)> NotifyIconSeam(&NotifyIcon);
+TSeam<HRESULT(const NOTIFYICONIDENTIFIER&, RECT&)> NotifyIconRectSeam(&NotifyIconRect);
 
 // --- shared window -----------------------------------------------------------
 

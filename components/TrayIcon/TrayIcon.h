@@ -41,6 +41,8 @@ using TTrayIconHandler = TSharedWindow<TTrayIcon>;
 
 // Every Shell_NotifyIconW call of the component; tests record the calls.
 extern TSeam<BOOL(DWORD message, NOTIFYICONDATAW& data)> NotifyIconSeam;
+// Shell_NotifyIconGetRect: where the icon is on the screen.
+extern TSeam<HRESULT(const NOTIFYICONIDENTIFIER& icon, RECT& where)> NotifyIconRectSeam;
 
 class TTrayIcon : public TComponent {
 public:

@@ -125,6 +125,18 @@ void TTrayIcon::PopupAtCursor() {
     if (TPopupMenu::AnyOpen()) return;
     POINT p;
     if (!GetCursorPos(&p)) return;
+    // With the first callback version the shell reports Enter, Space and
+    // Shift+F10 on the focused icon (Win+B, the arrows) as a right click:
+    // one that comes with the pointer away from the icon came from the
+    // keyboard. Its menu opens at the icon, and focus goes back to the
+    // notification area when it closes.
+    NOTIFYICONIDENTIFIER identifier{};
+    identifier.cbSize = sizeof identifier;
+    identifier.hWnd = iconData_.hWnd;
+    identifier.uID = iconData_.uID;
+    RECT icon{};
+    const bool fromKeyboard = SUCCEEDED(NotifyIconRectSeam(identifier, icon)) && !PtInRect(&icon, p);
+    if (fromKeyboard) p = POINT{icon.left, icon.top};
     if (Application) {
         SetForegroundWindow(Application->Handle());
         Application->ProcessMessages();
@@ -132,4 +144,5 @@ void TTrayIcon::PopupAtCursor() {
     popupMenu_->SetPopupComponent(this);
     popupMenu_->Popup(p.x, p.y);
     if (TWinControl* owner = OwnerControl()) PostMessageW(owner->Handle(), WM_NULL, 0, 0);
+    if (fromKeyboard) Notify(NIM_SETFOCUS);
 }

@@ -505,7 +505,7 @@ class E2ETestCase(unittest.TestCase):
 
     session = None
     probe = None
-    brivane_path = brivane_exe = fixture_exe = probe_exe = None
+    brivane_path = brivane_exe = fixture_exe = fixture_path = probe_exe = None
     fixture_hidden = False
 
     @classmethod
@@ -638,6 +638,7 @@ def main(case_module_name="__main__"):
     E2ETestCase.brivane_path = os.path.abspath(sys.argv[1])
     E2ETestCase.brivane_exe = Session.windows_path(sys.argv[1])
     E2ETestCase.fixture_exe = Session.windows_path(sys.argv[2])
+    E2ETestCase.fixture_path = os.path.abspath(sys.argv[2])
     E2ETestCase.probe_exe = os.path.abspath(sys.argv[3])
     result = unittest.main(module=case_module_name, argv=[sys.argv[0]] + sys.argv[4:], verbosity=2,
                            exit=False).result

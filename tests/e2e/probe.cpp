@@ -973,6 +973,33 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         if (set) set(HwndArg(a.at(1)));
         if (GetShellWindow() != HwndArg(a.at(1))) throw ProbeError("SetShellWindow failed");
     };
+    // fault <pid>: a thread of that process raises an exception that none of
+    // its code handles, as a crashing shell extension would (kernel32, where
+    // RaiseException lives, is at the same address in every process).
+    c["fault"] = [](const Args& a) {
+        UniqueHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, static_cast<DWORD>(Number(a.at(1)))));
+        const auto raise = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "RaiseException")));
+        void* code = reinterpret_cast<void*>(static_cast<uintptr_t>(EXCEPTION_ACCESS_VIOLATION));
+        UniqueHandle thread(process ? CreateRemoteThread(process.get(), nullptr, 0, raise, code, 0, nullptr)
+                                    : nullptr);
+        if (!thread) throw ProbeError("CreateRemoteThread failed: " + std::to_string(GetLastError()));
+    };
+    // focus: a window of the probe's own, made the foreground window; prints
+    // it. foreground: the foreground window now.
+    c["focus"] = [this](const Args&) {
+        HWND w = CreateWindowExW(0, L"STATIC", L"Brivane probe focus", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                                 100, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        SetForegroundWindow(w);
+        Out(HwndText(w));
+    };
+    c["foreground"] = [this](const Args&) { Out(HwndText(GetForegroundWindow())); };
+    // idletime: milliseconds since the last keyboard or mouse input.
+    c["idletime"] = [this](const Args&) {
+        LASTINPUTINFO input{sizeof input, 0};
+        GetLastInputInfo(&input);
+        Out(std::to_string(GetTickCount() - input.dwTime));
+    };
     // mutex <name>: whether a named mutex exists.
     c["mutex"] = [this](const Args& a) {
         Need(a, 2, "mutex <name>");

@@ -169,6 +169,12 @@ TEST_F(AppTest, TheHotKeyTogglesLikeAClickAndTheEndOfTheLogonShowsTheDesktop) {
 
     form->Desktop().HideDesktop(form);
     parameters.calls.clear();
+    // A cancelled shutdown leaves everything as it is.
+    SendMessageW(form->Handle(), WM_ENDSESSION, FALSE, 0);
+    PumpPosted();
+    EXPECT_FALSE(IsWindowVisible(fixture->Progman()));
+    ExpectInterfaceState(form, true);
+    EXPECT_TRUE(parameters.calls.empty());
     SendMessageW(form->Handle(), WM_ENDSESSION, TRUE, 0);
     EXPECT_TRUE(IsWindowVisible(fixture->Progman()));
     ExpectInterfaceState(form, false);
@@ -334,6 +340,14 @@ TEST_F(AppTest, DesktopActionsRunOneAtATimeInOrderOnceTheStartUpStateIsKnown) {
     EXPECT_EQ(allowed, (std::vector<std::pair<HWND, UINT>>{{app.app.Handle(), restarted},
                                                            {form->Handle(), WM_COPYDATA},
                                                            {form->Handle(), restarted}}));
+    // A copy that is not elevated keeps Windows' block on lower integrity.
+    {
+        TSeamReplacement notElevated(RunsElevatedSeam, [] { return false; });
+        TSeamReplacement filter(MessageFilterSeam,
+                                [&](HWND window, UINT message) { allowed.emplace_back(window, message); });
+        AllowMessageFromLowerIntegrity(form->Handle(), WM_COPYDATA);
+        EXPECT_EQ(allowed.size(), 3u);
+    }
 
     // Ready: each command is answered with the state it leads to and done from
     // the message loop, after the ones before it.

@@ -84,10 +84,12 @@ public:
     ~TNotificationArea() { NotifyIconSeam.Replace(nullptr); }
 
     std::map<TKey, TEntry> icons;
+    int focusGiven = 0;
 
 private:
     BOOL Apply(DWORD message, const NOTIFYICONDATAW& data) {
         const TKey key{data.hWnd, data.uID};
+        focusGiven += message == NIM_SETFOCUS;
         const auto it = icons.find(key);
         switch (message) {
             case NIM_ADD:
@@ -393,6 +395,21 @@ TEST_F(TrayIconTest, PressesOpenTheMenuAfterMouseDownAndDoubleClicksInvokeTheDef
     tray->SetLeftPopup(false);
     Send(tray, WM_LBUTTONDBLCLK);
     EXPECT_EQ(log.events, std::vector<std::string>{"default-item"});
+    // The shell reports Enter or Space on the focused icon as a right press:
+    // one with the pointer away from the icon gives the keyboard's focus back
+    // to the notification area once its menu has closed.
+    TNotificationArea area;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    for (const LONG away : {0L, 200L}) {
+        TSeamReplacement rect(NotifyIconRectSeam, [&](const NOTIFYICONIDENTIFIER& icon, RECT& where) {
+            EXPECT_EQ(icon.uID, tray->IconData().uID);
+            where = RECT{cursor.x - 8 + away, cursor.y - 8, cursor.x + 8 + away, cursor.y + 8};
+            return S_OK;
+        });
+        Send(tray, WM_RBUTTONDOWN);
+        EXPECT_EQ(area.focusGiven, away ? 1 : 0);
+    }
     menu->SetAutoPopup(false);
     log.events.clear();
     Send(tray, WM_RBUTTONDOWN);
