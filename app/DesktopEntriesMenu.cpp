@@ -89,9 +89,12 @@ std::string KnownFolder(REFKNOWNFOLDERID id) {
 TDesktopEntriesMenu::TDesktopEntriesMenu(TWinControl* owner, TPopupMenu* menu, TSysImageList* shellIcons)
     : owner_(owner), menu_(menu), shellIcons_(shellIcons) {}
 
-void TDesktopEntriesMenu::ReadFolders() {
-    Application->EnterComApartment();
-    folders_ = {KnownFolder(FOLDERID_Desktop), KnownFolder(FOLDERID_PublicDesktop)};
+const std::vector<std::string>& TDesktopEntriesMenu::Folders() {
+    if (!folders_) {
+        Application->EnterComApartment();
+        folders_ = {KnownFolder(FOLDERID_Desktop), KnownFolder(FOLDERID_PublicDesktop)};
+    }
+    return *folders_;
 }
 
 void TDesktopEntriesMenu::Clear(TObject*) {
@@ -109,7 +112,7 @@ void TDesktopEntriesMenu::List(TObject*) {
     // Both folders in one list: each in the order the file system lists it
     // (by name, case folded, on NTFS), merged by the same rule.
     std::vector<TEntry> entries;
-    for (const std::string& folder : folders_) {
+    for (const std::string& folder : Folders()) {
         std::vector<TEntry> listed;
         ListDirectoryEntries(folder, kListEverything, listed);
         std::vector<TEntry> merged;
@@ -146,8 +149,8 @@ void TDesktopEntriesMenu::Open(TObject* sender) {
     std::vector<std::string> candidates;
     if (auto* entry = dynamic_cast<TDesktopEntryItem*>(item)) {
         candidates.push_back(entry->Path());
-    } else if (!folders_.empty()) {
-        candidates = OpenCandidates(folders_.front(), item->Caption());
+    } else if (!Folders().empty()) {
+        candidates = OpenCandidates(Folders().front(), item->Caption());
     }
     Application->EnterComApartment();
     for (const std::string& path : candidates) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,11 +20,11 @@ public:
     // `owner` is the window that opens what the user chooses.
     TDesktopEntriesMenu(TWinControl* owner, TPopupMenu* menu, TSysImageList* shellIcons);
 
-    // Start-up: the user's desktop folder and the Public Desktop, where the
-    // shell keeps them (folder redirection and OneDrive included); the shell's
-    // desktop shows both.
-    void ReadFolders();
-    const std::vector<std::string>& Folders() const { return folders_; }
+    // The user's desktop folder and the Public Desktop, where the shell keeps
+    // them (folder redirection and OneDrive included); the shell's desktop
+    // shows both. Asked for when first needed: the shell's answer enters the
+    // COM apartment, which start-up leaves alone.
+    const std::vector<std::string>& Folders();
     // Lists other folders from the next opening on ("" lists nothing).
     void UseFolders(std::vector<std::string> folders) { folders_ = std::move(folders); }
 
@@ -39,5 +40,5 @@ private:
     TWinControl* owner_;
     TPopupMenu* menu_;
     TSysImageList* shellIcons_;
-    std::vector<std::string> folders_;
+    std::optional<std::vector<std::string>> folders_;
 };

@@ -163,7 +163,6 @@ void TMainWindow::AfterCreate(TObject*) {
     TDesktopBackground::RepairLeftOver();
     // Each step may raise for a value of the wrong type; the steps after it
     // are then skipped, and the stored description's state stands.
-    desktopEntries_->ReadFolders();
     captionColours_->ReadTransparency();
     captionColours_->FindListView();
     trayState_->ShowStartingLook();
