@@ -264,6 +264,7 @@ class Sequence(harness.E2ETestCase):
         self.restart_message = int(self.probe.one("regmsg", "BrivaneDesktopFixtureRestart"))
         self.slow = 0
         self.start()
+        done = []
         for number in range(1, steps + 1):
             state = {"step": "?"}
             try:
@@ -278,7 +279,9 @@ class Sequence(harness.E2ETestCase):
                     return False
                 wait_until(settled, what=lambda: state.get("disagreement"))
             except AssertionError as error:
-                raise AssertionError("seed %d, step %d (%s): %s" % (seed, number, state["step"], error)) from None
+                raise AssertionError("seed %d, step %d (%s): %s; before it: %s" % (
+                    seed, number, state["step"], error, ", ".join(done[-6:]))) from None
+            done.append(state["step"])
             if self.app.exited():
                 self.start()
         self.shell(SLOW, 0)
