@@ -58,6 +58,30 @@ std::string HotKeyNote(std::optional<THotKey> hotKey, std::optional<THotKey> inF
     return {};
 }
 
+// The window the keyboard hook posts to, and the modifiers it has seen down.
+HWND gDialog = nullptr;
+uint32_t gModifiers = 0;
+constexpr UINT kKeyPressed = WM_APP + 29;
+
+uint32_t ModifierOf(DWORD vk) {
+    switch (vk) {
+        case VK_LCONTROL:
+        case VK_RCONTROL:
+            return kHotKeyControl;
+        case VK_LMENU:
+        case VK_RMENU:
+            return kHotKeyAlt;
+        case VK_LSHIFT:
+        case VK_RSHIFT:
+            return kHotKeyShift;
+        case VK_LWIN:
+        case VK_RWIN:
+            return kHotKeyWin;
+        default:
+            return 0;
+    }
+}
+
 bool Checked(HWND window, int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; }
 
 }  // namespace
@@ -73,9 +97,38 @@ void TSettingsWindow::Open() {
         if (!window_) throw Win32ErrorFromCode(GetLastError());
         Application->SetDialogWindow(window_.Get());
         Load();
+        gDialog = window_.Get();
+        gModifiers = 0;
+        keyboardHook_.Reset(SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, GetModuleHandleW(nullptr), 0));
+        if (!keyboardHook_) ReportIgnoredFailure("SetWindowsHookExW", GetLastError());
     }
     ShowWindow(window_.Get(), SW_SHOWNORMAL);
     SetForegroundWindow(window_.Get());
+}
+
+// A key that another program has registered never reaches the control: the
+// system turns it into that program's WM_HOTKEY. A low-level hook sees it
+// first; it returns at once, and posts a key with Ctrl, Alt or Win (or a key
+// that needs none) typed while the control has the focus.
+LRESULT CALLBACK TSettingsWindow::KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* key = CarriedPointer<const KBDLLHOOKSTRUCT*>(lParam);
+    const bool down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+    if (code == HC_ACTION && gDialog) {
+        if (const uint32_t modifier = ModifierOf(key->vkCode)) {
+            gModifiers = down ? gModifiers | modifier : gModifiers & ~modifier;
+        } else if (down && GetFocus() == GetDlgItem(gDialog, IDC_HOTKEY) &&
+                   ((gModifiers & ~kHotKeyShift) || (key->vkCode >= VK_F1 && key->vkCode <= VK_F24) ||
+                    key->vkCode == VK_PAUSE)) {
+            PostMessageW(gDialog, kKeyPressed, key->vkCode, gModifiers);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void TSettingsWindow::KeyPressed(THotKey hotKey) {
+    shown_ = hotKey;
+    SendDlgItemMessageW(window_.Get(), IDC_HOTKEY, HKM_SETHOTKEY, ToControl(hotKey), 0);
+    Note(HotKeyNote(shown_, slots_.hotKeyInForce()));
 }
 
 INT_PTR CALLBACK TSettingsWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -93,6 +146,9 @@ bool TSettingsWindow::Respond(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
             return false;
+        case kKeyPressed:
+            KeyPressed(THotKey{static_cast<uint32_t>(lParam), static_cast<uint32_t>(wParam)});
+            return true;
         case WM_DPICHANGED:
             FollowDpi(HIWORD(wParam), *CarriedPointer<const RECT*>(lParam));
             return true;
@@ -198,6 +254,8 @@ bool TSettingsWindow::Apply() {
 void TSettingsWindow::Close() {
     if (!window_) return;
     Application->SetDialogWindow(nullptr);
+    keyboardHook_.Reset();
+    gDialog = nullptr;
     window_.Reset();
     font_.Reset();
 }

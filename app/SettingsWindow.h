@@ -41,6 +41,8 @@ public:
 
 private:
     void OpenClicked(TObject*) { Open(); }
+    static LRESULT CALLBACK KeyboardHook(int code, WPARAM wParam, LPARAM lParam);
+    void KeyPressed(THotKey hotKey);
     static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool Respond(UINT message, WPARAM wParam, LPARAM lParam);
     void Load();
@@ -52,6 +54,9 @@ private:
 
     TSlots slots_;
     TUniqueWindow window_;
+    // While the window is open: sees the keys typed into the hot-key
+    // control before a hot key another program holds is taken from it.
+    TUniqueHook keyboardHook_;
     TUniqueFont font_;  // the dialog's font once the DPI has changed
     int dpi_ = 96;
     // The hot key the control shows (with the Windows key, which the control
