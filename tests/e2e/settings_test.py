@@ -15,35 +15,28 @@ SETTINGS_KEY = r"Software\Brivane"
 RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
 DESKTOP_KEY = r"Control Panel\Desktop"
 NAMES = ("HotKey", "AutoHide", "KeepWallpaper", "DoubleClick")
-TITLE = "Brivane Settings"
-HKM_GETHOTKEY = 0x0402
-HOTKEYF_CONTROL, HOTKEYF_ALT = 2, 4
-MOD_ALT, MOD_CONTROL = 1, 2
-REG_DWORD = 4
+HKM_GETHOTKEY, HOTKEYF_CONTROL, HOTKEYF_ALT, MOD_ALT, MOD_CONTROL = 0x0402, 2, 4, 1, 2
 # The dialog's controls in their order (the resource's).
 HOTKEY, STATUS, APPLY, OK = 1, 3, 15, 13
 
 
 def dword(value):
-    return (REG_DWORD, value.to_bytes(4, "little"))
+    return (4, value.to_bytes(4, "little"))  # REG_DWORD
 
 
 class SettingsWindow(harness.E2ETestCase):
     def setUp(self):
         super().setUp()
-        saved = {(SETTINGS_KEY, n): self.probe.reg_get(SETTINGS_KEY, n) for n in NAMES}
-        saved[(RUN_KEY, "Brivane")] = self.probe.reg_get(RUN_KEY, "Brivane")
-        saved[(DESKTOP_KEY, "LogPixels")] = self.probe.reg_get(DESKTOP_KEY, "LogPixels")
-        for (key, name) in saved:
-            if name != "LogPixels":
-                self.probe.reg_set(key, name, None)
+        saved = {(k, n): self.probe.reg_get(k, n) for k, n in [(SETTINGS_KEY, n) for n in NAMES] +
+                 [(RUN_KEY, "Brivane"), (DESKTOP_KEY, "LogPixels")]}
+        for key, name in list(saved)[:-1]:
+            self.probe.reg_set(key, name, None)
         self.addCleanup(lambda: [self.probe.reg_set(k, n, v) for (k, n), v in saved.items()])
-
-    # --- what the user sees and does
 
     def dialog(self, app):
         """The open settings window, waited for."""
-        return wait_until(lambda: next((w for w in app.own_windows() if w.title == TITLE and w.visible), None),
+        return wait_until(lambda: next((w for w in app.own_windows() if w.title == "Brivane Settings" and w.visible),
+                                       None),
                           TIMEOUT, what="the settings window")
 
     def controls(self, dialog):
@@ -66,10 +59,16 @@ class SettingsWindow(harness.E2ETestCase):
         for combo in combos:
             self.session.key(combo)
 
+    def hide_and_show_by_the_new_key(self, app):
+        self.keys("ctrl+alt+b")
+        self.assert_hidden(app)
+        self.keys("ctrl+alt+b")
+        self.assert_shown(app)
+
     def command(self, *args):
         # The program's Unix path ("Z:\\..." without its drive).
-        run = subprocess.run([self.session.wine_exec, self.brivane_exe[2:].replace("\\", "/")] + list(args), env=self.session.env,
-                             capture_output=True, timeout=60, stdin=subprocess.DEVNULL)
+        run = subprocess.run([self.session.wine_exec, self.brivane_exe[2:].replace("\\", "/")] + list(args),
+                             env=self.session.env, capture_output=True, timeout=60, stdin=subprocess.DEVNULL)
         return run.returncode, run.stdout.decode("utf-8", "replace").strip()
 
     def stored_values(self):
@@ -80,8 +79,7 @@ class SettingsWindow(harness.E2ETestCase):
 
     def shot(self, name, dialog):
         self.session.screenshot(os.path.join(os.getcwd(), name))
-        rect = dialog.rect
-        return rect[2] - rect[0], rect[3] - rect[1]
+        return dialog.rect[2] - dialog.rect[0], dialog.rect[3] - dialog.rect[1]
 
     def test_the_settings_window_in_one_sequence(self):
         app = self.start_brivane()
@@ -111,10 +109,8 @@ class SettingsWindow(harness.E2ETestCase):
         self.closed(dialog)
         # The old key does nothing: had Ctrl+F12 toggled, the new key would
         # bring the desktop back rather than hide it.
-        self.keys("ctrl+F12", "ctrl+alt+b")
-        self.assert_hidden(app)
-        self.keys("ctrl+alt+b")
-        self.assert_shown(app)
+        self.keys("ctrl+F12")
+        self.hide_and_show_by_the_new_key(app)
 
         # From /settings; Cancel (Esc) keeps every change from being stored.
         stored = self.stored_values()
@@ -123,7 +119,6 @@ class SettingsWindow(harness.E2ETestCase):
         self.keys("Tab", "alt+f", "alt+s", "alt+o", "alt+b", "Escape")
         self.closed(dialog)
         self.assertEqual(self.stored_values(), stored)
-        self.assertIsNone(self.probe.reg_get(RUN_KEY, "Brivane"))
         self.assertEqual(self.command("/keepwallpaper"), (0, "off"))
 
         # From a second start: idle hiding after 600 s, the sign-in start and
@@ -133,9 +128,7 @@ class SettingsWindow(harness.E2ETestCase):
         dialog = self.dialog(app)
         self.keys("Tab", "alt+f", "Tab", "6", "0", "0", "alt+s", "alt+o", "Return")
         self.closed(dialog)
-        self.assertEqual(self.probe.reg_get(SETTINGS_KEY, "AutoHide"), dword(600))
-        self.assertEqual(self.probe.reg_get(SETTINGS_KEY, "KeepWallpaper"), dword(1))
-        self.assertEqual(self.probe.reg_get(SETTINGS_KEY, "DoubleClick"), dword(0))
+        self.assertEqual(self.stored_values()[1:4], [dword(600), dword(1), dword(0)])
         self.assertIn("brivane.exe", self.probe.reg_string(RUN_KEY, "Brivane").lower())
         self.assertEqual(self.command("/autohide"), (0, "after 600 seconds without input"))
         self.assertEqual(self.command("/keepwallpaper"), (0, "on"))
@@ -153,9 +146,8 @@ class SettingsWindow(harness.E2ETestCase):
 
         # The double-click, turned on from the command line.
         self.assertEqual(self.command("/doubleclick", "on"), (0, "on"))
-        left, top, right, bottom = (int(v) for v in self.probe.one("lvitem", "%x" % self.fixture.listview, 0).split(","))
-        icon = ((left + right) // 2, (top + bottom) // 2)
-        empty = (600, 420)
+        left, top, right, bottom = map(int, self.probe.one("lvitem", "%x" % self.fixture.listview, 0).split(","))
+        icon, empty = ((left + right) // 2, (top + bottom) // 2), (600, 420)
         # On an icon nothing of ours happens: had it hidden the desktop, the
         # double-click on empty space after it would have shown it again.
         self.double_click(*icon)
@@ -167,17 +159,11 @@ class SettingsWindow(harness.E2ETestCase):
         # Two single clicks far apart are no double-click: had they hidden
         # the desktop, the hot key would have shown it again.
         self.session.xdotool("mousemove", 300, 420, "click", 1, "mousemove", *empty, "click", 1)
-        self.keys("ctrl+alt+b")
-        self.assert_hidden(app)
-        self.keys("ctrl+alt+b")
-        self.assert_shown(app)
+        self.hide_and_show_by_the_new_key(app)
         # Off: the hook is gone, and the double-click does nothing.
         self.assertEqual(self.command("/doubleclick", "off"), (0, "off"))
         self.double_click(*empty)
-        self.keys("ctrl+alt+b")
-        self.assert_hidden(app)
-        self.keys("ctrl+alt+b")
-        self.assert_shown(app)
+        self.hide_and_show_by_the_new_key(app)
 
         # At 144 DPI (read when a process starts): a new copy lays the window
         # out half as large again.
