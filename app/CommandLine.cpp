@@ -5,7 +5,7 @@
 const char kUsage[] =
     "usage: brivane.exe [/hide | /show | /toggle | /exit | /status | /autostart on|off | /hotkey "
     "[<keys>|off] |"
-    " /autohide [<seconds>|off]]";
+    " /autohide [<seconds>|off] | /keepwallpaper [on|off] | /doubleclick [on|off] | /settings]";
 
 namespace {
 
@@ -42,10 +42,12 @@ std::optional<TCommand> ParseSimpleCommand(const std::string& name,
     if (name == "toggle") return TCommand::Toggle;
     if (name == "exit") return TCommand::Exit;
     if (name == "status") return TCommand::Status;
+    if (name == "settings") return TCommand::Settings;
     return std::nullopt;
 }
 
-// /hotkey and /autohide: alone, "off", or the setting's value.
+// /hotkey, /autohide, /keepwallpaper and /doubleclick: alone, "off", or the
+// setting's value ("on" for the last two).
 std::optional<TCommandRequest> ParseSettingCommand(TCommand command,
                                                    const std::vector<std::string>& arguments) {
     TCommandRequest request;
@@ -57,7 +59,9 @@ std::optional<TCommandRequest> ParseSettingCommand(TCommand command,
         return request;
     }
     request.change = TSettingChange::Set;
-    if (command == TCommand::HotKey) {
+    if (command == TCommand::KeepWallpaper || command == TCommand::DoubleClick) {
+        if (AsciiLowerText(arguments[1]) != "on") return std::nullopt;
+    } else if (command == TCommand::HotKey) {
         const std::optional<THotKey> hotKey = ParseHotKey(arguments[1]);
         if (!hotKey) return std::nullopt;
         request.hotKey = *hotKey;
@@ -86,6 +90,8 @@ std::optional<TCommandRequest> ParseCommandRequest(const std::vector<std::string
     const std::string name = SwitchName(arguments[0]);
     if (name == "hotkey") return ParseSettingCommand(TCommand::HotKey, arguments);
     if (name == "autohide") return ParseSettingCommand(TCommand::AutoHide, arguments);
+    if (name == "keepwallpaper") return ParseSettingCommand(TCommand::KeepWallpaper, arguments);
+    if (name == "doubleclick") return ParseSettingCommand(TCommand::DoubleClick, arguments);
     const std::optional<TCommand> command = ParseSimpleCommand(name, arguments);
     if (!command) return std::nullopt;
     request.command = *command;
@@ -100,12 +106,15 @@ bool IsRemoteCommand(TCommand command) {
         case TCommand::Exit:
         case TCommand::Status:
         case TCommand::ReloadSettings:
+        case TCommand::Settings:
             return true;
         case TCommand::None:
         case TCommand::AutostartOn:
         case TCommand::AutostartOff:
         case TCommand::HotKey:
         case TCommand::AutoHide:
+        case TCommand::KeepWallpaper:
+        case TCommand::DoubleClick:
             break;
     }
     return false;
@@ -131,7 +140,7 @@ std::optional<TCommand> DecodeRemoteCommand(uint64_t tag, const uint8_t* data, s
     const uint8_t code = data[6];
     if (data[7] != static_cast<uint8_t>(~code)) return std::nullopt;
     const auto command = static_cast<TCommand>(code);
-    if (code > static_cast<uint8_t>(TCommand::AutoHide) || !IsRemoteCommand(command)) return std::nullopt;
+    if (code > static_cast<uint8_t>(TCommand::Settings) || !IsRemoteCommand(command)) return std::nullopt;
     return command;
 }
 

@@ -1,7 +1,9 @@
 // The command line of brivane.exe and the message that carries a command to
 // the running copy, kept free of Win32 so they are tested and fuzzed natively.
 //
-//   brivane.exe                       start (a second copy ends at once)
+//   brivane.exe                       start (a second copy opens the running
+//                                     copy's settings window and ends)
+//   brivane.exe /settings             open the settings window, starting a copy
 //   brivane.exe /hide|/show|/toggle   act in the running copy, starting one first
 //   brivane.exe /exit                 end the running copy, desktop shown first
 //   brivane.exe /status               exit code 0 shown, 1 hidden, 2 not running
@@ -9,6 +11,10 @@
 //   brivane.exe /hotkey [<keys>|off]  print, set or turn off the hot key
 //   brivane.exe /autohide [<s>|off]   print, set (5 to 86,400 seconds) or turn off
 //                                     hiding the desktop when idle
+//   brivane.exe /keepwallpaper [on|off]  print or set whether Hide keeps the
+//                                     wallpaper (hides the icons only)
+//   brivane.exe /doubleclick [on|off] print or set whether a double-click on
+//                                     empty desktop space hides and shows
 //
 // Switches are ASCII, case-insensitive, and begin with '/' or '-'.
 #pragma once
@@ -34,11 +40,17 @@ enum class TCommand : uint8_t {
     // Sent to the running copy after /hotkey or /autohide has stored a value:
     // it reads the settings again and answers whether its hot key holds.
     ReloadSettings = 8,
-    HotKey = 9,     // /hotkey: print, set or turn off (TCommandRequest says which)
-    AutoHide = 10,  // /autohide: likewise
+    HotKey = 9,          // /hotkey: print, set or turn off (TCommandRequest says which)
+    AutoHide = 10,       // /autohide: likewise
+    KeepWallpaper = 11,  // /keepwallpaper: print, on or off
+    DoubleClick = 12,    // /doubleclick: likewise
+    // /settings, and a second start without arguments: the running copy opens
+    // its settings window.
+    Settings = 13,
 };
 
-// What /hotkey or /autohide does with its setting.
+// What /hotkey, /autohide, /keepwallpaper or /doubleclick does with its
+// setting (Set is "on" for the last two).
 enum class TSettingChange : uint8_t { Print, Set, TurnOff };
 
 // A command with the value it carries.
@@ -81,7 +93,7 @@ std::optional<TCommand> ParseCommandLine(const std::vector<std::string>& argumen
 std::optional<TCommandRequest> ParseCommandRequest(const std::vector<std::string>& arguments);
 
 // Whether the command is carried to the running copy (hide, show, toggle,
-// exit, status, reload settings), as opposed to done by the process itself.
+// exit, status, reload settings, settings), as opposed to done by the process itself.
 bool IsRemoteCommand(TCommand command);
 
 // The message body sent to the running copy: "BRVN", a little-endian 16-bit

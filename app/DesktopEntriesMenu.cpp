@@ -16,8 +16,8 @@
 namespace {
 
 // The fixed items above the entries: Show, Hide, Custom Icons, a separator,
-// About, a separator, Exit.
-constexpr int kFixedItemCount = 7;
+// Settings…, About, a separator, Exit.
+constexpr int kFixedItemCount = 8;
 
 // Every attribute a listing can skip (read-only, hidden, system, volume
 // label, directory, archive): nothing is skipped, hidden and system files and

@@ -24,15 +24,15 @@ bool SkipListedEntry(const std::string& name, uint32_t attributes, uint32_t mask
 // program's own name "Brivane".
 std::vector<std::string> OpenCandidates(const std::string& folder, const std::string& caption);
 
-// Column breaks of the entry items: the running height starts at four item
+// Column breaks of the entry items: the running height starts at five item
 // heights, what the fixed items take in the hidden state (Show Desktop,
-// Custom Icons, About and Exit; the two separators are thin and Hide Desktop
-// is not shown); each entry adds one item height, and an entry that takes it
+// Custom Icons, Settings…, About and Exit; the two separators are thin and
+// Hide Desktop is not shown); each entry adds one item height, and an entry that takes it
 // past the usable height starts a new column, with the running height reset
 // to 0.
 class TMenuColumns {
 public:
-    explicit TMenuColumns(int itemHeight) : itemHeight_(itemHeight), running_(4 * itemHeight) {}
+    explicit TMenuColumns(int itemHeight) : itemHeight_(itemHeight), running_(5 * itemHeight) {}
     // True when the next entry starts a new column. `fullScreenHeight` is read
     // afresh for each entry; 50 pixels are kept free.
     bool NextStartsColumn(int fullScreenHeight);

@@ -103,6 +103,7 @@ void TMainWindow::ReadStoredDescription() {
     item("CaptionColoursSeparator", "-", captionColours);
     TMenuItem* defaultColours = item("DefaultColoursItem", "Default", captionColours);
     item("AboutSeparator", "-", top);
+    TMenuItem* settingsItem = item("SettingsItem", "Settings\u2026", top);
     TMenuItem* aboutItem = item("AboutItem", "About", top);
     item("ExitSeparator", "-", top);
     TMenuItem* exitItem = item("ExitItem", "Exit", top);
@@ -133,6 +134,10 @@ void TMainWindow::ReadStoredDescription() {
     trayState_->SetSlots({desktop_->HideSlot(), desktop_->ShowSlot(), desktopEntries_->ListSlot(),
                           desktopEntries_->ClearSlot()});
     hotKey_ = std::make_unique<THotKeyRegistration>(this);
+    doubleClick_ = std::make_unique<TDesktopDoubleClick>(this, *desktop_);
+    settings_ = std::make_unique<TSettingsWindow>(TSettingsWindow::TSlots{
+        [this] { return hotKey_->Registered(); }, [this] { return ApplyStoredSettings().hotKeyRegistered; }});
+    settingsItem->OnClick = settings_->OpenSlot();
 
     trayIcon_->OnClick = desktop_->HideSlot();
     showItem_->OnClick = desktop_->ShowSlot();
@@ -190,6 +195,12 @@ TSettingsReply TMainWindow::ApplyStoredSettings() {
     const TAutoHideSetting autoHide = ReadAutoHideSetting();
     if (!autoHide.problem.empty()) ReportToDebugger(autoHide.problem);
     idleHiding_->SetSeconds(autoHide.seconds);
+    const TSwitchSetting keepWallpaper = ReadSwitchSetting(kKeepWallpaperValue);
+    const TSwitchSetting doubleClick = ReadSwitchSetting(kDoubleClickValue);
+    for (const TSwitchSetting* setting : {&keepWallpaper, &doubleClick})
+        if (!setting->problem.empty()) ReportToDebugger(setting->problem);
+    desktop_->KeepWallpaper(keepWallpaper.on);
+    doubleClick_->SetEnabled(doubleClick.on);
     const bool registered = hotKey_->Take(hotKey.hotKey);
     const std::optional<THotKey> inForce = hotKey_->Registered();
     for (TMenuItem* item : {hideItem_, showItem_}) {
@@ -233,6 +244,12 @@ bool TMainWindow::Dispatch(TMessage& message) {
         case TDesktopSwitch::kRunWaitingActions:
             desktop_->RunWaitingActions();
             message.Result = 0;
+            return true;
+        case TDesktopDoubleClick::kPressed:
+            doubleClick_->Pressed(message.WParam, message.LParam);
+            return true;
+        case TSettingsWindow::kOpen:
+            settings_->Open();
             return true;
         case WM_SETTINGCHANGE:
             if (message.WParam == SPI_SETDESKWALLPAPER) desktop_->WallpaperChanged();
@@ -301,12 +318,17 @@ int64_t TMainWindow::QueueCommand(TCommand command) {
             break;
         case TCommand::ReloadSettings:
             return EncodeSettingsReply(ApplyStoredSettings());
+        case TCommand::Settings:
+            PostMessageW(Handle(), TSettingsWindow::kOpen, 0, 0);
+            break;
         case TCommand::None:
         case TCommand::Status:
         case TCommand::AutostartOn:
         case TCommand::AutostartOff:
         case TCommand::HotKey:
         case TCommand::AutoHide:
+        case TCommand::KeepWallpaper:
+        case TCommand::DoubleClick:
             break;
     }
     return EncodeRemoteReply(desktop_->PredictedHidden());

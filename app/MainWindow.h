@@ -13,6 +13,8 @@
 //   TDesktopEntriesMenu the tray menu's desktop entries
 //   TTrayPictures       the tray's and the menu's images for the taskbar
 //   TAboutWindow        the About window's controls
+//   TSettingsWindow     the settings window, made when first opened
+//   TDesktopDoubleClick a double-click on the desktop hides and shows it
 // The window itself handles start-up, the end of the logon, Exit and the
 // commands that a second copy sends (WM_COPYDATA).
 #pragma once
@@ -24,11 +26,13 @@
 #include "AboutWindow.h"
 #include "CaptionColours.h"
 #include "CommandLine.h"
+#include "DesktopDoubleClick.h"
 #include "DesktopEntriesMenu.h"
 #include "DesktopSwitch.h"
 #include "Heartbeat.h"
 #include "HotKeyRegistration.h"
 #include "IdleHiding.h"
+#include "SettingsWindow.h"
 #include "TaskbarLook.h"
 #include "TrayState.h"
 #include "win/Forms.h"
@@ -80,4 +84,6 @@ private:
     std::unique_ptr<TDesktopSwitch> desktop_;
     std::unique_ptr<TIdleHiding> idleHiding_;
     std::unique_ptr<THotKeyRegistration> hotKey_;
+    std::unique_ptr<TDesktopDoubleClick> doubleClick_;
+    std::unique_ptr<TSettingsWindow> settings_;
 };

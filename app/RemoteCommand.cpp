@@ -148,8 +148,11 @@ std::optional<int> RunCommandLineBeforeStart(TCommand& command) {
             return SendToRunningCopy(command);
         case TCommand::HotKey:
         case TCommand::AutoHide:
+        case TCommand::KeepWallpaper:
+        case TCommand::DoubleClick:
             return RunSettingCommand(*parsed);
         case TCommand::ReloadSettings:  // sent by a copy, never a switch
+        case TCommand::Settings:
         case TCommand::None:
         case TCommand::Hide:
         case TCommand::Show:
@@ -182,6 +185,10 @@ TExchange Exchange(TCommand command, ULONGLONG start) {
         DWORD process = 0;
         GetWindowThreadProcessId(exchange.window, &process);
         exchange.process.Reset(OpenProcess(SYNCHRONIZE, FALSE, process));
+        // The user started this copy, so it may come to the foreground: the
+        // settings window it asks for may too. Without it, it opens behind.
+        if (!AllowSetForegroundWindow(process))
+            ReportIgnoredFailure("AllowSetForegroundWindow", GetLastError());
         // This process has no window of its own: it names its desktop's window
         // as the sender, which the running copy checks is on its own desktop.
         DWORD_PTR reply = 0;

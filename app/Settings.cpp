@@ -97,6 +97,21 @@ void WriteAutoHideSetting(uint32_t seconds) {
     });
 }
 
+TSwitchSetting ReadSwitchSetting(const char* name) {
+    TSwitchSetting setting;
+    const TStoredDword stored = ReadStoredDword(kBrivaneKey, name);
+    if (!stored.present) return setting;
+    setting.on = stored.value == 1u;
+    if (stored.value != 1u && stored.value != 0u)
+        setting.problem = NotUsable(name, "a DWORD 0 or 1; it is off");
+    return setting;
+}
+
+void WriteSwitchSetting(const char* name, bool on) {
+    WithUserKey(kBrivaneKey, TKeyOpening::CreateIfMissing,
+                [name, on](TRegistry& settings) { settings.WriteInteger(name, on ? 1 : 0); });
+}
+
 TStoredSetting ReadStoredSetting(const char* name) {
     TStoredSetting stored;
     WithUserKey(kBrivaneKey, TKeyOpening::OpenExisting, [&](const TRegistry& settings) {
@@ -143,6 +158,11 @@ void WriteAutostart(bool on, const std::string& programPath) {
             run.DeleteValue(kRunValue);
         }
     });
+}
+
+bool ReadAutostart() {
+    return WithUserKey(kRunKey, TKeyOpening::OpenExisting,
+                       [](const TRegistry& run) { return run.ValueExists(kRunValue); });
 }
 
 std::optional<COLORREF> ReadCaptionColour() {

@@ -4,7 +4,8 @@
 //
 // The rule for bad data, one for all of them:
 // - a missing value (or key) reads as the value's default;
-// - Brivane's own settings under "Software\Brivane" ("HotKey", "AutoHide"):
+// - Brivane's own settings under "Software\Brivane" ("HotKey", "AutoHide",
+//   "KeepWallpaper", "DoubleClick"):
 //   a value of the wrong type or out of range reads as the default, is left
 //   as stored, and the reader gets a line saying what was wrong (`problem`);
 // - the desktop's values (the caption colours, the wallpaper and the
@@ -12,7 +13,9 @@
 //   registry's own error ("Invalid data type for '<name>'", or "Failed to get
 //   data for '<name>'" for data too long), which the error box shows: a value
 //   the shell or the user keeps is never taken for something it is not.
-// Nothing read is ever rewritten except by the user's own command.
+// Nothing read is ever rewritten except by the user's own command: the
+// settings window shows the default for a bad value, and stores what it
+// shows only when the user applies.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +30,10 @@
 inline constexpr char kBrivaneKey[] = "Software\\Brivane";
 inline constexpr char kHotKeyValue[] = "HotKey";      // REG_SZ: "Ctrl+F12", "off"
 inline constexpr char kAutoHideValue[] = "AutoHide";  // REG_DWORD: seconds, 0 off
+// REG_DWORD 1: Hide keeps the wallpaper and pattern (icons only); 0: off.
+inline constexpr char kKeepWallpaperValue[] = "KeepWallpaper";
+// REG_DWORD 1: a double-click on empty desktop space hides and shows; 0: off.
+inline constexpr char kDoubleClickValue[] = "DoubleClick";
 // REG_DWORD 1 while Brivane has the desktop background turned off on every
 // monitor (DesktopBackground.h); only that value counts as a record.
 inline constexpr char kBackgroundOffValue[] = "BackgroundOff";
@@ -67,6 +74,15 @@ struct TAutoHideSetting {
 TAutoHideSetting ReadAutoHideSetting();
 void WriteAutoHideSetting(uint32_t seconds);
 
+// "KeepWallpaper" and "DoubleClick": on or off, off by default; anything but
+// a DWORD 0 or 1 reads as off.
+struct TSwitchSetting {
+    bool on = false;
+    std::string problem;
+};
+TSwitchSetting ReadSwitchSetting(const char* name);
+void WriteSwitchSetting(const char* name, bool on);
+
 // One of Brivane's own values exactly as stored, to put back when a change is
 // refused.
 struct TStoredSetting {
@@ -86,6 +102,8 @@ bool BackgroundOffRecorded();
 
 // Writes the Run value naming `programPath` (quoted), or removes it.
 void WriteAutostart(bool on, const std::string& programPath);
+// Whether the Run value is there, whatever program it names.
+bool ReadAutostart();
 
 // --- the desktop's ----------------------------------------------------------------
 

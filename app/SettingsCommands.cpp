@@ -1,4 +1,5 @@
-// /hotkey and /autohide, in the copy started with them: the setting is
+// /hotkey, /autohide, /keepwallpaper and /doubleclick, in the copy started
+// with them: the setting is
 // printed, or stored and then taken by the running copy at once. A copy that
 // runs registers a new hot key itself and answers whether it could; one that
 // another program holds is refused and the stored value put back as it was.
@@ -106,8 +107,27 @@ int RunAutoHideCommand(const TCommandRequest& request) {
     return kExitOk;
 }
 
+// /keepwallpaper and /doubleclick: "on" or "off".
+int RunSwitchCommand(const TCommandRequest& request) {
+    const char* name = request.command == TCommand::KeepWallpaper ? kKeepWallpaperValue : kDoubleClickValue;
+    bool on = request.change == TSettingChange::Set;
+    if (request.change == TSettingChange::Print) {
+        const TSwitchSetting setting = ReadSwitchSetting(name);
+        if (!setting.problem.empty()) TellUser(setting.problem);
+        on = setting.on;
+    } else {
+        WriteSwitchSetting(name, on);
+        const TRunningCopy copy = ReloadInRunningCopy();
+        if (copy.running && !copy.reply) return NoAnswer();
+    }
+    Print(on ? "on" : "off");
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunSettingCommand(const TCommandRequest& request) {
-    return request.command == TCommand::HotKey ? RunHotKeyCommand(request) : RunAutoHideCommand(request);
+    if (request.command == TCommand::HotKey) return RunHotKeyCommand(request);
+    if (request.command == TCommand::AutoHide) return RunAutoHideCommand(request);
+    return RunSwitchCommand(request);
 }

@@ -20,11 +20,12 @@ std::optional<int> RunCommandLineCopy(TCommand& command) {
     if (const std::optional<int> exitCode = RunCommandLineBeforeStart(command)) return exitCode;
     // The mutex marks the running copy until its process ends; that copy
     // never closes its handle. A second copy leaves before it makes any
-    // window: without a command it does not disturb the first, with one it
-    // hands the command over. It closes its own handle first, so that only a
+    // window: without a command it asks the first to open its settings
+    // window, with one it hands the command over. It closes its own handle first, so that only a
     // copy that really runs keeps the mutex alive; when that copy has ended
     // meanwhile, this one starts in its place and does the command itself.
     static TUniqueKernelHandle mutex;
+    const TCommand asked = command;
     for (int attempt = 0;; ++attempt) {
         TUniqueKernelHandle handle(CreateMutexW(nullptr, FALSE, kInstanceMutexName));
         // Read at once, before anything else can change it.
@@ -33,10 +34,14 @@ std::optional<int> RunCommandLineCopy(TCommand& command) {
             // Any other failure lets this copy run, as if it were the first.
             if (!handle) ReportIgnoredFailure("CreateMutexW", error);
             mutex = std::move(handle);
+            command = asked;
             return std::nullopt;
         }
         handle.Reset();
-        if (command == TCommand::None) return kExitOk;
+        // Started again without arguments (from the Start menu, say): the
+        // running copy opens its settings window, for a user who finds no
+        // icon in the notification area.
+        if (command == TCommand::None) command = TCommand::Settings;
         const int result = SendToRunningCopy(command);
         if (result != kExitNotRunning || attempt == 2) return result;
     }

@@ -31,6 +31,20 @@
 #define ABOUT_BITMAP_WIDTH 400
 #define ABOUT_BITMAP_HEIGHT 263
 
+/* The settings window (SettingsWindow.cpp) and its controls. */
+#define IDD_SETTINGS 300
+#define IDC_HOTKEY 301
+#define IDC_HOTKEY_NONE 302
+#define IDC_HOTKEY_STATUS 303
+#define IDC_AUTOHIDE 304
+#define IDC_AUTOHIDE_SECONDS 305
+#define IDC_AUTOHIDE_SPIN 306
+#define IDC_AUTOSTART 307
+#define IDC_HIDE_ALL 308
+#define IDC_HIDE_ICONS 309
+#define IDC_DOUBLECLICK 310
+#define IDC_APPLY 311
+
 /* The link cursor is the named resource "HArrow" (not a number); its hot
    spot is (12, 1). */
 #define HARROW_HOTSPOT_X 12

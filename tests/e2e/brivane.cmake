@@ -12,7 +12,7 @@ endif()
 
 # One test per group; each driver runs its unittest cases one after another.
 # After each group, about the seconds it takes.
-foreach(group_cost startup:12 toggle:11 lifecycle:7 desktop:21 sequence:180)
+foreach(group_cost startup:12 toggle:11 lifecycle:7 desktop:21 sequence:180 settings:60)
   string(REPLACE ":" ";" group_cost ${group_cost})
   list(GET group_cost 0 group)
   list(GET group_cost 1 cost)

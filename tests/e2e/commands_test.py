@@ -13,7 +13,7 @@ from harness import HIDE_TIP, SHOW_TIP, wait_until
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 RUN_KEY = r"Software\Microsoft\Windows\CurrentVersion\Run"
 USAGE = ("usage: brivane.exe [/hide | /show | /toggle | /exit | /status | /autostart on|off | /hotkey [<keys>|off] |"
-         " /autohide [<seconds>|off]]")
+         " /autohide [<seconds>|off] | /keepwallpaper [on|off] | /doubleclick [on|off] | /settings]")
 SETTINGS_KEY = r"Software\Brivane"
 REG_SZ, REG_DWORD = 1, 4
 MOD_ALT, MOD_CONTROL, MOD_SHIFT, MOD_WIN = 1, 2, 4, 8

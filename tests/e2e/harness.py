@@ -29,7 +29,7 @@ WM_ENDSESSION = 0x0016
 WM_HOTKEY = 0x0312
 WM_NULL = 0x0000
 WM_COMMAND = 0x0111
-IDOK = 1
+IDOK, IDCANCEL = 1, 2
 SM_CXDOUBLECLK = 36
 WS_MINIMIZE = 0x20000000
 WM_RBUTTONDOWN = 0x0204
@@ -612,12 +612,12 @@ class E2ETestCase(unittest.TestCase):
             (self.assert_hidden if state == "hidden" else self.assert_shown)(app)
 
     def assert_exit_disabled(self, app):
-        """"Exit", the fourth item of the tray menu while the desktop is hidden
-        (Show Desktop, Custom Icons, About, Exit), does nothing when chosen. The
+        """"Exit", the fifth item of the tray menu while the desktop is hidden
+        (Show Desktop, Custom Icons, Settings…, About, Exit), does nothing when chosen. The
         menu closes once it has handled the keys (Return on an item that is
         disabled ends it too), so keys that never reach it fail here."""
         menu = app.open_menu(self.session)
-        app.choose(menu, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN)
+        app.choose(menu, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN)
         self.assertTrue(app.still_running(), "Exit worked while the desktop was hidden")
 
     def assert_shown(self, app):

@@ -780,6 +780,29 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         const double total = NowMs() - t0;
         Out(Hex(static_cast<uint32_t>(colour)) + "\t" + Ms(total * 1000.0 / static_cast<double>(n)));
     };
+    // lvitem <hwnd> <index>: the item's icon and label in screen coordinates
+    // (LVM_GETITEMRECT, LVIR_BOUNDS), through a buffer in the list view's
+    // process.
+    c["lvitem"] = [this](const Args& a) {
+        Need(a, 3, "lvitem <hwnd> <index>");
+        HWND w = HwndArg(a[1]);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!process) throw ProbeError("OpenProcess failed");
+        void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+        RECT r{LVIR_BOUNDS, 0, 0, 0};
+        const bool ok = remote && WriteProcessMemory(process, remote, &r, sizeof r, nullptr) &&
+                        SendMessageW(w, LVM_GETITEMRECT, static_cast<WPARAM>(Number(a[2])),
+                                     reinterpret_cast<LPARAM>(remote)) &&
+                        ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+        if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        CloseHandle(process);
+        if (!ok) throw ProbeError("LVM_GETITEMRECT failed");
+        MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        Out(std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+            std::to_string(r.bottom));
+    };
     // sendmany <hwnd> <msg> <wparam> <lparam> <n>: n synchronous sends; prints
     // the total time in milliseconds.
     c["sendmany"] = [this](const Args& a) {

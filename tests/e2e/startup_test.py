@@ -1,10 +1,11 @@
-"""Start-up: with the desktop shown, with it hidden, and a second copy."""
+"""Start-up: with the desktop shown, with it hidden, and a second copy, which
+opens the running copy's settings window."""
 
 import os
 import struct
 
 import harness
-from harness import HIDE_TIP, IDOK, SHOW_TIP, VK_DOWN, VK_RETURN, WM_COMMAND, Session, wait_until
+from harness import HIDE_TIP, IDCANCEL, IDOK, SHOW_TIP, TIMEOUT, VK_DOWN, VK_RETURN, WM_COMMAND, Session, wait_until
 
 RT_GROUP_CURSOR, RT_GROUP_ICON = 12, 14
 IDI_TRAY_CONTRAST_1 = 122
@@ -76,7 +77,7 @@ class StartWithDesktopShown(harness.E2ETestCase):
         app.choose(menu, VK_DOWN, VK_RETURN)
         self.assert_hidden(app)
 
-    def test_a_second_copy_ends_at_once_and_changes_nothing(self):
+    def test_a_second_copy_opens_the_settings_window_and_ends(self):
         app = self.start_brivane()
         app.wait_tip(HIDE_TIP)
         icons_before = self.probe.tray()
@@ -85,6 +86,12 @@ class StartWithDesktopShown(harness.E2ETestCase):
         self.assertEqual(second.exit_code(10000), 0,
                          "the second copy must end at once with exit code 0 (None: still running after 10 s)")
         self.assertEqual(second.own_windows(), [])
+        # The first copy opens its settings window instead.
+        dialog = wait_until(lambda: [w.hwnd for w in app.own_windows()
+                                     if w.title == "Brivane Settings" and w.visible], TIMEOUT,
+                            what="the settings window")[0]
+        self.probe.post(dialog, WM_COMMAND, IDCANCEL)
+        wait_until(lambda: not self.probe.is_window(dialog), TIMEOUT, what="the settings window to close")
         self.assertEqual(self.probe.tray(), icons_before, "no second icon")
         self.assertFalse(app.exited())
         self.assertTrue(self.fixture.visible())

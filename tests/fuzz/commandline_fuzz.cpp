@@ -39,8 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const size_t expected = command == TCommand::None                                               ? 0
                                 : command == TCommand::AutostartOn || command == TCommand::AutostartOff ? 2
                                 : request->change == TSettingChange::Print                              ? 1
-                                : command == TCommand::HotKey || command == TCommand::AutoHide          ? 2
-                                                                                                        : 1;
+                                                                                                        : 2;
         if (arguments.size() != expected || ParseCommandLine(arguments) != command) std::abort();
         if (command == TCommand::AutoHide && request->change == TSettingChange::Set &&
             AutoHideSecondsFromStored(request->autoHideSeconds) != request->autoHideSeconds) {

@@ -24,34 +24,37 @@ TEST_P(ParseCommandLineTest, GivesTheCommandOrRefuses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Switches, ParseCommandLineTest,
-    testing::Values(ParseCase{{}, TCommand::None}, ParseCase{{"/hide"}, TCommand::Hide},
-                    ParseCase{{"/show"}, TCommand::Show}, ParseCase{{"/toggle"}, TCommand::Toggle},
-                    ParseCase{{"/exit"}, TCommand::Exit}, ParseCase{{"/status"}, TCommand::Status},
-                    ParseCase{{"-HIDE"}, TCommand::Hide}, ParseCase{{"/Toggle"}, TCommand::Toggle},
-                    ParseCase{{"/autostart", "on"}, TCommand::AutostartOn},
-                    ParseCase{{"-AutoStart", "OFF"}, TCommand::AutostartOff},
-                    // Refused: unknown, bare, extra or missing arguments.
-                    ParseCase{{"hide"}, std::nullopt}, ParseCase{{"/"}, std::nullopt},
-                    ParseCase{{""}, std::nullopt}, ParseCase{{"/hid"}, std::nullopt},
-                    ParseCase{{"/hidex"}, std::nullopt}, ParseCase{{"//hide"}, std::nullopt},
-                    ParseCase{{"/hide", "/show"}, std::nullopt}, ParseCase{{"/status", "x"}, std::nullopt},
-                    ParseCase{{"/autostart"}, std::nullopt}, ParseCase{{"/autostart", "yes"}, std::nullopt},
-                    ParseCase{{"/autostart", "on", "off"}, std::nullopt}, ParseCase{{"/run"}, std::nullopt},
-                    ParseCase{{"/hotkey"}, TCommand::HotKey}, ParseCase{{"-HotKey", "OFF"}, TCommand::HotKey},
-                    ParseCase{{"/hotkey", "ctrl+alt+d"}, TCommand::HotKey},
-                    ParseCase{{"/autohide", "86400"}, TCommand::AutoHide},
-                    ParseCase{{"/hotkey", "d"}, std::nullopt},
-                    ParseCase{{"/hotkey", "off", "x"}, std::nullopt},
-                    ParseCase{{"/autohide", "4"}, std::nullopt},
-                    ParseCase{{"/autohide", "86401"}, std::nullopt},
-                    ParseCase{{"/autohide", "+5"}, std::nullopt}, ParseCase{{"/autohide", ""}, std::nullopt},
-                    ParseCase{{"/h\xC3\x8F"
-                               "de"},
-                              std::nullopt}));
+    testing::Values(
+        ParseCase{{}, TCommand::None}, ParseCase{{"/hide"}, TCommand::Hide},
+        ParseCase{{"/show"}, TCommand::Show}, ParseCase{{"/toggle"}, TCommand::Toggle},
+        ParseCase{{"/exit"}, TCommand::Exit}, ParseCase{{"/status"}, TCommand::Status},
+        ParseCase{{"-HIDE"}, TCommand::Hide}, ParseCase{{"/Toggle"}, TCommand::Toggle},
+        ParseCase{{"/autostart", "on"}, TCommand::AutostartOn},
+        ParseCase{{"-AutoStart", "OFF"}, TCommand::AutostartOff},
+        // Refused: unknown, bare, extra or missing arguments.
+        ParseCase{{"hide"}, std::nullopt}, ParseCase{{"/"}, std::nullopt}, ParseCase{{""}, std::nullopt},
+        ParseCase{{"/hid"}, std::nullopt}, ParseCase{{"/hidex"}, std::nullopt},
+        ParseCase{{"//hide"}, std::nullopt}, ParseCase{{"/hide", "/show"}, std::nullopt},
+        ParseCase{{"/status", "x"}, std::nullopt}, ParseCase{{"/autostart"}, std::nullopt},
+        ParseCase{{"/autostart", "yes"}, std::nullopt}, ParseCase{{"/autostart", "on", "off"}, std::nullopt},
+        ParseCase{{"/run"}, std::nullopt}, ParseCase{{"/hotkey"}, TCommand::HotKey},
+        ParseCase{{"-HotKey", "OFF"}, TCommand::HotKey},
+        ParseCase{{"/hotkey", "ctrl+alt+d"}, TCommand::HotKey},
+        ParseCase{{"/autohide", "86400"}, TCommand::AutoHide}, ParseCase{{"/hotkey", "d"}, std::nullopt},
+        ParseCase{{"/hotkey", "off", "x"}, std::nullopt}, ParseCase{{"/autohide", "4"}, std::nullopt},
+        ParseCase{{"/autohide", "86401"}, std::nullopt}, ParseCase{{"/autohide", "+5"}, std::nullopt},
+        ParseCase{{"/autohide", ""}, std::nullopt}, ParseCase{{"/keepwallpaper"}, TCommand::KeepWallpaper},
+        ParseCase{{"/KeepWallpaper", "ON"}, TCommand::KeepWallpaper},
+        ParseCase{{"-doubleclick", "off"}, TCommand::DoubleClick},
+        ParseCase{{"/settings"}, TCommand::Settings}, ParseCase{{"/doubleclick", "1"}, std::nullopt},
+        ParseCase{{"/keepwallpaper", "on", "off"}, std::nullopt}, ParseCase{{"/settings", "x"}, std::nullopt},
+        ParseCase{{"/h\xC3\x8F"
+                   "de"},
+                  std::nullopt}));
 
 TEST(RemoteCommandTest, EveryRemoteCommandRoundTrips) {
     for (TCommand command : {TCommand::Hide, TCommand::Show, TCommand::Toggle, TCommand::Exit,
-                             TCommand::Status, TCommand::ReloadSettings}) {
+                             TCommand::Status, TCommand::ReloadSettings, TCommand::Settings}) {
         const auto payload = EncodeRemoteCommand(command);
         EXPECT_EQ(DecodeRemoteCommand(kRemoteCommandTag, payload.data(), payload.size()), command);
     }
@@ -74,7 +77,7 @@ TEST(RemoteCommandTest, RefusesEveryDamagedField) {
         EXPECT_EQ(DecodeRemoteCommand(kRemoteCommandTag, damaged.data(), damaged.size()), std::nullopt) << i;
     }
     // Well-formed, but not for another copy: start, autostart, unknown codes.
-    for (int code : {0, 6, 7, 9, 10, 11, 0x7F, 0xFF}) {
+    for (int code : {0, 6, 7, 9, 10, 11, 12, 14, 0x7F, 0xFF}) {
         auto other = good;
         other[6] = static_cast<uint8_t>(code);
         other[7] = static_cast<uint8_t>(~code);
@@ -114,6 +117,9 @@ TEST(SettingCommandTest, CarriesTheChangeAndItsValue) {
     EXPECT_EQ(key->change, TSettingChange::Set);
     EXPECT_EQ(key->hotKey, (THotKey{kHotKeyWin | kHotKeyShift, 'H'}));
     EXPECT_EQ(ParseCommandRequest({"/hotkey"})->change, TSettingChange::Print);
+    EXPECT_EQ(ParseCommandRequest({"/doubleclick", "on"})->change, TSettingChange::Set);
+    EXPECT_EQ(ParseCommandRequest({"/keepwallpaper", "off"})->change, TSettingChange::TurnOff);
+    EXPECT_FALSE(IsRemoteCommand(TCommand::KeepWallpaper));
     EXPECT_EQ(AutoHideSecondsFromStored(4), 0u);
     EXPECT_EQ(AutoHideSecondsFromStored(86400), 86400u);
 }

@@ -35,14 +35,14 @@ TEST(DesktopEntries, OpeningTriesTheCaptionThenTheShortcutExtensions) {
 }
 
 TEST(DesktopEntries, ColumnsBreakWhereTheScreenIsFull) {
-    // Item height 20, full-screen height 700: 28 entries in the first column,
-    // entry 29 starts the second, entry 62 the third.
+    // Item height 20, full-screen height 700: 27 entries in the first column,
+    // entry 28 starts the second, entry 61 the third.
     TMenuColumns columns(20);
     std::vector<int> breaks;
     for (int entry = 1; entry <= 100; ++entry) {
         if (columns.NextStartsColumn(700)) breaks.push_back(entry);
     }
-    EXPECT_EQ(breaks, (std::vector<int>{29, 62, 95}));
+    EXPECT_EQ(breaks, (std::vector<int>{28, 61, 94}));
 
     TMenuColumns tall(20);
     for (int entry = 1; entry <= 10; ++entry) EXPECT_FALSE(tall.NextStartsColumn(2000));

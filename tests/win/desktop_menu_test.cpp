@@ -65,7 +65,7 @@ std::vector<LiveItem> OpenAndRead(TMainWindow* form) {
 std::vector<std::string> EntryCaptions(TMainWindow* form) {
     std::vector<std::string> captions;
     TMenuItem* items = Named<TPopupMenu>(form, "TrayMenu")->Items();
-    for (int i = 8; i < items->Count(); ++i) captions.push_back(items->Items(i)->Caption());
+    for (int i = 9; i < items->Count(); ++i) captions.push_back(items->Items(i)->Caption());
     return captions;
 }
 
@@ -168,22 +168,23 @@ TEST_F(DesktopMenuTest, AnEmptyOrMissingFolderGivesTheFixedItemsAndTheSeparatorO
     fs::create_directories(folder);
     TMainWindow* form = StartHidden();
     std::vector<LiveItem> live = OpenAndRead(form);
-    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
-    EXPECT_TRUE(Named<TPopupMenu>(form, "TrayMenu")->Items()->Items(7)->IsLine());
-    // Hidden: "Show Desktop", "Custom Icons", line, "About", line, "Exit"; the
-    // separator at index 7, being last, is not shown.
-    ASSERT_EQ(live.size(), 6u);
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 9);
+    EXPECT_TRUE(Named<TPopupMenu>(form, "TrayMenu")->Items()->Items(8)->IsLine());
+    // Hidden: "Show Desktop", "Custom Icons", line, "Settings…", "About", line,
+    // "Exit"; the separator at index 8, being last, is not shown.
+    ASSERT_EQ(live.size(), 7u);
     EXPECT_EQ(live[0].text, L"Show Desktop\tCtrl+F12");
-    EXPECT_EQ(live[5].text, L"Exit");
+    EXPECT_EQ(live[3].text, L"Settings\u2026");
+    EXPECT_EQ(live[6].text, L"Exit");
 
     form->DesktopEntries().UseFolders({Narrow((desktop / L"NoSuchFolder").wstring())});
     live = OpenAndRead(form);
-    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
-    EXPECT_EQ(live.size(), 6u);
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 9);
+    EXPECT_EQ(live.size(), 7u);
     // An empty path lists nothing, not the root of the current drive.
     form->DesktopEntries().UseFolders({""});
     OpenAndRead(form);
-    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 9);
     EXPECT_TRUE(app.errorBoxes.empty());
 }
 
@@ -224,7 +225,7 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     // with their captions.
     std::vector<std::string> expected, shown;
     std::set<int> icons;
-    int at = 8;
+    int at = 9;
     for (const auto& entry : fs::directory_iterator(desktop)) {
         const fs::path name = entry.path().filename();
         ASSERT_LT(at, items->Count()) << "not listed: " << Narrow(name.wstring());
@@ -242,16 +243,16 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(expected.size(), made.size());
     EXPECT_GT(icons.size(), 1u);
-    // The live menu: six fixed items shown, the separator, then the entries
+    // The live menu: seven fixed items shown, the separator, then the entries
     // with their captions, in columns where the screen is full: each column
     // starts with a bar break and lies on the screen, and all but the last
     // reach to within 50 pixels and two items of its foot.
-    ASSERT_EQ(live.size(), 6 + 1 + captions.size());
-    EXPECT_TRUE(live[6].type & MFT_SEPARATOR);
+    ASSERT_EQ(live.size(), 7 + 1 + captions.size());
+    EXPECT_TRUE(live[7].type & MFT_SEPARATOR);
     std::vector<RECT> columns;
     for (size_t n = 0; n < live.size(); ++n) {
-        if (n >= 7) {
-            EXPECT_EQ(Narrow(live[n].text), captions[n - 7]);
+        if (n >= 8) {
+            EXPECT_EQ(Narrow(live[n].text), captions[n - 8]);
         }
         const bool starts = columns.empty() || live[n].rect.left > columns.back().left;
         EXPECT_EQ((live[n].type & MFT_MENUBARBREAK) != 0, starts && n > 0) << n;
@@ -271,16 +272,16 @@ TEST_F(DesktopMenuTest, EntriesAreListedWithTheirCaptionsIconsAndColumns) {
     // Opening again gives the same menu: one separator, no doubled items.
     OpenAndRead(form);
     EXPECT_EQ(EntryCaptions(form), captions);
-    EXPECT_EQ(items->Count(), 8 + static_cast<int>(captions.size()));
+    EXPECT_EQ(items->Count(), 9 + static_cast<int>(captions.size()));
     int lines = 0;
     for (int i = 0; i < items->Count(); ++i) lines += items->Items(i)->IsLine();
     EXPECT_EQ(lines, 3);
 
-    // After "Show Desktop" the next opening holds just the seven fixed items.
+    // After "Show Desktop" the next opening holds just the eight fixed items.
     form->Desktop().ShowDesktop(form);
     live = OpenAndRead(form);
-    EXPECT_EQ(items->Count(), 7);
-    EXPECT_EQ(live.size(), 6u);  // "Show Desktop" is hidden now, "Hide Desktop" shown
+    EXPECT_EQ(items->Count(), 8);
+    EXPECT_EQ(live.size(), 7u);  // "Show Desktop" is hidden now, "Hide Desktop" shown
     EXPECT_EQ(live[0].text, L"Hide Desktop\tCtrl+F12");
     EXPECT_TRUE(app.errorBoxes.empty());
 }
@@ -302,7 +303,7 @@ TEST_F(DesktopMenuTest, ChoosingAnEntryOpensTheVeryEntryItWasListedFrom) {
     std::vector<TMenuItem*> reports;
     TMenuItem* brivane = nullptr;
     TMenuItem* mail = nullptr;
-    for (int i = 8; i < items->Count(); ++i) {
+    for (int i = 9; i < items->Count(); ++i) {
         TMenuItem* item = items->Items(i);
         if (item->Caption() == "Report") reports.push_back(item);
         if (item->Caption() == "Brivane") brivane = item;
@@ -381,7 +382,7 @@ TEST_F(DesktopMenuTest, NothingMadeForAnOpeningOrACycleOutlivesIt) {
     EXPECT_FALSE(GetIconInfo(before, &info));
     // The next opening takes the entry items away again.
     OpenAndRead(form);
-    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 7);
+    EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->Items()->Count(), 8);
     EXPECT_GT(ownedWhileListed, 20);
     EXPECT_EQ(Named<TPopupMenu>(form, "TrayMenu")->ComponentCount(), 1);  // its root item only
 }

@@ -15,12 +15,14 @@
 #include <vector>
 
 #include "MainWindow.h"
+#include "SettingsWindow.h"
 #include "TaskbarLook.h"
 #include "TrayIcon/TrayIcon.h"
 #include "resource.h"
 #include "support/DpiChildRun.h"
 #include "support/FormTestSupport.h"
 #include "support/WinTestSupport.h"
+#include "win/CarriedPointer.h"
 #include "win/ExtCtrls.h"
 #include "win/Handles.h"
 #include "win/StdCtrls.h"
@@ -261,3 +263,40 @@ TEST_P(ImageSizeAtDpi, TrayIconAndMenuImagesUseTheSmallIconSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, ImageSizeAtDpi, ::testing::Values(96, 120, 144, 192));
+
+// The settings window on a move to a monitor at half as many pixels per inch
+// again: every control's place and size and the font grow by half, and the
+// window takes the rectangle Windows suggests.
+TEST(SettingsWindowDpi, EveryControlFollowsADpiChange) {
+    TTestApplication app;
+    TSettingsWindow window(
+        TSettingsWindow::TSlots{[] { return std::optional<THotKey>(); }, [] { return true; }});
+    window.Open();
+    HWND dialog = window.Handle();
+    auto layout = [dialog] {
+        std::vector<long> values;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT r{};
+            GetWindowRect(child, &r);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+            values.insert(values.end(), {r.left, r.top, r.right - r.left});
+        }
+        LOGFONTW font{};
+        GetObjectW(CarriedPointer<HFONT>(SendDlgItemMessageW(dialog, IDOK, WM_GETFONT, 0, 0)), sizeof font,
+                   &font);
+        values.push_back(std::abs(font.lfHeight));
+        return values;
+    };
+    const std::vector<long> before = layout();
+    const int dpi = MonitorDpi(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST)), wanted = dpi * 3 / 2;
+    RECT suggested{10, 20, 610, 420};
+    SendMessageW(dialog, WM_DPICHANGED, MAKEWPARAM(wanted, wanted), reinterpret_cast<LPARAM>(&suggested));
+    std::vector<long> expected;
+    for (long value : before) expected.push_back(MulDiv(value, wanted, dpi));
+    EXPECT_EQ(layout(), expected);
+    RECT placed{};
+    GetWindowRect(dialog, &placed);
+    EXPECT_EQ(placed.left, 10);
+    EXPECT_EQ(placed.right - placed.left, 600);
+    EXPECT_TRUE(app.errorBoxes.empty());
+}

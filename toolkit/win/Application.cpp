@@ -51,6 +51,7 @@ bool TApplication::HandleMessage() {
         terminated_ = true;
         return false;
     }
+    if (dialog_ && IsDialogMessageW(dialog_, &msg)) return true;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
     return true;
@@ -63,6 +64,7 @@ void TApplication::ProcessMessages() {
             terminated_ = true;
             return;
         }
+        if (dialog_ && IsDialogMessageW(dialog_, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -73,6 +73,9 @@ public:
     void ProcessMessages();
     // Handles one message, waiting for it; false once the quit message came.
     bool HandleMessage();
+    // The modeless dialog whose keys (Tab, Enter, Esc, mnemonics) the loop
+    // hands to IsDialogMessageW; none when no dialog is open. Borrowed.
+    void SetDialogWindow(HWND dialog) { dialog_ = dialog; }
 
     void Minimize();
     void Restore();
@@ -114,6 +117,7 @@ private:
     TForm* mainForm_ = nullptr;
     bool showMainForm_ = true;
     bool terminated_ = false;
+    HWND dialog_ = nullptr;
     int errorBoxDepth_ = 0;
     ErrorBoxHook errorBoxHook_;
     // (index, cursor) of the cursors set: a handful at most.

@@ -79,6 +79,9 @@ struct Dc : NullInvalid<HDC> {
 struct Module : NullInvalid<HMODULE> {
     static void Close(HMODULE h) { FreeLibrary(h); }
 };
+struct Hook : NullInvalid<HHOOK> {
+    static void Close(HHOOK h) { UnhookWindowsHookEx(h); }
+};
 
 }  // namespace handle_traits
 
@@ -94,6 +97,7 @@ using TUniqueFind = TUniqueHandle<HANDLE, handle_traits::Find>;
 using TUniqueWindow = TUniqueHandle<HWND, handle_traits::Window>;
 using TUniqueDc = TUniqueHandle<HDC, handle_traits::Dc>;
 using TUniqueModule = TUniqueHandle<HMODULE, handle_traits::Module>;
+using TUniqueHook = TUniqueHandle<HHOOK, handle_traits::Hook>;
 
 // A device context borrowed with GetDC, released with ReleaseDC.
 class TWindowDc {
