@@ -91,8 +91,11 @@ class SettingsWindow(harness.E2ETestCase):
         dialog = self.dialog(app)
         size_96 = self.shot("settings-96dpi.png", dialog)
 
-        # A key that another program holds is said as it is typed.
+        # A key that another program holds is said as it is typed, into the
+        # window once it has the keyboard.
         self.probe.hotkey("hold", MOD_CONTROL | MOD_ALT, ord("K"))
+        wait_until(lambda: int(self.probe.one("foreground"), 16) == dialog.hwnd, TIMEOUT,
+                   what="the settings window in front")
         self.keys("ctrl+alt+k")
         wait_until(lambda: self.note(dialog) == "Ctrl+Alt+K is held by another program", TIMEOUT,
                    what="the note on the held key")
