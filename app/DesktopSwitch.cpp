@@ -171,17 +171,19 @@ void TDesktopSwitch::ShowBeforeLeaving() {
 
 void TDesktopSwitch::ShowAfterFault() {
     if (!windowsTakenAway_) return;
-    ShowDesktopWindows(true);
-    // The shell shows its windows when it next reads its messages: a process
-    // that ends at once may take such a message with it (Wine drops it), so
-    // the end waits for the shell, two seconds at most.
-    for (int waited = 0; waited < 2000 && !ShellShowsDesktop(); waited += 20) Sleep(20);
+    // The background first, then the windows over it: once the desktop shows,
+    // everything is back.
     // The background's object answers on its own thread only; from another
     // the next start turns the background on again (its record stays).
     if (backgroundTaken_ == TBackgroundTaken::EveryMonitor && GetCurrentThreadId() == thread_)
         background_.GiveBackAfterFault();
     if (backgroundTaken_ != TBackgroundTaken::Nothing)
         PutStoredWallpaperBackAfterFault(backgroundTaken_ == TBackgroundTaken::EveryMonitor);
+    ShowDesktopWindows(true);
+    // The shell shows its windows when it next reads its messages: a process
+    // that ends at once may take such a message with it (Wine drops it), so
+    // the end waits for the shell, two seconds at most.
+    for (int waited = 0; waited < 2000 && !ShellShowsDesktop(); waited += 20) Sleep(20);
 }
 
 void TDesktopSwitch::DoShellRestarted() {
