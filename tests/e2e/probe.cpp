@@ -287,14 +287,32 @@ std::vector<TrayIcon> TrayIcons() {
 bool RaiseTaskbar() {
     HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
     if (!tray) return false;
-    for (HWND above = GetWindow(tray, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
-        const std::string cls = ClassOf(above);
-        if ((cls == "Progman" || cls == "WorkerW") && IsWindowVisible(above)) {
-            SetWindowPos(tray, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            return true;
-        }
-    }
-    return false;
+    // Wine's X driver puts a top-level window's X window above the others when
+    // it is made or shown, and moves it in X later only when it comes to the
+    // top of Wine's own order. A desktop window made anew (a shell restart)
+    // and then sent to the bottom therefore lies below the taskbar for
+    // WindowFromPoint but above it on screen, where a click lands on the
+    // desktop. Taking the taskbar to the bottom and back to the top brings it
+    // up in X too, whatever Wine's order says.
+    bool desktop = false;
+    EnumWindows(
+        [](HWND window, LPARAM found) {
+            const std::string cls = ClassOf(window);
+            if ((cls == "Progman" || cls == "WorkerW") && IsWindowVisible(window)) {
+                *reinterpret_cast<bool*>(found) = true;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&desktop));
+    if (!desktop) return false;
+    constexpr UINT kJustOrder = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(tray, HWND_BOTTOM, 0, 0, 0, 0, kJustOrder);
+    SetWindowPos(tray, HWND_TOP, 0, 0, 0, 0, kJustOrder);
+    // Handled by the taskbar's thread once it has sent the restacking to X.
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(tray, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
+    return true;
 }
 
 // ---------------------------------------------------------------- registry
