@@ -415,6 +415,12 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         if (!IsWindow(w)) throw ProbeError("not a window");
         Out(Describe(w));
     };
+    // prop <hwnd> <name>: the window's property, as a number.
+    c["prop"] = [this](const Args& a) {
+        Need(a, 3, "prop <hwnd> <name>");
+        const std::wstring name = Wide(a[2]);
+        Out(std::to_string(reinterpret_cast<uintptr_t>(GetPropW(HwndArg(a[1]), name.c_str()))));
+    };
     c["iswindow"] = [this](const Args& a) {
         Need(a, 2, "iswindow <hwnd>");
         Out(IsWindow(HwndArg(a[1])) ? "1" : "0");

@@ -89,7 +89,21 @@ class Sequence(harness.E2ETestCase):
             for arg in order:
                 hidden = {"/hide": True, "/show": False, "/toggle": not hidden}.get(arg, hidden)
             outcomes.add(hidden)
+        self.drain = True
         return "commands " + " ".join(args), outcomes
+
+    def drained(self):
+        """Waits until Brivane has done every action asked of it. Commands
+        are answered at once and queued; a queue such as hide-then-show
+        passes through the state it ends in, and a click handled on the way
+        acts on the state the tray shows then. The heartbeat, which reads the
+        caption colour, is a timer message: only the message loop delivers
+        it, after the messages posted before it and never inside an action
+        waiting for the shell. A second read of the colour after the first
+        that comes proves the loop came round after the queue."""
+        reads = lambda: int(self.probe.one("prop", "%x" % self.fixture.listview, "BrivaneFixtureColourReads"))
+        before = reads()
+        wait_until(lambda: reads() >= before + 2, what="two heartbeats after the commands")
 
     def exit_from_a_menu_opened_before(self):
         """The menu is opened while the desktop is in one state, a /hide
@@ -252,6 +266,7 @@ class Sequence(harness.E2ETestCase):
         self.once_at = dict(zip(self.rng.sample(range(1, steps + 1), len(ONCE)), ONCE))
         self.restart_message = int(self.probe.one("regmsg", "BrivaneDesktopFixtureRestart"))
         self.slow = 0
+        self.drain = False
         self.start()
         done = []
         for number in range(1, steps + 1):
@@ -267,6 +282,10 @@ class Sequence(harness.E2ETestCase):
                             return True
                     return False
                 wait_until(settled, what=lambda: state.get("disagreement"))
+                if self.drain and not self.app.exited():
+                    self.drained()
+                    wait_until(settled, what=lambda: state.get("disagreement"))
+                self.drain = False
             except AssertionError as error:
                 raise AssertionError("seed %d, step %d (%s): %s; before it: %s" % (
                     seed, number, state["step"], error, ", ".join(done[-6:]))) from None
