@@ -34,10 +34,14 @@ class SettingsWindow(harness.E2ETestCase):
         self.addCleanup(lambda: [self.probe.reg_set(k, n, v) for (k, n), v in saved.items()])
 
     def dialog(self, app):
-        """The open settings window, waited for."""
-        return wait_until(lambda: next((w for w in app.own_windows() if w.title == "Brivane Settings" and w.visible),
-                                       None),
-                          TIMEOUT, what="the settings window")
+        """The open settings window, waited for until it has the keyboard
+        (however it was opened), so that keys typed next reach it."""
+        dialog = wait_until(lambda: next((w for w in app.own_windows() if w.title == "Brivane Settings" and w.visible),
+                                         None),
+                            TIMEOUT, what="the settings window")
+        wait_until(lambda: int(self.probe.one("foreground"), 16) == dialog.hwnd, TIMEOUT,
+                   what="the settings window in front")
+        return dialog
 
     def controls(self, dialog):
         return [line.split("\t") for line in self.probe.call("children", "%x" % dialog.hwnd)]
@@ -91,11 +95,8 @@ class SettingsWindow(harness.E2ETestCase):
         dialog = self.dialog(app)
         size_96 = self.shot("settings-96dpi.png", dialog)
 
-        # A key that another program holds is said as it is typed, into the
-        # window once it has the keyboard.
+        # A key that another program holds is said as it is typed.
         self.probe.hotkey("hold", MOD_CONTROL | MOD_ALT, ord("K"))
-        wait_until(lambda: int(self.probe.one("foreground"), 16) == dialog.hwnd, TIMEOUT,
-                   what="the settings window in front")
         self.keys("ctrl+alt+k")
         wait_until(lambda: self.note(dialog) == "Ctrl+Alt+K is held by another program", TIMEOUT,
                    what="the note on the held key")
