@@ -409,12 +409,6 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         Out(HwndText(
             FindWindowW(a[1] == "-" ? nullptr : cls.c_str(), a[2] == "-" ? nullptr : title.c_str())));
     };
-    c["describe"] = [this](const Args& a) {
-        Need(a, 2, "describe <hwnd>");
-        HWND w = HwndArg(a[1]);
-        if (!IsWindow(w)) throw ProbeError("not a window");
-        Out(Describe(w));
-    };
     // prop <hwnd> <name>: the window's property, as a number.
     c["prop"] = [this](const Args& a) {
         Need(a, 3, "prop <hwnd> <name>");
@@ -435,15 +429,6 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         HWND w = HwndArg(a[1]);
         Out(Hex(static_cast<uint32_t>(GetWindowLongW(w, GWL_STYLE))) + "\t" +
             Hex(static_cast<uint32_t>(GetWindowLongW(w, GWL_EXSTYLE))));
-    };
-    // zorder <hwnd> top|bottom|topmost: moves a top-level window in the
-    // z-order without activating, moving or sizing it.
-    c["zorder"] = [](const Args& a) {
-        Need(a, 3, "zorder <hwnd> top|bottom|topmost");
-        HWND after = a[2] == "bottom" ? HWND_BOTTOM : a[2] == "topmost" ? HWND_TOPMOST : HWND_TOP;
-        if (!SetWindowPos(HwndArg(a[1]), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE)) {
-            throw ProbeError("SetWindowPos failed: " + std::to_string(GetLastError()));
-        }
     };
     // show <hwnd> <SW_ value>: ShowWindow from this process.
     c["show"] = [this](const Args& a) {
@@ -517,10 +502,8 @@ std::map<std::string, Probe::Command> Probe::Commands() {
                 std::to_string(r.bottom) + "\t" + icon.tip);
         }
     };
-    c["traycount"] = [this](const Args&) { Out(std::to_string(TrayIcons().size())); };
-    // taskbar-up: puts the taskbar above the desktop window again. Windows
-    // keeps its taskbar above every normal window; Wine's is a normal window,
-    // and a desktop window shown with SW_RESTORE covers it, tray icons and all.
+    // taskbar-up: puts the taskbar above the desktop windows again, on
+    // screen too (RaiseTaskbar).
     c["taskbar-up"] = [this](const Args&) { Out(RaiseTaskbar() ? "1" : "0"); };
     // taskbar-keep <seconds>: does that every 100 ms for so long (0: forever).
     c["taskbar-keep"] = [this](const Args& a) {
@@ -633,16 +616,6 @@ std::map<std::string, Probe::Command> Probe::Commands() {
         }
     };
 
-    // procs: pid and executable name of every process.
-    c["procs"] = [this](const Args&) {
-        UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-             more = Process32NextW(snapshot.get(), &entry)) {
-            Out(std::to_string(entry.th32ProcessID) + "\t" + Narrow(entry.szExeFile));
-        }
-    };
     // memory <pid>: pagefile (committed) bytes, working set, peak pagefile.
     c["memory"] = [this](const Args& a) {
         Need(a, 2, "memory <pid>");
